@@ -1,0 +1,9 @@
+// Stand-in entry point while the main window is being built: it reports what
+// the build produced.
+#include <cstdio>
+
+int main() {
+    std::puts("Corvale: the program folder holds the engine library and the core modules;"
+              " the main window is not built yet.");
+    return 0;
+}

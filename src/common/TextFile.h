@@ -1,0 +1,23 @@
+// Whole-file reading and safe writing.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class TextFile {
+public:
+    // The file's bytes, or nothing when it cannot be read (missing, a folder,
+    // larger than maxBytes).
+    static std::optional<std::string> readAll(const std::string &path,
+                                              std::size_t maxBytes = 64u * 1024u * 1024u);
+
+    // Writes a temporary file in the same folder, flushes it to disk and renames
+    // it over path. On any failure the old file stays as it was and false is
+    // returned.
+    static bool writeAtomic(const std::string &path, std::string_view bytes);
+
+    // Appends bytes (opening and closing the file); false on failure.
+    static bool append(const std::string &path, std::string_view bytes);
+};

@@ -1,0 +1,33 @@
+// The engine module's state: the playlist, the open track and the player
+// state. The drawing module and the debug window read it through a const
+// reference; only the engine module changes it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vbmp3/vbmp3.h"
+
+struct PlayListData {
+    int16_t TrackCount = 0;
+    int16_t LastIndex = -1;
+    int16_t TrackNumber = 0;
+    int16_t PlayPosition = 0;
+    std::vector<std::string> FileList{std::string()};  // always at least one element
+    std::vector<int16_t> PlayOrder{0};
+};
+
+struct EngineState {
+    PlayListData PlayList;
+    TrackInfoData TrackInfo{};
+    std::string TitleText;
+    std::string DisplayText;
+    uint8_t LyricsCleared = 255;
+    LyricsData LyricsInfo{};
+    int32_t LastLyricsKey = 0;
+    uint8_t PlayState = 255;      // 0 playing, 127 paused, 255 stopped
+    int32_t LastRewindTime = 0;
+    int32_t ElapsedSeconds = 0;
+    int32_t BitRate = 0;
+};
