@@ -1,0 +1,96 @@
+#include "common/TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+bool writeAllFd(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> TextFile::readAll(const std::string &path, std::size_t maxBytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string data;
+    data.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+bool TextFile::writeAtomic(const std::string &path, std::string_view bytes) {
+    if (path.empty() || path.back() == '/') return false;
+    std::string tmpl = path + ".tmp-XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return false;
+    bool ok = writeAllFd(fd, bytes) && ::fsync(fd) == 0;
+    // Keep the permissions of the file being replaced, else the usual 0644.
+    struct stat st {};
+    const mode_t mode = (::stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
+    if (ok) ok = ::fchmod(fd, mode) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok) {
+        struct stat target {};
+        // Never replace a folder (rename would fail anyway for a non-empty one).
+        if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) ok = false;
+    }
+    if (ok) ok = ::rename(name.data(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(name.data());
+        return false;
+    }
+    // Make the rename itself durable.
+    const std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
+    const int dfd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+bool TextFile::append(const std::string &path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool ok = writeAllFd(fd, bytes);
+    return (::close(fd) == 0) && ok;
+}

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/Clock.h"
+#include "common/PathUtil.h"
+#include "common/TextFile.h"
+#include "support/TempDir.h"
+
+TEST(PathUtil, SplitsAndJoinsPaths) {
+    EXPECT_EQ(PathUtil::withTrailingSlash("/a/b"), "/a/b/");
+    EXPECT_EQ(PathUtil::withTrailingSlash("/a/b/"), "/a/b/");
+    EXPECT_EQ(PathUtil::fileName("/m/song.mp3"), "song.mp3");
+    EXPECT_EQ(PathUtil::folderOf("/m/song.mp3"), "/m/");
+    EXPECT_EQ(PathUtil::folderOf("song.mp3"), "");
+    EXPECT_EQ(PathUtil::absolute("x.mp3", "/home/u"), "/home/u/x.mp3");
+    EXPECT_EQ(PathUtil::absolute("/abs/x.mp3", "/home/u"), "/abs/x.mp3");
+}
+
+TEST(PathUtil, ExtensionsAreTheLastFourCharactersInAnyCase) {
+    EXPECT_TRUE(PathUtil::isAudioPath("/a/SONG.MP3"));
+    EXPECT_TRUE(PathUtil::isAudioPath("x.Wav"));
+    EXPECT_TRUE(PathUtil::isAudioPath("x.rmp"));
+    EXPECT_FALSE(PathUtil::isAudioPath("x.mpeg"));
+    EXPECT_FALSE(PathUtil::isAudioPath("mp3"));
+    EXPECT_TRUE(PathUtil::hasExtension4("LIST.M3U", ".m3u"));
+    EXPECT_FALSE(PathUtil::hasExtension4("list.m3u8", ".m3u"));
+}
+
+TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {
+    TempDir dir;
+    const std::string f = dir.write("a.ini", "old");
+    ASSERT_TRUE(TextFile::writeAtomic(f, "new\r\n"));
+    EXPECT_EQ(TempDir::read(f), "new\r\n");
+    EXPECT_TRUE(PathUtil::fileExists(f));
+    // A folder in the way is never replaced, and no temporary file is left behind.
+    std::filesystem::create_directory(dir.file("d.ini"));
+    EXPECT_FALSE(TextFile::writeAtomic(dir.file("d.ini"), "x"));
+    EXPECT_TRUE(PathUtil::folderExists(dir.file("d.ini")));
+    EXPECT_FALSE(TextFile::writeAtomic(dir.file("missing/x.ini"), "x"));
+    int entries = 0;
+    for ([[maybe_unused]] auto &e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 2);
+}
+
+TEST(TextFile, ReadsWholeFilesOnly) {
+    TempDir dir;
+    EXPECT_EQ(TextFile::readAll(dir.write("x", std::string("a\0b", 3))).value(), std::string("a\0b", 3));
+    EXPECT_FALSE(TextFile::readAll(dir.path()).has_value());
+    EXPECT_FALSE(TextFile::readAll(dir.file("none")).has_value());
+    EXPECT_FALSE(TextFile::readAll(dir.write("big", std::string(100, 'x')), 99).has_value());
+    ASSERT_TRUE(TextFile::append(dir.file("log"), "1\r\n"));
+    ASSERT_TRUE(TextFile::append(dir.file("log"), "2\r\n"));
+    EXPECT_EQ(TempDir::read(dir.file("log")), "1\r\n2\r\n");
+}
+
+TEST(Clock, DifferencesSurviveTheWrap) {
+    EXPECT_EQ(Clock::diff(5, -3), 8);
+    EXPECT_EQ(Clock::diff(INT32_MIN + 10, INT32_MAX - 9), 20);
+    EXPECT_EQ(Clock::diff(100, 250), -150);
+}
