@@ -1,0 +1,142 @@
+#include "config/Krc1000.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "common/PathUtil.h"
+#include "common/TextCodec.h"
+#include "common/TextFile.h"
+#include "config/ColorSchemeFile.h"
+#include "config/SettingFile.h"
+
+namespace {
+
+// The lines of a text file, decoded (UTF-8, else CP932), without a leading
+// byte-order mark; nothing when the file cannot be read.
+std::optional<std::vector<std::string>> readTextLines(const std::string &path) {
+    const auto bytes = TextFile::readAll(path);
+    if (!bytes) return std::nullopt;
+    std::string text = TextCodec::toUtf8(*bytes);
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+    return TextCodec::splitLines(text);
+}
+
+// Replaces the file as a whole (temporary file, flush, rename): 0, or 255
+// with the old file untouched.
+template <typename MakeText>
+uint8_t writeWhole(const std::string &path, MakeText makeText) {
+    try {
+        return TextFile::writeAtomic(path, makeText()) ? 0 : 255;
+    } catch (...) {
+        return 255;
+    }
+}
+
+}  // namespace
+
+Krc1000::Krc1000(DebugLog &log, std::string appPath) : log_(log), appPath_(std::move(appPath)) {
+    settings_.LastPath = appPath_;
+}
+
+std::string Krc1000::settingsPath() const { return appPath_ + SettingFile::FileName; }
+
+uint8_t Krc1000::bytSettingRead() {
+    try {
+        SettingFile::setDefaults(settings_, appPath_);
+        const std::string path = settingsPath();
+        if (!PathUtil::fileExists(path) && bytSettingMake() != 0) return 255;
+        if (beforeSettingsRead_) beforeSettingsRead_(path);
+
+        const auto lines = readTextLines(path);
+        if (!lines) return 255;
+        SettingData read = settings_;
+        if (!SettingFile::applyLines(*lines, read)) return 255;
+        SettingFile::applyChecks(read);
+        settings_ = std::move(read);
+
+        log_.setDebugMode(settings_.DebugMode);
+        if (settings_.DebugMode != 255) log_.ensureWindowLoaded();
+        log_.WriteDebugLog("KRC1000 Called  - bytSettingRead");
+
+        engineOptions_.PlayMode = settings_.PlayMode;
+        engineOptions_.InputSample = settings_.InputSample;
+        engineOptions_.OutputSample = settings_.OutputSample;
+        engineOptions_.InputFrame = settings_.InputFrame;
+        engineOptions_.OutputFrame = settings_.OutputFrame;
+        engineOptions_.InputWait = settings_.InputWait;
+        engineOptions_.OutputWait = settings_.OutputWait;
+        engineOptions_.OutputChannel = settings_.OutputChannel;
+        return 0;
+    } catch (...) {
+        return 255;
+    }
+}
+
+uint8_t Krc1000::bytSettingMake() {
+    log_.WriteDebugLog("KRC1000 Called  - bytSettingMake");
+    return writeWhole(settingsPath(), [this] { return SettingFile::createdText(appPath_); });
+}
+
+uint8_t Krc1000::bytSettingWrite() {
+    log_.WriteDebugLog("KRC1000 Called  - bytSettingWrite");
+    return writeWhole(settingsPath(), [this] { return SettingFile::writtenText(settings_); });
+}
+
+uint8_t Krc1000::KRC1000_Init(const Vbmp3Api &api) {
+    log_.WriteDebugLog("KRC1000 Called  - KRC1000_Init");
+    bool allMade = true;
+    auto call = [&allMade](int (*fn)(int), int value) {
+        if (fn == nullptr) {
+            allMade = false;
+            return;
+        }
+        fn(value);
+    };
+    call(api.vbmp3_setLyricsTime, settings_.LyricBaseTime);
+    call(api.vbmp3_setFftWindow, settings_.FFTFunction);
+    call(api.vbmp3_setNotTagLyricsLine, settings_.LyricNotTimeLine == 0 ? 1 : 0);
+    call(api.vbmp3_setLyricsAdjustTime, settings_.LyricTimeOffset);
+    return allMade ? 0 : 255;
+}
+
+uint8_t Krc1000::bytLoadColorSet() {
+    log_.WriteDebugLog("KRC1000 Called  - bytLoadColorSet");
+    uint8_t result;
+    try {
+        result = loadColorSetFiles();
+    } catch (...) {
+        result = 255;
+    }
+    if (result != 0) log_.WriteDebugLog("KRC1000 Failed  - bytLoadColorSet");
+    return result;
+}
+
+uint8_t Krc1000::loadColorSetFiles() {
+    colorSets_.fill(ColorSetData{});
+    colorMenuIndexes_.assign(1, 0);
+
+    const std::string folder = appPath_ + "color";
+    if (!PathUtil::folderExists(folder) && ::mkdir(folder.c_str(), 0755) != 0) return 255;
+
+    colorSets_[0] = ColorSchemeFile::builtIn();
+
+    const auto names = ColorSchemeFile::listSchemeFiles(folder);
+    if (!names) return 255;
+    const int count = std::min<int>(static_cast<int>(names->size()), ColorSetCount - 1);
+    for (int i = 1; i <= count; ++i)
+        colorSets_[i].FilePath = folder + "/" + (*names)[i - 1];
+
+    for (int i = 1; i <= count; ++i) {
+        const auto lines = readTextLines(colorSets_[i].FilePath);
+        if (!lines || !ColorSchemeFile::applyLines(*lines, colorSets_[i])) return 255;
+        if (!colorSets_[i].colortitle.empty()) colorMenuIndexes_.push_back(i);
+    }
+    return 0;
+}
+
+void Krc1000::applyColorSet(int index) {
+    if (index < 0 || index >= ColorSetCount) index = 0;
+    currentColor_ = colorSets_[index];
+}

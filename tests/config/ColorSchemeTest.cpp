@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/PathUtil.h"
+#include "common/TextCodec.h"
+#include "config/ColorSchemeFile.h"
+#include "config/Krc1000.h"
+#include "support/TempDir.h"
+
+namespace {
+
+ColorSetData apply(const std::vector<std::string> &lines, bool expectOk = true) {
+    ColorSetData c;
+    EXPECT_EQ(ColorSchemeFile::applyLines(lines, c), expectOk);
+    return c;
+}
+
+TEST(ColorSchemeFile, ColourLines) {
+    EXPECT_EQ(apply({"formbg=1,2,3"}).formbg, RGBColor(1, 2, 3));
+    EXPECT_EQ(apply({"FormBG= 1 , 2 ,3 "}).formbg, RGBColor(1, 2, 3));     // any case, blanks around numbers
+    EXPECT_EQ(apply({"speana1=300,0,0"}).speana1, RGBColor(255, 0, 0));    // above 255 counts as 255
+    EXPECT_EQ(apply({"speana1=-5,20,-32768"}).speana1, RGBColor(0, 20, 0));  // below 0 counts as 0
+    EXPECT_EQ(apply({"freqstr=2.5,3.5,1e2"}).freqstr, RGBColor(2, 4, 100));
+    EXPECT_EQ(apply({"formbg=1,2,3", "formbg=4,5,6"}).formbg, RGBColor(4, 5, 6));  // later line wins
+}
+
+TEST(ColorSchemeFile, IgnoredLines) {
+    const ColorSetData none;
+    EXPECT_EQ(apply({"formbg 1,2,3", "", "formbg=1=2=3", "formbg==1,2,3", "formbg=1,2,3,4", "formbg=1,2",
+                     "formbg =1,2,3", "nosuchkey=1,2,3", "colortitle=1,2,3"}),
+              none);
+}
+
+TEST(ColorSchemeFile, Titles) {
+    EXPECT_EQ(apply({"colortitle=夕焼け,sunset"}).colortitle, "夕焼け");
+    EXPECT_EQ(apply({"ColorTitle=Plain"}).colortitle, "Plain");
+    EXPECT_EQ(apply({"colortitle=a,b,c,d"}).colortitle, "a");
+    EXPECT_EQ(apply({"colortitle=First", "colortitle="}).colortitle, "");
+}
+
+TEST(ColorSchemeFile, ThreePiecesThatAreNotNumbersFail) {
+    for (const char *line : {"nosuchkey=a,b,c", "colortitle=Blue,cold,calm", "formbg=1,2,", "formbg=40000,0,0",
+                             "formbg=1,-40000,0", "formbg=&HFF,0,0x1"}) {
+        ColorSetData c;
+        EXPECT_FALSE(ColorSchemeFile::applyLines({"formbg=9,9,9", line, "title=1,1,1"}, c)) << line;
+        EXPECT_EQ(c.formbg, RGBColor(9, 9, 9)) << "lines before the failure stay applied";
+        EXPECT_EQ(c.title, 0u);
+    }
+}
+
+TEST(ColorSchemeFile, BuiltInScheme) {
+    const ColorSetData c = ColorSchemeFile::builtIn();
+    EXPECT_EQ(c.FilePath, "");
+    EXPECT_EQ(c.colortitle, "");
+    EXPECT_EQ(c.formbg, 0u);
+    EXPECT_EQ(c.speana1, 0xA0E65Au);  // (90, 230, 160)
+    EXPECT_EQ(c.freqstr, 0xA0E65Au);
+    EXPECT_EQ(c.repeatmark, 0x64FFFFu);  // (255, 255, 100)
+    EXPECT_EQ(c.lvmeter3, 0x5050FFu);    // (255, 80, 80)
+    EXPECT_EQ(c.repeatmarkbg, 0x004000u);
+    EXPECT_EQ(c.freqbg, 0x004040u);
+    EXPECT_EQ(c.lvmeterbg3, 0x000040u);
+    EXPECT_EQ(c.lyricbg, 0x003000u);
+    int unset = 0;
+    for (const auto &f : ColorSchemeFile::colorFields()) unset += (c.*f.member == 0);
+    EXPECT_EQ(unset, 1) << "every colour but formbg is set";
+}
+
+class ColorSetLoad : public ::testing::Test {
+protected:
+    void SetUp() override { log.setDebugMode(127); }
+    std::string scheme(const std::string &name, const std::string &text) { return dir.write("color/" + name, text); }
+
+    TempDir dir;
+    DebugLog log;
+    Krc1000 krc{log, dir.path()};
+};
+
+TEST_F(ColorSetLoad, MissingFolderIsCreatedAndOnlyTheBuiltInSchemeIsOffered) {
+    ASSERT_EQ(krc.bytLoadColorSet(), 0);
+    EXPECT_TRUE(PathUtil::folderExists(dir.file("color")));
+    EXPECT_EQ(krc.colorMenuIndexes(), std::vector<int>{0});
+    EXPECT_EQ(krc.colorSets()[0], ColorSchemeFile::builtIn());
+    EXPECT_EQ(krc.colorSets()[1], ColorSetData{});
+    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Called  - bytLoadColorSet"));
+    krc.applyColorSet(0);
+    EXPECT_EQ(krc.currentColor(), ColorSchemeFile::builtIn());
+}
+
+TEST_F(ColorSetLoad, FilesInNameOrderWithTitlesAndGaps) {
+    scheme("b.kcl", "colortitle=B\r\nformbg=2,0,0\r\n");
+    scheme("a.KCL", "colortitle=A,extra\nformbg=1,0,0\n");
+    scheme("c.kcl", "formbg=3,0,0\r");  // no title: keeps its entry, gets no menu item
+    scheme("d.kcl", "colortitle=\x90\xc2\r\n");  // "青" in Shift-JIS
+    scheme("notes.txt", "colortitle=Not a scheme\r\n");
+    std::filesystem::create_directories(dir.file("color/folder.kcl"));
+    ASSERT_EQ(krc.bytLoadColorSet(), 0);
+
+    const auto &sets = krc.colorSets();
+    EXPECT_EQ(sets[1].FilePath, dir.file("color/a.KCL"));
+    EXPECT_EQ(sets[1].colortitle, "A");
+    EXPECT_EQ(sets[2].formbg, RGBColor(2, 0, 0));
+    EXPECT_EQ(sets[3].formbg, RGBColor(3, 0, 0));
+    EXPECT_EQ(sets[3].colortitle, "");
+    EXPECT_EQ(sets[4].colortitle, "青");
+    EXPECT_EQ(sets[5], ColorSetData{});
+    EXPECT_EQ(krc.colorMenuIndexes(), (std::vector<int>{0, 1, 2, 4}));
+
+    krc.applyColorSet(3);
+    EXPECT_EQ(krc.currentColor(), sets[3]);
+    krc.applyColorSet(250);
+    EXPECT_EQ(krc.currentColor(), sets[0]);
+}
+
+TEST_F(ColorSetLoad, OnlyTheFirst99FilesAreRead) {
+    for (int i = 119; i >= 0; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "s%03d.kcl", i);
+        scheme(name, "colortitle=" + std::string(name) + "\r\nformbg=" + std::to_string(i) + ",0,0\r\n");
+    }
+    ASSERT_EQ(krc.bytLoadColorSet(), 0);
+    EXPECT_EQ(krc.colorMenuIndexes().size(), 100u);
+    EXPECT_EQ(krc.colorSets()[1].colortitle, "s000.kcl");
+    EXPECT_EQ(krc.colorSets()[99].colortitle, "s098.kcl");
+    EXPECT_EQ(krc.colorSets()[99].formbg, RGBColor(98, 0, 0));
+}
+
+TEST_F(ColorSetLoad, BadPieceFailsTheLoadAndKeepsEarlierEntries) {
+    scheme("1.kcl", "colortitle=One\r\nformbg=1,1,1\r\n");
+    scheme("2.kcl", "colortitle=Two\r\nspeana1=red,green,blue\r\n");
+    scheme("3.kcl", "colortitle=Three\r\n");
+    EXPECT_EQ(krc.bytLoadColorSet(), 255);
+    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Failed  - bytLoadColorSet"));
+    EXPECT_EQ(krc.colorSets()[1].formbg, RGBColor(1, 1, 1));
+    EXPECT_EQ(krc.colorSets()[3].colortitle, "");
+}
+
+TEST_F(ColorSetLoad, ColorPathThatIsAFileFails) {
+    dir.write("color", "not a folder");
+    EXPECT_EQ(krc.bytLoadColorSet(), 255);
+    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Failed  - bytLoadColorSet"));
+}
+
+TEST(BundledSchemes, CompleteUtf8WithJapaneseTitles) {
+    const std::string folder = std::string(CORVALE_SOURCE_DIR) + "/data/color/";
+    const auto names = ColorSchemeFile::listSchemeFiles(folder);
+    ASSERT_TRUE(names);
+    EXPECT_GE(names->size(), 3u);
+    std::set<std::string> titles;
+    for (const std::string &name : *names) {
+        const std::string text = TempDir::read(folder + name);
+        EXPECT_TRUE(TextCodec::isValidUtf8(text)) << name;
+        const auto lines = TextCodec::splitLines(text);
+        std::string crlf;
+        for (const auto &line : lines) crlf += line + "\r\n";
+        EXPECT_EQ(text, crlf) << name << ": every line ends in CR LF";
+        std::set<std::string> keys;
+        for (const auto &line : lines) keys.insert(line.substr(0, line.find('=')));
+        for (const auto &f : ColorSchemeFile::colorFields()) EXPECT_TRUE(keys.count(std::string(f.key))) << name << " " << f.key;
+        ColorSetData c;
+        ASSERT_TRUE(ColorSchemeFile::applyLines(lines, c)) << name;
+        EXPECT_NE(c.colortitle.find_first_of("\xe3\xe4\xe5\xe6\xe7\xe8\xe9"), std::string::npos) << name;
+        titles.insert(c.colortitle);
+    }
+    EXPECT_EQ(titles.size(), names->size()) << "every scheme has a title of its own";
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/TextCodec.h"
+#include "config/Krc1000.h"
+#include "config/SettingFile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class Krc1000Settings : public ::testing::Test {
+protected:
+    std::string iniPath() const { return dir.file("corvale.ini"); }
+    std::string ini() const { return TempDir::read(iniPath()); }
+
+    TempDir dir;
+    DebugLog log;
+    Krc1000 krc{log, dir.path()};
+};
+
+SettingData defaultsFor(const std::string &appPath) {
+    SettingData d;
+    SettingFile::setDefaults(d, appPath);
+    d.LyricBaseTime = 1;
+    return d;
+}
+
+TEST_F(Krc1000Settings, MissingFileIsCreatedThenRead) {
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(ini(), SettingFile::createdText(dir.path()));
+    EXPECT_EQ(TextCodec::splitLines(ini()).size(), 26u);
+    EXPECT_EQ(krc.settings(), defaultsFor(dir.path()));
+    EXPECT_EQ(krc.engineOptions(), EngineOptionData{});
+    EXPECT_EQ(log.debugMode(), 255);
+    EXPECT_EQ(log.list().size(), 0u);
+}
+
+TEST_F(Krc1000Settings, WriteThenReadGivesTheSameRecord) {
+    TempDir other;
+    const std::string editor = other.write("エディタ", "#!/bin/sh\n");
+    dir.write("corvale.ini", "");
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    SettingData &s = krc.settings();
+    s.ColorSet = 2;
+    s.PositionX = -300;
+    s.PositionY = 4500;
+    s.PlayMode = 1;
+    s.BassAssist = 0;
+    s.AllwaysTop = 0;
+    s.LastPath = "/music/a=b/日本語/";
+    s.EasySetting = 255;
+    s.BasicSet = 2;
+    s.InputSample = 1;
+    s.OutputSample = 22050;
+    s.InputFrame = 50;
+    s.OutputFrame = 40;
+    s.InputWait = 10;
+    s.OutputWait = 3;
+    s.OutputChannel = 1;
+    s.Speana = 255;
+    s.PeakHold = 0;
+    s.SpeanaMode = 1;
+    s.SpeanaInterval = 80;
+    s.FFTFunction = 3;
+    s.LyricBaseTime = 0;
+    s.LyricNotTimeLine = 255;
+    s.LyricTimeOffset = -1000;
+    s.CEditor = editor;
+    s.HalfVolume = 0;
+    ASSERT_EQ(krc.bytSettingWrite(), 0);
+
+    DebugLog log2;
+    Krc1000 again(log2, dir.path());
+    ASSERT_EQ(again.bytSettingRead(), 0);
+    SettingData expected = s;
+    expected.HalfVolume = 255;  // never stored: every run starts at full volume
+    EXPECT_EQ(again.settings(), expected);
+    EXPECT_EQ(again.engineOptions().PlayMode, 1);
+    EXPECT_EQ(again.engineOptions().OutputSample, 22050);
+    EXPECT_EQ(again.engineOptions().InputFrame, 50);
+    EXPECT_EQ(again.engineOptions().OutputChannel, 1);
+    // Only the settings file is in the folder: no temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(Krc1000Settings, ValueThatDoesNotConvertFailsAndLeavesTheFile) {
+    for (const char *value : {"abc", "256", "-1", "1e3", ""}) {
+        const std::string text = std::string("PlayMode=1\r\nColorSet=") + value + "\r\n";
+        dir.write("corvale.ini", text);
+        EXPECT_EQ(krc.bytSettingRead(), 255) << value;
+        EXPECT_EQ(ini(), text);
+        EXPECT_EQ(krc.settings().PlayMode, 255) << "the record stays at its defaults";
+    }
+    dir.write("corvale.ini", "ColorSet=  7  \r\nPositionX=1e3\r\nBasicSet=2.5\r\nInputSample=1.5\r\nPlayMode=&H1\r\n");
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(krc.settings().ColorSet, 7);
+    EXPECT_EQ(krc.settings().PositionX, 1000);
+    EXPECT_EQ(krc.settings().BasicSet, 2);
+    EXPECT_EQ(krc.settings().InputSample, 2);
+    EXPECT_EQ(krc.settings().PlayMode, 1);
+}
+
+TEST_F(Krc1000Settings, BinaryGarbageAndHugeLines) {
+    std::string garbage;
+    uint32_t x = 12345;
+    for (int i = 0; i < 64 * 1024; ++i) {
+        x = x * 1103515245u + 12345u;
+        garbage.push_back(static_cast<char>(x >> 24));
+    }
+    dir.write("corvale.ini", garbage + "\r\nPlayMode=2\r\n");  // unknown keys and broken text are ignored
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(krc.settings().PlayMode, 2);
+
+    dir.write("corvale.ini", "PositionX=" + garbage + "\r\n");
+    EXPECT_EQ(krc.bytSettingRead(), 255);
+
+    const std::string huge(10 * 1024 * 1024, 'x');
+    dir.write("corvale.ini", huge + "\r\nPlayMode=1\r\n");
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(krc.settings().PlayMode, 1);
+
+    dir.write("corvale.ini", "PositionY=" + std::string(10 * 1024 * 1024, '7') + "\r\n");
+    EXPECT_EQ(krc.bytSettingRead(), 255);
+}
+
+TEST_F(Krc1000Settings, ShiftJisPathIsDecoded) {
+    // "LastPath=/音楽/" in CP932
+    dir.write("corvale.ini", "LastPath=/\x89\xb9\x8a\x79/\r\n");
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(krc.settings().LastPath, "/音楽/");
+}
+
+TEST_F(Krc1000Settings, FileVanishingBeforeTheReadFails) {
+    dir.write("corvale.ini", "PlayMode=1\r\n");
+    krc.setBeforeSettingsRead([](const std::string &path) { std::filesystem::remove(path); });
+    EXPECT_EQ(krc.bytSettingRead(), 255);
+    EXPECT_FALSE(std::filesystem::exists(iniPath()));
+}
+
+TEST_F(Krc1000Settings, FileThatCannotBeCreatedOrWritten) {
+    std::filesystem::create_directory(iniPath());
+    EXPECT_EQ(krc.bytSettingRead(), 255);
+    EXPECT_EQ(krc.bytSettingMake(), 255);
+    EXPECT_EQ(krc.bytSettingWrite(), 255);
+    EXPECT_TRUE(std::filesystem::is_directory(iniPath()));
+
+    DebugLog log2;
+    Krc1000 nowhere(log2, dir.file("missing/folder/"));
+    EXPECT_EQ(nowhere.bytSettingRead(), 255);
+    EXPECT_EQ(nowhere.bytSettingWrite(), 255);
+}
+
+TEST_F(Krc1000Settings, LoggingTurnsOnBeforeTheReadLine) {
+    std::vector<std::string> events;
+    log.setWindowLoader([&] { events.push_back("window"); });
+    log.list().setListener([&](std::size_t) { events.push_back(log.list().lines().back()); });
+    log.setAppPath(dir.path());
+    dir.write("corvale.ini", "DebugMode=0\r\n");
+    ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(log.debugMode(), 0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0], "window");
+    EXPECT_TRUE(events[1].ends_with("] KRC1000 Called  - bytSettingRead")) << events[1];
+    EXPECT_NE(TempDir::read(dir.file("debuglog.txt")).find("KRC1000 Called  - bytSettingRead\r\n"),
+              std::string::npos);
+
+    ASSERT_EQ(krc.bytSettingWrite(), 0);
+    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Called  - bytSettingWrite"));
+    EXPECT_TRUE(ini().starts_with("DebugMode=0\r\nColorSet=0\r\n"));
+    EXPECT_EQ(TextCodec::splitLines(ini()).size(), 27u);
+}
+
+// A fake engine table: each entry records its call.
+struct EngineCalls {
+    static std::vector<std::pair<std::string, int>> &log() {
+        static std::vector<std::pair<std::string, int>> calls;
+        return calls;
+    }
+    static int lyricsTime(int v) { return record("vbmp3_setLyricsTime", v); }
+    static int fftWindow(int v) { return record("vbmp3_setFftWindow", v); }
+    static int notTagLine(int v) { return record("vbmp3_setNotTagLyricsLine", v); }
+    static int adjustTime(int v) { return record("vbmp3_setLyricsAdjustTime", v); }
+    static int record(const char *name, int v) {
+        log().emplace_back(name, v);
+        return 1;
+    }
+    static Vbmp3Api table() {
+        Vbmp3Api api;
+        api.vbmp3_setLyricsTime = lyricsTime;
+        api.vbmp3_setFftWindow = fftWindow;
+        api.vbmp3_setNotTagLyricsLine = notTagLine;
+        api.vbmp3_setLyricsAdjustTime = adjustTime;
+        return api;
+    }
+};
+
+TEST_F(Krc1000Settings, InitHandsTheLyricAndFftSettingsToTheEngine) {
+    krc.settings().LyricBaseTime = 1;
+    krc.settings().FFTFunction = 2;
+    krc.settings().LyricNotTimeLine = 0;
+    krc.settings().LyricTimeOffset = -40;
+    EngineCalls::log().clear();
+    EXPECT_EQ(krc.KRC1000_Init(EngineCalls::table()), 0);
+    const std::vector<std::pair<std::string, int>> expected{{"vbmp3_setLyricsTime", 1},
+                                                            {"vbmp3_setFftWindow", 2},
+                                                            {"vbmp3_setNotTagLyricsLine", 1},
+                                                            {"vbmp3_setLyricsAdjustTime", -40}};
+    EXPECT_EQ(EngineCalls::log(), expected);
+
+    krc.settings().LyricNotTimeLine = 255;
+    EngineCalls::log().clear();
+    ASSERT_EQ(krc.KRC1000_Init(EngineCalls::table()), 0);
+    EXPECT_EQ(EngineCalls::log()[2].second, 0);
+
+    for (auto entry : {&Vbmp3Api::vbmp3_setLyricsTime, &Vbmp3Api::vbmp3_setFftWindow,
+                       &Vbmp3Api::vbmp3_setNotTagLyricsLine, &Vbmp3Api::vbmp3_setLyricsAdjustTime}) {
+        Vbmp3Api api = EngineCalls::table();
+        api.*entry = nullptr;
+        EngineCalls::log().clear();
+        EXPECT_EQ(krc.KRC1000_Init(api), 255);
+        EXPECT_EQ(EngineCalls::log().size(), 3u) << "the other three calls are still made";
+    }
+}
+
+}  // namespace
