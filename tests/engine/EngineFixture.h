@@ -1,0 +1,52 @@
+// The engine module wired to a fake library, a recorder view and a scripted
+// clock, with a temporary folder for audio, list and lyrics files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeVbmp3.h"
+#include "RecorderView.h"
+#include "ScriptedClock.h"
+#include "app/DebugLog.h"
+#include "engine/Krm1000.h"
+#include "support/TempDir.h"
+
+class EngineFixture : public ::testing::Test {
+protected:
+    EngineFixture() { log.setDebugMode(127); }
+
+    PlayListData &list() { return engine.state().PlayList; }
+
+    // Makes files (empty) in the temporary folder; returns their paths.
+    std::vector<std::string> touch(std::initializer_list<const char *> names) {
+        std::vector<std::string> paths;
+        for (const char *n : names) paths.push_back(dir.write(n, ""));
+        return paths;
+    }
+
+    // Loads the named files as a command line (full paths joined by NULs).
+    uint8_t load(const std::vector<std::string> &paths) {
+        std::string spec;
+        for (const std::string &p : paths) spec += (spec.empty() ? "" : std::string(1, '\0')) + p;
+        return engine.bytPlayListNewOpen(spec);
+    }
+
+    // The log lines without their time stamps.
+    std::vector<std::string> logLines() {
+        std::vector<std::string> lines;
+        for (const std::string &l : log.list().lines()) lines.push_back(l.substr(11));
+        return lines;
+    }
+
+    TempDir dir;
+    FakeVbmp3 fake;
+    DebugLog log;
+    ScriptedClock clock;
+    SettingData settings;
+    EngineOptionData options;
+    RecorderView view;
+    Krm1000 engine{FakeVbmp3::api(), log, clock, settings, options, view};
+};
