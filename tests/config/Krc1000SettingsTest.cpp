@@ -39,59 +39,44 @@ TEST_F(Krc1000Settings, MissingFileIsCreatedThenRead) {
     EXPECT_EQ(log.list().size(), 0u);
 }
 
-TEST_F(Krc1000Settings, WriteThenReadGivesTheSameRecord) {
+TEST_F(Krc1000Settings, WriteThenReadGivesTheSameFileAndRecord) {
     TempDir other;
     const std::string editor = other.write("エディタ", "#!/bin/sh\n");
-    dir.write("corvale.ini", "");
+    // No value is a default, so a field that is lost or swapped shows.
+    const std::string body =
+        "ColorSet=2\r\nPositionX=-300\r\nPositionY=4500\r\nPlayMode=1\r\nBassAssist=0\r\nTrebleAssist=0\r\n"
+        "AllwaysTop=0\r\nLastPath=/music/a=b/日本語/\r\nEasySetting=255\r\nBasicSet=2\r\nInputSample=1\r\n"
+        "OutputSample=22050\r\nInputFrame=50\r\nOutputFrame=40\r\nInputWait=10\r\nOutputWait=3\r\n"
+        "OutputChannel=1\r\nSpeana=255\r\nPeakHold=0\r\nFFTFunction=3\r\nSpeanaMode=1\r\nSpeanaInterval=80\r\n"
+        "LyricBaseTime=0\r\nLyricNotTimeLine=255\r\nLyricTimeOffset=-1000\r\nCEditor=" + editor + "\r\n";
+    dir.write("corvale.ini", "DebugMode=127\r\n" + body);
     ASSERT_EQ(krc.bytSettingRead(), 0);
-    SettingData &s = krc.settings();
-    s.ColorSet = 2;
-    s.PositionX = -300;
-    s.PositionY = 4500;
-    s.PlayMode = 1;
-    s.BassAssist = 0;
-    s.AllwaysTop = 0;
-    s.LastPath = "/music/a=b/日本語/";
-    s.EasySetting = 255;
-    s.BasicSet = 2;
-    s.InputSample = 1;
-    s.OutputSample = 22050;
-    s.InputFrame = 50;
-    s.OutputFrame = 40;
-    s.InputWait = 10;
-    s.OutputWait = 3;
-    s.OutputChannel = 1;
-    s.Speana = 255;
-    s.PeakHold = 0;
-    s.SpeanaMode = 1;
-    s.SpeanaInterval = 80;
-    s.FFTFunction = 3;
-    s.LyricBaseTime = 0;
-    s.LyricNotTimeLine = 255;
-    s.LyricTimeOffset = -1000;
-    s.CEditor = editor;
-    s.HalfVolume = 0;
+    krc.settings().HalfVolume = 0;
     ASSERT_EQ(krc.bytSettingWrite(), 0);
+    EXPECT_EQ(ini(), "DebugMode=127\r\n" + body);  // 27 lines, in order
 
     DebugLog log2;
     Krc1000 again(log2, dir.path());
     ASSERT_EQ(again.bytSettingRead(), 0);
-    SettingData expected = s;
+    SettingData expected = krc.settings();
     expected.HalfVolume = 255;  // never stored: every run starts at full volume
     EXPECT_EQ(again.settings(), expected);
-    EXPECT_EQ(again.engineOptions().PlayMode, 1);
-    EXPECT_EQ(again.engineOptions().OutputSample, 22050);
-    EXPECT_EQ(again.engineOptions().InputFrame, 50);
-    EXPECT_EQ(again.engineOptions().OutputChannel, 1);
+    const EngineOptionData engine{1, 1, 22050, 50, 40, 10, 3, 1};
+    EXPECT_EQ(again.engineOptions(), engine);
+
+    again.settings().DebugMode = 255;
+    ASSERT_EQ(again.bytSettingWrite(), 0);
+    EXPECT_EQ(ini(), body);  // 26 lines without DebugMode
     // Only the settings file is in the folder: no temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(Krc1000Settings, ValueThatDoesNotConvertFailsAndLeavesTheFile) {
-    for (const char *value : {"abc", "256", "-1", "1e3", ""}) {
-        const std::string text = std::string("PlayMode=1\r\nColorSet=") + value + "\r\n";
+    for (const char *line : {"ColorSet=abc", "ColorSet=256", "ColorSet=-1", "ColorSet=1e3", "ColorSet=",
+                             "PositionX=2147483648", "LyricTimeOffset=x", "DebugMode=0=0"}) {
+        const std::string text = std::string("PlayMode=1\r\n") + line + "\r\n";
         dir.write("corvale.ini", text);
-        EXPECT_EQ(krc.bytSettingRead(), 255) << value;
+        EXPECT_EQ(krc.bytSettingRead(), 255) << line;
         EXPECT_EQ(ini(), text);
         EXPECT_EQ(krc.settings().PlayMode, 255) << "the record stays at its defaults";
     }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <optional>
 #include <string>
 
@@ -45,15 +44,6 @@ TEST(NumberText, FieldTypesBoundTheValue) {
     EXPECT_EQ(NumberText::toInteger("-32768"), int16_t{-32768});
     // A 10 MB run of digits is a number far outside every type, not a crash.
     EXPECT_EQ(NumberText::toLong(std::string(10 * 1024 * 1024, '9')), std::nullopt);
-}
-
-TEST(NumberText, IgnoresTheLocale) {
-    const char *old = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = old ? old : "C";
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) std::setlocale(LC_NUMERIC, "C.UTF-8");
-    EXPECT_EQ(NumberText::toWhole("2.5"), 2);
-    EXPECT_EQ(NumberText::toWhole("2,5"), std::nullopt);
-    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 }  // namespace
