@@ -1,0 +1,55 @@
+// The spectrum of the latest 512 frames of output, per channel, for the
+// analyser display.
+//
+// A 512-point real FFT (FFTW, single precision) per channel, after one of four
+// periodic windows: 0 rectangle, 1 Hanning, 2 Hamming, 3 Blackman (any other
+// number is taken as 1, Hanning, the engine's default). Bin k (0..255) covers
+// k x rate / 512 Hz; the bin at the Nyquist frequency is not reported.
+//
+// Scale: value = 2 x (level in dB relative to a full-scale sine + 60), rounded
+// and clamped to 0..120. Each window is normalised by its coherent gain, so a
+// full-scale sine centred on a bin reads 120 at that bin whatever the window,
+// a sine at -30 dB reads 60, and anything below -60 dB (silence included) reads
+// 0. A sine between two bins reads a little less at its peak bin (the window's
+// scalloping loss: at most 3.9 dB rectangle, 1.4 dB Hanning, 1.8 dB Hamming,
+// 1.1 dB Blackman, about 8, 3, 4 and 2 steps); a full-scale DC offset reads 120
+// at bin 0.
+//
+// Input: interleaved frames, 1 or 2 channels; with more than 512 frames the last
+// 512 are used, with fewer the missing older ones count as silence. Mono fills
+// both outputs with the same values; with more than two channels the first two
+// are analysed.
+//
+// Threads: FFTW's planner is not thread-safe, so the plan is made once in the
+// constructor (and destroyed in the destructor) under a mutex shared by all
+// analysers; analyze() only executes the plan on the object's own buffers and
+// allocates nothing. One analyser must not be used by two threads at once.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+class SpectrumAnalyzer {
+public:
+    static constexpr int kSize = 512;
+    static constexpr int kBins = 256;
+
+    SpectrumAnalyzer();
+    ~SpectrumAnalyzer();
+    SpectrumAnalyzer(const SpectrumAnalyzer &) = delete;
+    SpectrumAnalyzer &operator=(const SpectrumAnalyzer &) = delete;
+
+    void analyze(const float *interleaved, std::size_t frames, int channels, int window,
+                 int32_t left[kBins], int32_t right[kBins]);
+
+private:
+    void analyzeChannel(const float *interleaved, std::size_t frames, int channels, int channel,
+                        int window, int32_t out[kBins]);
+
+    struct Plan;
+    static void releasePlan(Plan *plan);
+    Plan *plan_;
+    std::array<std::array<float, kSize>, 4> windows_{};
+    std::array<float, 4> coherentGain_{};
+};

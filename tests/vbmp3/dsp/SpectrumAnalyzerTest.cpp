@@ -1,0 +1,74 @@
+#include "vbmp3/dsp/SpectrumAnalyzer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+std::vector<float> sine(double hz, double amplitude, double rate, std::size_t frames, int channels) {
+    std::vector<float> v(frames * static_cast<std::size_t>(channels));
+    for (std::size_t i = 0; i < frames; ++i) {
+        v[i * static_cast<std::size_t>(channels)] =
+            static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate + 0.3));
+    }
+    return v;
+}
+
+int peakBin(const int32_t *bins) {
+    return static_cast<int>(std::max_element(bins, bins + 256) - bins);
+}
+
+} // namespace
+
+TEST(SpectrumAnalyzerTest, FullScaleSineOnABinReads120WithEveryWindow) {
+    SpectrumAnalyzer fft;
+    const double hz = 40 * 44100.0 / 512;
+    const std::vector<float> v = sine(hz, 1.0, 44100, 2048, 1);
+    for (int window = 0; window < 4; ++window) {
+        int32_t l[256], r[256];
+        fft.analyze(v.data(), 2048, 1, window, l, r);
+        EXPECT_EQ(peakBin(l), 40) << window;
+        EXPECT_EQ(l[40], 120) << window;
+        EXPECT_TRUE(std::equal(l, l + 256, r)) << "mono fills both sides";
+    }
+    // Far from the tone a tapered window leaves next to nothing.
+    int32_t l[256], r[256];
+    fft.analyze(v.data(), 2048, 1, 3, l, r);
+    EXPECT_EQ(l[100], 0);
+}
+
+TEST(SpectrumAnalyzerTest, OneKilohertzPeaksAtItsBin) {
+    SpectrumAnalyzer fft;
+    const std::vector<float> v = sine(1000, 1.0, 44100, 512, 2); // right channel silent
+    int32_t l[256], r[256];
+    fft.analyze(v.data(), 512, 2, 1, l, r);
+    EXPECT_EQ(peakBin(l), 12); // 1000 / (44100 / 512) = 11.6
+    EXPECT_GE(l[12], 117);     // less the Hanning window's scalloping
+    EXPECT_EQ(*std::max_element(r, r + 256), 0);
+}
+
+TEST(SpectrumAnalyzerTest, LevelScaleSilenceAndShortInput) {
+    SpectrumAnalyzer fft;
+    const double hz = 20 * 48000.0 / 512;
+    int32_t l[256], r[256];
+    const std::vector<float> quiet = sine(hz, std::pow(10.0, -30.0 / 20.0), 48000, 512, 2);
+    fft.analyze(quiet.data(), 512, 2, 2, l, r);
+    EXPECT_NEAR(l[20], 60, 1);
+    const std::vector<float> faint = sine(hz, std::pow(10.0, -62.0 / 20.0), 48000, 512, 2);
+    fft.analyze(faint.data(), 512, 2, 0, l, r);
+    EXPECT_EQ(*std::max_element(l, l + 256), 0);
+
+    const std::vector<float> silence(1024, 0.0f);
+    fft.analyze(silence.data(), 512, 2, 1, l, r);
+    EXPECT_EQ(*std::max_element(l, l + 256), 0);
+    EXPECT_EQ(*std::max_element(r, r + 256), 0);
+    fft.analyze(nullptr, 0, 2, 7, l, r); // nothing at all, unknown window
+    EXPECT_EQ(*std::max_element(l, l + 256), 0);
+
+    const std::vector<float> shortTone = sine(hz, 1.0, 48000, 100, 1); // fewer than 512 frames
+    fft.analyze(shortTone.data(), 100, 1, 0, l, r);
+    EXPECT_EQ(peakBin(l), 20);
+}
