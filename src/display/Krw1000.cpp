@@ -162,22 +162,19 @@ void Krw1000::MarkReadoutDirty() {
 void Krw1000::DrawAllDisplay() {
     ResetSpeanaCells();
     ResetLvMeterCells();
-    ResetReadoutDots();
-    DrawTimeMarks();
-    DrawFrequencyUnit();
-    DrawBitRateUnit();
-    DrawTrackNumber();
-    DrawNowTime();
-    DrawAllTime();
-    DrawRepeatMark();
-    DrawFrequency();
-    DrawBitRate();
+    RedrawReadout();
 }
 
 void Krw1000::RedrawAfterColorChange() {
     // Analyser and meter keep their states and are only repainted.
     MarkSpeanaDirty();
     MarkLvMeterDirty();
+    RedrawReadout();
+}
+
+// The whole panel from scratch: the fixed glyphs first, so that oversized
+// values drawn after them overwrite them until the next full redraw.
+void Krw1000::RedrawReadout() {
     ResetReadoutDots();
     DrawTimeMarks();
     DrawFrequencyUnit();

@@ -104,6 +104,7 @@ private:
     void DrawGlyph(int left, int top, const DotPattern &(*segment)(int), const DotPattern *(*symbol)(char),
                    ColorValue on, ColorValue off, std::string_view pattern);
     void SetDots(const DotPattern &p, int left, int top, ColorValue colour);
+    void RedrawReadout();
     void DrawNumber(int64_t value, int digits, int firstCell, bool smallRow, ColorValue on, ColorValue off);
     void SetLvMeterChannel(int topRow, int64_t level);
 
