@@ -1,0 +1,165 @@
+// The engine behind the vbmp3_ functions: one instance per vbmp3_init.
+//
+// The threading contract is written at the top of Engine.cpp. In short: the
+// player's thread calls the public functions (never concurrently: the C layer
+// serialises them) and never waits on audio; one worker thread decodes and
+// manages the sound device; the device's callback runs PlaybackChain.
+//
+// Output::Render is the internal render path for tests, fuzzing and
+// benchmarks: no device is opened, and render() pulls the output through the
+// same PlaybackChain as fast as it can be computed, waiting for the decoder
+// where a device would have heard an underrun.
+#pragma once
+
+#include "vbmp3/PlaybackChain.h"
+#include "vbmp3/TrackSession.h"
+#include "vbmp3/dsp/LyricsTimeline.h"
+#include "vbmp3/dsp/SpectrumAnalyzer.h"
+#include "vbmp3/vbmp3.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class AudioDevice;
+
+class Engine {
+public:
+    enum class Output { Device, Render };
+
+    explicit Engine(Output output = Output::Device);
+    ~Engine();
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
+
+    bool setBufferOptions(const Vbmp3OptionData &o);
+    bool setDecodeOptions(const DecodeOptionData &o);
+    bool setKaraokeUse(int use);
+    bool setLyricsTimeBase(int base);
+    bool setFftWindow(int window);
+    bool setProcessUntimed(int process);
+    bool setLyricsAdjustMs(int ms);
+
+    bool open(const char *path, TrackInfoData *info);
+    bool play();
+    bool stop();
+    bool pause();
+    bool restart();
+    bool close();
+    bool seek(int seconds);
+    int state(int *elapsedSeconds);
+    int playBitRate();
+    bool spectrum(int32_t left[256], int32_t right[256]);
+
+    bool clearLyrics();
+    bool setLyricsFile(const char *path);
+    bool lyrics(LyricsData *d);
+
+    bool setPitch(int percent);
+    bool setEqualizer(const int32_t bands[10]);
+    bool setSoftVolume(int left, int right);
+    bool reload();
+
+    // Render path (Output::Render): fills `frames` stereo frames at outputRate(),
+    // waiting for the decoder instead of underrunning.
+    std::size_t render(float *out, std::size_t frames);
+    // The output rate of the open track (0 with none).
+    int outputRate() const;
+    // The position heard, in frames of the track's decode rate, and that rate.
+    double heardFrames();
+    int decodeRate() const;
+    // Frames of the device buffer (0 on the render path).
+    std::size_t deviceBufferFrames() const;
+
+    // The device callback size for an OutputFrame value.
+    static std::size_t bufferFramesFor(int outputFrame);
+
+private:
+    struct Command {
+        enum Kind { Attach, Detach } kind;
+        TrackSession *session;
+    };
+    struct DecodeState {
+        uint32_t gen = 1;
+        bool seekPending = false;
+        int64_t seekFrame = 0;
+        int64_t nextFrame = 0;
+        bool finished = false;
+        std::size_t stagedFrames = 0;
+        std::size_t stagedOffset = 0;
+    };
+
+    // Player's thread.
+    void syncEnded();
+    void requestSeek(int64_t frame);
+    uint64_t currentKey() const;
+    double decodedFrames();
+    void send(Command command);
+    void kick();
+
+    // Worker thread.
+    void workerMain();
+    void attach(TrackSession *s);
+    void detach();
+    void openDevice(int rate);
+    void closeDevice();
+    bool decodeSome(std::chrono::milliseconds *wait);
+    void freeRetired(bool all);
+    static void deviceCallback(void *context, float *out, std::size_t frames);
+    static void notifyRead(void *context);
+
+    const Output output_;
+
+    // Options (player's thread; the worker reads the atomic ones).
+    Vbmp3OptionData bufferOptions_{30, 20, 5, 0};
+    DecodeOptionData decodeOptions_{0, 0, 48000};
+    std::atomic<int> inputWaitMs_{5};
+    std::atomic<std::size_t> bufferFrames_{bufferFramesFor(20)};
+    bool karaoke_ = false;
+    int lyricsTimeBase_ = 1;
+    int fftWindow_ = 1;
+    std::array<int32_t, 10> stagedBands_{};
+    int stagedLeft_ = 100;
+    int stagedRight_ = 100;
+
+    // Player's thread: the loaded track.
+    TrackSession *current_ = nullptr;
+    uint32_t nextSessionId_ = 0;
+    int64_t parked_ = 0;         // position while stopped / before audio is heard
+    int lastKbps_ = 0;
+    LyricsTimeline lyrics_;
+    SpectrumAnalyzer analyzer_;
+    std::vector<float> spectrumFrames_;
+
+    // Shared with the audio thread.
+    PlaybackChain chain_;
+    std::mutex equalizerMutex_; // orders equalizer commits (never the audio thread)
+
+    // Worker.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Command> commands_;
+    bool kicked_ = false;
+    bool quit_ = false;
+    std::condition_variable dataReady_; // render path: the decoder wrote
+    std::mutex dataMutex_;
+    std::unique_ptr<TrackSession> active_;
+    std::vector<std::unique_ptr<TrackSession>> retired_;
+    DecodeState decode_;
+    std::vector<float> staging_;
+    std::unique_ptr<AudioDevice> device_;
+    int deviceRate_ = 0;
+    bool sdlReady_ = false;
+    bool sdlTried_ = false;
+    bool silentNoticeGiven_ = false;
+    std::atomic<std::size_t> deviceLatency_{0};
+    std::thread worker_;
+};

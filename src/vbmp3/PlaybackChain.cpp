@@ -1,0 +1,208 @@
+#include "vbmp3/PlaybackChain.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+int64_t steadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Frames worked on at once; a device buffer is cut into pieces of this size.
+constexpr std::size_t kPiece = 4096;
+
+} // namespace
+
+PlaybackChain::PlaybackChain() : converter_(2), volume_(44100) {}
+
+void PlaybackChain::prepare(int outputRate, std::size_t latencyFrames, bool interpolate) {
+    rate_.store(outputRate, std::memory_order_release);
+    latency_.store(latencyFrames, std::memory_order_release);
+    interpolate_.store(interpolate, std::memory_order_release);
+    volume_.setSampleRate(outputRate);
+    volume_.snapToTarget();
+    equalizer_.commit(outputRate);
+    equalizer_.resetState();
+    timeline_.reset();
+    history_.reset();
+    current_ = nullptr;
+    sounding_ = false;
+}
+
+void PlaybackChain::setReadNotifier(ReadNotifier notifier, void *context) {
+    notifier_ = notifier;
+    notifierContext_ = context;
+}
+
+bool PlaybackChain::mayFree(const TrackSession *session) const {
+    return published_.load(std::memory_order_seq_cst) != session &&
+           inUse_.load(std::memory_order_seq_cst) != session;
+}
+
+TrackSession *PlaybackChain::acquire() {
+    // Hazard pointer: mark, then check the mark still names the published one.
+    TrackSession *s = published_.load(std::memory_order_seq_cst);
+    for (;;) {
+        inUse_.store(s, std::memory_order_seq_cst);
+        TrackSession *again = published_.load(std::memory_order_seq_cst);
+        if (again == s)
+            return s;
+        s = again;
+    }
+}
+
+void PlaybackChain::startSession(TrackSession *s) {
+    current_ = s;
+    gen_ = 0;
+    ready_ = false;
+    sounding_ = false;
+    ended_ = false;
+}
+
+std::size_t PlaybackChain::pullRing(void *self, float *dst, std::size_t frames) {
+    auto *chain = static_cast<PlaybackChain *>(self);
+    const std::size_t got = chain->pulling_->ring.read(dst, frames);
+    if (chain->notifier_ && got > 0)
+        chain->notifier_(chain->notifierContext_);
+    return got;
+}
+
+void PlaybackChain::emitSilence(float *dst, std::size_t n, int64_t nowNs) {
+    std::memset(dst, 0, n * 2 * sizeof(float));
+    timeline_.append(OutputTimeline::kSilence, n, 0.0, 0.0, nowNs);
+    history_.append(nullptr, n);
+}
+
+std::size_t PlaybackChain::renderAudio(TrackSession *s, float *dst, std::size_t n, int64_t nowNs) {
+    const bool inputEnded = s->doneGen.load(std::memory_order_acquire) == gen_;
+    const double from = base_ + converter_.positionFrames();
+    pulling_ = s;
+    const std::size_t got = converter_.process(dst, n, &PlaybackChain::pullRing, this, inputEnded);
+    const double to = base_ + converter_.positionFrames();
+    if (got == 0)
+        return 0;
+    equalizer_.process(dst, got, 2);
+    volume_.process(dst, got, 2);
+    if (mono_.load(std::memory_order_relaxed)) {
+        for (std::size_t i = 0; i < got; ++i) {
+            const float m = 0.5f * (dst[2 * i] + dst[2 * i + 1]);
+            dst[2 * i] = dst[2 * i + 1] = m;
+        }
+    }
+    if (fadeInDone_ < kFadeFrames) {
+        for (std::size_t i = 0; i < got && fadeInDone_ < kFadeFrames; ++i, ++fadeInDone_) {
+            const float g = static_cast<float>(fadeInDone_) / kFadeFrames;
+            dst[2 * i] *= g;
+            dst[2 * i + 1] *= g;
+        }
+    }
+    timeline_.append(s->keyOf(gen_), got, from, to, nowNs);
+    history_.append(dst, got);
+    return got;
+}
+
+std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool realtime, int64_t nowNs) {
+    if (!s) {
+        emitSilence(dst, n, nowNs);
+        return n;
+    }
+    const uint32_t requested = s->requestGen.load(std::memory_order_acquire);
+    const int transport = s->transport.load(std::memory_order_acquire);
+    std::size_t made = 0;
+
+    if (sounding_ && !(transport == TrackSession::Playing && requested == gen_)) {
+        // Pause, stop or seek: fade out over the next frames of the track.
+        const std::size_t fade = std::min(n, kFadeFrames);
+        const std::size_t got = renderAudio(s, dst, fade, nowNs);
+        for (std::size_t i = 0; i < got; ++i) {
+            const float g = static_cast<float>(got - i) / static_cast<float>(got + 1);
+            dst[2 * i] *= g;
+            dst[2 * i + 1] *= g;
+        }
+        made = got;
+        sounding_ = false;
+        if (got < fade && converter_.drained()) {
+            ended_ = true;
+            s->endedGen.store(gen_, std::memory_order_release);
+        }
+    }
+
+    if (requested != gen_) {
+        gen_ = requested;
+        ready_ = false;
+        ended_ = false;
+        sounding_ = false;
+        s->ackGen.store(requested, std::memory_order_release);
+    }
+    if (!ready_ && s->readyGen.load(std::memory_order_acquire) == gen_) {
+        ready_ = true;
+        base_ = static_cast<double>(s->readyFrame.load(std::memory_order_acquire));
+        converter_.setRates(s->decodeRate, s->outputRate);
+        equalizer_.resetState();
+    }
+
+    const bool wantSound = transport == TrackSession::Playing && ready_ && !ended_;
+    if (!sounding_ && wantSound) {
+        const bool done = s->doneGen.load(std::memory_order_acquire) == gen_;
+        const int64_t waitFrames = std::min<int64_t>(
+            int64_t(outputWaitMs_.load(std::memory_order_relaxed)) * s->decodeRate / 1000,
+            int64_t(s->ring.capacityFrames() / 2));
+        if (done || int64_t(s->ring.availableFrames()) >= std::max<int64_t>(waitFrames, 1)) {
+            sounding_ = true;
+            fadeInDone_ = 0;
+            volume_.snapToTarget(); // nothing is sounding: no glide needed
+        } else if (!realtime) {
+            return made; // wait for the decoder
+        }
+    }
+    if (!sounding_) {
+        if (!realtime && transport == TrackSession::Playing && !ready_ && !ended_)
+            return made; // wait for the seek to finish
+        emitSilence(dst + 2 * made, n - made, nowNs);
+        return n;
+    }
+
+    while (made < n) {
+        const std::size_t got = renderAudio(s, dst + 2 * made, n - made, nowNs);
+        made += got;
+        if (made == n)
+            break;
+        if (converter_.drained()) {
+            ended_ = true;
+            sounding_ = false;
+            s->endedGen.store(gen_, std::memory_order_release);
+            emitSilence(dst + 2 * made, n - made, nowNs);
+            return n;
+        }
+        if (got == 0) {
+            if (!realtime)
+                return made; // wait for the decoder
+            // Underrun: the decoder fell behind. Pad, and start again (with the
+            // output wait and a fade-in) when it has caught up.
+            sounding_ = false;
+            emitSilence(dst + 2 * made, n - made, nowNs);
+            return n;
+        }
+    }
+    return n;
+}
+
+std::size_t PlaybackChain::process(float *out, std::size_t frames, bool realtime) {
+    TrackSession *s = acquire();
+    if (s != current_)
+        startSession(s);
+    const int64_t now = steadyNs();
+    std::size_t made = 0;
+    while (made < frames) {
+        const std::size_t n = std::min(kPiece, frames - made);
+        const std::size_t got = step(s, out + 2 * made, n, realtime, now);
+        made += got;
+        if (got < n)
+            break;
+    }
+    return made;
+}

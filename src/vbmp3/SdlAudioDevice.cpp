@@ -1,0 +1,59 @@
+#include "vbmp3/SdlAudioDevice.h"
+
+#include <SDL.h>
+
+bool SdlAudioDevice::initSubsystem(std::string *error) {
+    // Without this SDL takes SIGINT and SIGTERM from the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Corvale");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Playback");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        if (error)
+            *error = SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+void SdlAudioDevice::quitSubsystem() {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+SdlAudioDevice::~SdlAudioDevice() {
+    close();
+}
+
+void SdlAudioDevice::trampoline(void *self, uint8_t *stream, int bytes) {
+    auto *dev = static_cast<SdlAudioDevice *>(self);
+    dev->callback_(dev->context_, reinterpret_cast<float *>(stream),
+                   static_cast<std::size_t>(bytes) / (2 * sizeof(float)));
+}
+
+bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback, void *context) {
+    close();
+    callback_ = callback;
+    context_ = context;
+    SDL_AudioSpec want{};
+    want.freq = rate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = static_cast<Uint16>(bufferFrames);
+    want.callback = &SdlAudioDevice::trampoline;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device_ == 0) {
+        error_ = SDL_GetError();
+        return false;
+    }
+    bufferFrames_ = have.samples > 0 ? have.samples : bufferFrames;
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void SdlAudioDevice::close() {
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_);
+        device_ = 0;
+    }
+}

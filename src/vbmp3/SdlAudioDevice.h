@@ -1,0 +1,38 @@
+// The sound device through SDL2's audio subsystem (only audio: SDL video is
+// never started): PipeWire, PulseAudio, ALSA or whatever SDL picks, the disk
+// driver included (SDL_AUDIODRIVER=disk writes what is played to a file).
+//
+// The device is opened for exactly the rate and format asked for (SDL converts
+// when the hardware differs), stereo 32-bit float, with the callback size
+// asked for.
+#pragma once
+
+#include "vbmp3/AudioDevice.h"
+
+#include <cstdint>
+#include <string>
+
+class SdlAudioDevice : public AudioDevice {
+public:
+    // Starts SDL's audio subsystem (SDL's signal handlers stay off). Returns
+    // false, with the reason in *error, when SDL has no audio driver.
+    static bool initSubsystem(std::string *error);
+    static void quitSubsystem();
+
+    ~SdlAudioDevice() override;
+
+    bool open(int rate, std::size_t bufferFrames, Callback callback, void *context) override;
+    void close() override;
+    std::size_t latencyFrames() const override { return bufferFrames_; }
+
+    const std::string &lastError() const { return error_; }
+
+private:
+    static void trampoline(void *self, uint8_t *stream, int bytes);
+
+    uint32_t device_ = 0;
+    Callback callback_ = nullptr;
+    void *context_ = nullptr;
+    std::size_t bufferFrames_ = 0;
+    std::string error_;
+};

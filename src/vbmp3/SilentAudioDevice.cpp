@@ -1,0 +1,46 @@
+#include "vbmp3/SilentAudioDevice.h"
+
+#include <chrono>
+
+SilentAudioDevice::~SilentAudioDevice() {
+    close();
+}
+
+bool SilentAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback, void *context) {
+    close();
+    rate_ = rate > 0 ? rate : 44100;
+    bufferFrames_ = bufferFrames > 0 ? bufferFrames : 512;
+    callback_ = callback;
+    context_ = context;
+    buffer_.assign(bufferFrames_ * 2, 0.0f);
+    quit_ = false;
+    thread_ = std::thread([this] { run(); });
+    return true;
+}
+
+void SilentAudioDevice::close() {
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void SilentAudioDevice::run() {
+    using clock = std::chrono::steady_clock;
+    const auto start = clock::now();
+    uint64_t handed = 0;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!quit_) {
+        lock.unlock();
+        callback_(context_, buffer_.data(), bufferFrames_);
+        lock.lock();
+        handed += bufferFrames_;
+        // Sleep until the buffer just taken would have been played.
+        const auto due = start + std::chrono::nanoseconds(handed * 1000000000ull / uint64_t(rate_));
+        wake_.wait_until(lock, due, [this] { return quit_; });
+    }
+}

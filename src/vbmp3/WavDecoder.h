@@ -1,0 +1,36 @@
+// WAV (integer PCM, float, ADPCM, A-law, mu-law, ...) and whatever else
+// libsndfile reads, as stereo float at the file's own rate.
+//
+// The title of a RIFF/WAVE file is the name of its format tag
+// ("WAVE_FORMAT_PCM", "WAVE_FORMAT_IEEE_FLOAT", "WAVE_FORMAT_ADPCM", ...); other
+// containers have no title. The bit rate is rate x channels x bits / 1000.
+#pragma once
+
+#include "vbmp3/Decoder.h"
+
+#include <memory>
+#include <vector>
+
+struct sf_private_tag;
+
+class WavDecoder : public Decoder {
+public:
+    // Null when libsndfile cannot read the file. riffTagName is the title.
+    static std::unique_ptr<WavDecoder> open(const std::string &path, const std::string &riffTagName);
+    ~WavDecoder() override;
+
+    std::size_t read(float *dst, std::size_t frames) override;
+    int currentKbps() const override { return info_.averageKbps; }
+    int64_t seek(int64_t frame) override;
+
+    // Bits per sample of a libsndfile sub-format (ADPCM 4, PCM 16 ...).
+    static int bitsOf(int format);
+
+private:
+    WavDecoder() = default;
+
+    sf_private_tag *file_ = nullptr;
+    int fileChannels_ = 0;
+    std::vector<float> scratch_; // multi-channel frames before the stereo mix
+    bool ended_ = false;
+};
