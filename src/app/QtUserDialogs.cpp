@@ -1,0 +1,36 @@
+#include "app/QtUserDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+void QtUserDialogs::configure(QFileDialog &dialog, const FileRequest &request) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setWindowTitle(request.title);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // "File must exist" belongs to the Open dialog; a Save As dialog passes
+    // over it (as the common dialogs always did), so new files can be named.
+    if (request.save)
+        dialog.setFileMode(QFileDialog::AnyFile);
+    else if (request.flags & AllowMultiSelect)
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    else if (request.flags & FileMustExist)
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    else
+        dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, (request.flags & OverwritePrompt) == 0);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.nameFilters.isEmpty()) dialog.setNameFilters(request.nameFilters);
+    if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
+}
+
+QStringList QtUserDialogs::askFiles(QWidget *owner, const FileRequest &request) {
+    QFileDialog dialog(owner);
+    configure(dialog, request);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+void QtUserDialogs::showMessage(QWidget *owner, const QString &title, const QString &text) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}

@@ -1,0 +1,22 @@
+// The one routine through which every file dialog of the program goes.
+//
+// Result: on OK with one file, its full path; with several files, the folder,
+// NUL, each name followed by NUL, and one more NUL; on Cancel or failure the
+// empty string. No length limit. Whatever the outcome, InitialFolder is set to
+// the process's current folder; a pick moves the current folder to the folder
+// of the chosen files, so a caller that keeps InitialFolder follows the user.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/UserDialogs.h"
+
+class QWidget;
+
+// SaveDialog: nonzero for Save As. Flags: the dialog option flags (0x200
+// multiple selection, 0x1000 file must exist, 0x2 overwrite prompt). Filter:
+// description NUL pattern NUL pairs, patterns joined by ';'.
+std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
+                           QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
+                           const std::string &DefaultExtension, std::string &InitialFolder);

@@ -1,0 +1,37 @@
+// Corvale: starts the main window, which runs start-up, the tick and shutdown.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QFile>
+
+#include "app/TerminationWatch.h"
+#include "app/Vbmp3BuildInfo.h"
+#include "common/PathUtil.h"
+#include "mainwindow/MainForm.h"
+#include "vbmp3/vbmp3.h"
+
+int main(int argc, char **argv) {
+    // Window placement and staying on top need X11 (XWayland on Wayland desktops).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);  // takes its own options out of argv
+
+    MainForm::Environment env;
+    env.programDir = PathUtil::withTrailingSlash(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    for (int i = 1; i < argc; ++i) env.arguments.emplace_back(argv[i]);
+    env.expectedLibrarySize = Vbmp3BuildInfo::LibrarySize;
+    env.expectedLibraryVersion = VBMP3_VERSION;
+
+    MainForm form(std::move(env));
+    if (!form.Form_Load()) {
+        // The engine may already be running: end at once, without unwinding.
+        std::fflush(nullptr);
+        std::_Exit(form.endedAsSecondInstance() ? EXIT_SUCCESS : EXIT_FAILURE);
+    }
+    // A polite termination request (logout, kill) closes the window the
+    // normal way, so the settings are written.
+    TerminationWatch termination([&form] { form.close(); });
+    return app.exec();
+}

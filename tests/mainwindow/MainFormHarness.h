@@ -1,0 +1,174 @@
+// A main window on the offscreen platform with everything around it
+// scripted: a program folder in a temporary directory (corvale.ini, a stand-in
+// libvbmp3.so file, colour schemes), the engine module's fake library table
+// extended by the calls the window makes itself, dialogs and message boxes
+// that answer from a script, a clock that moves only when told, and a work
+// area of our choosing.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/UserDialogs.h"
+#include "common/Clock.h"
+#include "config/Krc1000.h"
+#include "engine/FakeVbmp3.h"
+#include "engine/Krm1000.h"
+#include "mainwindow/MainForm.h"
+#include "support/TempDir.h"
+#include "vbmp3/vbmp3.h"
+
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Message {
+        QString title;
+        QString text;
+    };
+    std::deque<QStringList> answers;  // one per file dialog; none left = Cancel
+    std::vector<FileRequest> requests;
+    std::vector<Message> messages;
+
+    QStringList askFiles(QWidget *, const FileRequest &request) override {
+        requests.push_back(request);
+        if (answers.empty()) return {};
+        QStringList a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void showMessage(QWidget *, const QString &title, const QString &text) override {
+        messages.push_back({title, text});
+    }
+};
+
+class StepClock : public Clock {
+public:
+    int32_t now = 5000;
+    int32_t timeGetTime() override { return now; }
+};
+
+// The window's own calls into the library, recorded in the fake's call list.
+inline Vbmp3Api windowFakeApi() {
+    Vbmp3Api a = FakeVbmp3::api();
+    a.vbmp3_getVersion = [] { return VBMP3_VERSION; };
+    a.vbmp3_setPitch = [](int p) {
+        FakeVbmp3::current().calls.push_back("setPitch " + std::to_string(p));
+        return 1;
+    };
+    a.vbmp3_setEqualizer = [](const int32_t *b) {
+        std::string s = "setEqualizer";
+        for (int i = 0; i < 10; ++i) s += " " + std::to_string(b[i]);
+        FakeVbmp3::current().calls.push_back(s);
+        return 1;
+    };
+    a.vbmp3_setSoftVolume = [](int l, int r) {
+        FakeVbmp3::current().calls.push_back("setSoftVolume " + std::to_string(l) + " " + std::to_string(r));
+        return 1;
+    };
+    a.vbmp3_reload = [] {
+        FakeVbmp3::current().calls.push_back("reload");
+        return 1;
+    };
+    a.vbmp3_getSpectrum = [](int32_t *l, int32_t *r) {
+        FakeVbmp3::current().calls.push_back("getSpectrum");
+        for (int i = 0; i < 256; ++i) l[i] = r[i] = 0;
+        return 1;
+    };
+    a.vbmp3_setLyricsTime = [](int) { return 1; };
+    a.vbmp3_setFftWindow = [](int) { return 1; };
+    a.vbmp3_setNotTagLyricsLine = [](int) { return 1; };
+    a.vbmp3_setLyricsAdjustTime = [](int) { return 1; };
+    return a;
+}
+
+struct MainFormHarness {
+    static constexpr int64_t LibrarySize = 1234;
+
+    TempDir dir;       // the program folder
+    TempDir lockDir;   // the single-instance lock's folder
+    FakeVbmp3 fake;
+    Vbmp3Api api = windowFakeApi();
+    ScriptedDialogs dialogs;
+    StepClock clock;
+    bool engineLoads = true;
+    QRect workArea{0, 0, 1024, 740};
+    std::vector<std::string> started;  // programs started by path
+    MainForm::Environment env;
+    std::unique_ptr<MainForm> form;
+    bool loaded = false;
+
+    MainFormHarness() {
+        fake.state = 0;  // stopped until a test says otherwise
+        dir.write("libvbmp3.so", std::string(LibrarySize, 'x'));
+        env.programDir = dir.path();
+        env.lockFolder = lockDir.path();
+        env.expectedLibrarySize = LibrarySize;
+        env.expectedLibraryVersion = VBMP3_VERSION;
+        env.dialogs = &dialogs;
+        env.clock = &clock;
+        env.loadEngine = [this](Vbmp3Api &a) {
+            if (!engineLoads) return false;
+            a = api;
+            return true;
+        };
+        env.workArea = [this] { return workArea; };
+        env.startProgram = [this](const std::string &p) { started.push_back(p); };
+    }
+
+    // corvale.ini lines (CR LF added); DebugMode=127 keeps the log in memory.
+    void ini(const std::string &lines) { dir.write("corvale.ini", lines); }
+
+    MainForm &start(std::vector<std::string> arguments = {}) {
+        env.arguments = std::move(arguments);
+        form = std::make_unique<MainForm>(env);
+        loaded = form->Form_Load();
+        return *form;
+    }
+
+    Krm1000 &engine() { return *form->engine(); }
+    SettingData &settings() { return form->config()->settings(); }
+    const EngineState &state() { return form->engine()->state(); }
+
+    // The log's messages without their time stamps.
+    std::vector<std::string> log() const {
+        std::vector<std::string> out;
+        for (const std::string &line : form->log().list().lines()) out.push_back(line.substr(11));
+        return out;
+    }
+    bool logged(const std::string &message) const {
+        for (const std::string &m : log())
+            if (m == message) return true;
+        return false;
+    }
+    int logCount(const std::string &prefix) const {
+        int n = 0;
+        for (const std::string &m : log())
+            if (m.rfind(prefix, 0) == 0) ++n;
+        return n;
+    }
+
+    // Enabled states of Command1..Command6 as "100010".
+    std::string buttons() {
+        std::string s;
+        for (int i = 1; i <= 6; ++i) s += form->command(i)->isEnabled() ? '1' : '0';
+        return s;
+    }
+
+    void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, qtKey, modifiers);
+        QCoreApplication::sendEvent(form->text1(), &press);
+    }
+
+    // An audio file in the program folder (contents do not matter to the fake).
+    std::string audio(const std::string &name) { return dir.write(name, "ID3"); }
+};
