@@ -412,14 +412,25 @@ std::size_t Engine::render(float *out, std::size_t frames) {
     int idleWaits = 0;
     while (made < frames) {
         const TrackSession *s = chain_.published();
+        if (s != current_) {
+            // The worker has not taken the open track over yet.
+            std::unique_lock<std::mutex> lock(dataMutex_);
+            dataReady_.wait_for(lock, std::chrono::milliseconds(1));
+            continue;
+        }
         if (s && s->outputRate != chain_.rate()) {
             std::lock_guard<std::mutex> lock(equalizerMutex_);
             chain_.prepare(s->outputRate, 0, false);
         }
-        const std::size_t got = chain_.process(out + 2 * made, frames - made, false);
+        // Pieces of a device callback's size, so pitch, equalizer and volume
+        // changes glide over the same stretch as on a device.
+        const std::size_t piece = std::min(frames - made, bufferFrames_.load());
+        const std::size_t got = chain_.process(out + 2 * made, piece, false);
         made += got;
         if (made == frames)
             break;
+        if (got == piece)
+            continue;
         if (got > 0) {
             idleWaits = 0;
         } else if (++idleWaits > 10000) {

@@ -68,8 +68,9 @@ public:
     bool setSoftVolume(int left, int right);
     bool reload();
 
-    // Render path (Output::Render): fills `frames` stereo frames at outputRate(),
-    // waiting for the decoder instead of underrunning.
+    // Render path (Output::Render), called on the player's thread: fills
+    // `frames` stereo frames at outputRate(), waiting for the decoder instead of
+    // underrunning.
     std::size_t render(float *out, std::size_t frames);
     // The output rate of the open track (0 with none).
     int outputRate() const;

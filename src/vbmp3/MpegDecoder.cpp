@@ -17,6 +17,7 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inpu
     dec->handle_ = mh;
 
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_STORE_RAW_ID3 | MPG123_GAPLESS, 0);
+    mpg123_param(mh, MPG123_VERBOSE, 0, 0);
     mpg123_param(mh, MPG123_DOWN_SAMPLE, inputSample, 0);
     // Stereo float only: libmpg123 doubles a mono stream, and keeps the rate it
     // starts with should a later frame change it.

@@ -1,0 +1,135 @@
+// The exported functions, and two short runs end to end through SDL's disk
+// driver, whose file holds exactly what was handed to the device.
+#include "vbmp3/vbmp3.h"
+
+#include "AudioFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// Waits (polling, without any assumption on speed) until the track stops.
+bool waitForEnd() {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int seconds = 0;
+    while (vbmp3_getState(&seconds) != VBMP3_STATE_STOPPED) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The stretch of the disk file from the first to the last non-silent frame.
+std::vector<float> sounding(const std::string &raw) {
+    const float *f = reinterpret_cast<const float *>(raw.data());
+    const std::size_t frames = raw.size() / 8;
+    std::size_t first = frames;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (f[2 * i] != 0.0f || f[2 * i + 1] != 0.0f) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    if (first >= frames)
+        return {};
+    return std::vector<float>(f + 2 * first, f + 2 * (last + 1));
+}
+
+class DiskOutput {
+public:
+    explicit DiskOutput(const TempDir &dir) : file_(dir.file("out.raw")) {
+        const char *old = std::getenv("SDL_AUDIODRIVER");
+        saved_ = old ? old : "";
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
+    }
+    ~DiskOutput() {
+        if (saved_.empty())
+            unsetenv("SDL_AUDIODRIVER");
+        else
+            setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
+    }
+    const std::string &file() const { return file_; }
+
+private:
+    std::string file_;
+    std::string saved_;
+};
+
+} // namespace
+
+TEST(CApiTest, CallsOutsideInitAndFreeFail) {
+    int seconds = 7;
+    EXPECT_EQ(vbmp3_getVersion(), 0);
+    EXPECT_EQ(vbmp3_play(), 0);
+    EXPECT_EQ(vbmp3_getState(&seconds), 0);
+    EXPECT_EQ(seconds, 0);
+    EXPECT_EQ(vbmp3_free(), 0);
+    ASSERT_EQ(vbmp3_init(), 1);
+    EXPECT_EQ(vbmp3_getVersion(), VBMP3_VERSION);
+    EXPECT_EQ(vbmp3_setPitch(100), 1);
+    EXPECT_EQ(vbmp3_setVbmp3Option(nullptr), 0);
+    EXPECT_EQ(vbmp3_open(nullptr, nullptr), 0);
+    EXPECT_EQ(vbmp3_getPlayBitRate(), 0);
+    EXPECT_EQ(vbmp3_free(), 1);
+    EXPECT_EQ(vbmp3_setPitch(100), 0);
+}
+
+TEST(CApiTest, DiskDriverPlaysTheToneEndToEnd) {
+    TempDir dir;
+    DiskOutput disk(dir);
+    fixtures::Tone t;
+    t.seconds = 0.6;
+    const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
+    ASSERT_EQ(vbmp3_init(), 1);
+    const Vbmp3OptionData options{30, 20, 5, 0};
+    ASSERT_EQ(vbmp3_setVbmp3Option(&options), 1);
+    TrackInfoData info{};
+    ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);
+    ASSERT_EQ(vbmp3_play(), 1);
+    EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
+
+    const std::vector<float> out = sounding(fixtures::readFile(disk.file()));
+    ASSERT_FALSE(out.empty());
+    const std::size_t frames = out.size() / 2;
+    // Every frame of the track once, without a gap.
+    EXPECT_NEAR(double(frames), 0.6 * 44100, 3.0);
+    EXPECT_NEAR(fixtures::measuredHz(out.data(), frames, 2, 0, 44100), 1000.0, 1.0);
+    EXPECT_NEAR(fixtures::toneDb(out.data(), frames, 2, 1, 44100, 1000), -6.0, 0.2);
+}
+
+TEST(CApiTest, DiskDriverMonoAtHalfRate) {
+    TempDir dir;
+    DiskOutput disk(dir);
+    fixtures::Tone t;
+    t.seconds = 0.6;
+    t.rightHz = 3000;
+    const std::string path = dir.write("lr.wav", fixtures::wavBytes(t));
+    ASSERT_EQ(vbmp3_init(), 1);
+    const DecodeOptionData decode{1, 1, 48000};
+    ASSERT_EQ(vbmp3_setDecodeOption(&decode), 1);
+    TrackInfoData info{};
+    ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);
+    ASSERT_EQ(vbmp3_play(), 1);
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(vbmp3_free(), 1);
+
+    const std::vector<float> out = sounding(fixtures::readFile(disk.file()));
+    const std::size_t frames = out.size() / 2;
+    // 0.6 s at 22050 Hz, both sides the same mix of the two tones.
+    EXPECT_NEAR(double(frames), 0.6 * 22050, 40.0);
+    for (std::size_t i = 0; i < frames; i += 31)
+        ASSERT_EQ(out[2 * i], out[2 * i + 1]);
+    EXPECT_NEAR(fixtures::toneDb(out.data() + 200, frames - 400, 2, 0, 22050, 1000), -12.0, 0.5);
+    EXPECT_NEAR(fixtures::toneDb(out.data() + 200, frames - 400, 2, 0, 22050, 3000), -12.0, 0.5);
+}

@@ -1,0 +1,100 @@
+#include "vbmp3/Decoder.h"
+
+#include "AudioFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<float> readAll(Decoder &d) {
+    std::vector<float> out;
+    std::vector<float> block(4096 * 2);
+    for (;;) {
+        const std::size_t n = d.read(block.data(), 4096);
+        out.insert(out.end(), block.begin(), block.begin() + long(n * 2));
+        if (n == 0)
+            break;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(DecoderTest, WavInfoAndSamples) {
+    TempDir dir;
+    fixtures::Tone t;
+    t.rate = 22050;
+    t.channels = 1;
+    t.seconds = 1.5;
+    const auto pcm = Decoder::openFile(dir.write("mono.wav", fixtures::wavBytes(t)), 0);
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->info().title, "WAVE_FORMAT_PCM");
+    EXPECT_EQ(pcm->info().sourceRate, 22050);
+    EXPECT_EQ(pcm->info().sourceChannels, 1);
+    EXPECT_EQ(pcm->info().lengthFrames, 33075);
+    EXPECT_EQ(pcm->info().averageKbps, 22050 * 16 / 1000);
+    const std::vector<float> s = readAll(*pcm);
+    ASSERT_EQ(s.size(), 33075u * 2);
+    // Mono is doubled onto both sides.
+    EXPECT_FLOAT_EQ(s[2 * 100], s[2 * 100 + 1]);
+    EXPECT_NEAR(fixtures::measuredHz(s.data(), 33075, 2, 0, 22050), 1000.0, 1.0);
+
+    t.sample = fixtures::Sample::Float32;
+    t.channels = 2;
+    const auto flt = Decoder::openFile(dir.write("float.wav", fixtures::wavBytes(t)), 0);
+    ASSERT_TRUE(flt);
+    EXPECT_EQ(flt->info().title, "WAVE_FORMAT_IEEE_FLOAT");
+    EXPECT_EQ(flt->info().averageKbps, 22050 * 2 * 32 / 1000);
+    EXPECT_EQ(flt->seek(22050), 22050);
+    EXPECT_EQ(readAll(*flt).size(), (33075u - 22050u) * 2);
+}
+
+TEST(DecoderTest, ContentDecidesNotTheName) {
+    TempDir dir;
+    fixtures::Tone t;
+    t.seconds = 0.2;
+    // A WAV file named .mp3 is still read as WAV.
+    const auto wav = Decoder::openFile(dir.write("really-a-wav.mp3", fixtures::wavBytes(t)), 0);
+    ASSERT_TRUE(wav);
+    EXPECT_FALSE(wav->info().mpeg);
+    if (!fixtures::haveTool("lame"))
+        GTEST_SKIP() << "lame not installed";
+    const std::string src = dir.write("src.wav", fixtures::wavBytes(t));
+    ASSERT_TRUE(fixtures::run("lame --quiet -b 128 '" + src + "' '" + dir.file("x.mp3") + "'"));
+    const auto mp3 = Decoder::openFile(dir.write("really-an-mp3.wav", fixtures::readFile(dir.file("x.mp3"))), 0);
+    ASSERT_TRUE(mp3);
+    EXPECT_TRUE(mp3->info().mpeg);
+}
+
+TEST(DecoderTest, BadFilesAreRefusedOrEndCleanly) {
+    TempDir dir;
+    EXPECT_FALSE(Decoder::openFile(dir.write("empty.mp3", ""), 0));
+    EXPECT_FALSE(Decoder::openFile(dir.write("empty.wav", ""), 0));
+    EXPECT_FALSE(Decoder::openFile(dir.file("missing.mp3"), 0));
+
+    std::mt19937 rng(42);
+    std::string noise(64 * 1024, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(rng());
+    // Random bytes: refused, or whatever libmpg123 makes of them ends.
+    if (auto d = Decoder::openFile(dir.write("noise.mp3", noise), 0))
+        readAll(*d);
+
+    // A WAV cut in the middle of its data, and one whose header claims far more.
+    fixtures::Tone t;
+    t.seconds = 0.5;
+    const std::string wav = fixtures::wavBytes(t);
+    const std::size_t cutAt = wav.size() / 2 + 1;
+    const auto cut = Decoder::openFile(dir.write("cut.wav", wav.substr(0, cutAt)), 0);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(readAll(*cut).size() / 2, (cutAt - 44) / 4); // the whole frames that are there
+    const auto lying = Decoder::openFile(dir.write("lying.wav", fixtures::wavBytes(t, 0x7FFFFFF0)), 0);
+    ASSERT_TRUE(lying);
+    EXPECT_EQ(readAll(*lying).size(), 22050u * 2);
+    // Only a header.
+    EXPECT_FALSE(Decoder::openFile(dir.write("header.wav", wav.substr(0, 44)), 0));
+}

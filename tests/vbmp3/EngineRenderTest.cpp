@@ -1,0 +1,489 @@
+// The engine through its render path: the output is pulled as fast as it can be
+// computed, so positions and levels are exact functions of the frames rendered.
+#include "vbmp3/Engine.h"
+
+#include "AudioFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+namespace {
+
+class EngineRenderTest : public ::testing::Test {
+protected:
+    std::vector<float> render(double seconds) {
+        const auto frames = static_cast<std::size_t>(std::lround(seconds * engine.outputRate()));
+        std::vector<float> out(frames * 2);
+        engine.render(out.data(), frames);
+        return out;
+    }
+    std::size_t frames(const std::vector<float> &v) const { return v.size() / 2; }
+
+    std::string wav(const std::string &name, const fixtures::Tone &t, uint32_t lie = 0) {
+        return dir.write(name, fixtures::wavBytes(t, lie));
+    }
+    // An MP3 (or MP2 with twolame) of the tone; empty when the encoder is missing.
+    std::string encoded(const std::string &name, const fixtures::Tone &t, const std::string &tool,
+                        const std::string &args) {
+        if (!fixtures::haveTool(tool.c_str()))
+            return {};
+        const std::string src = wav(name + ".src.wav", t);
+        const std::string out = dir.file(name);
+        if (!fixtures::run(tool + " --quiet " + args + " '" + src + "' '" + out + "'"))
+            return {};
+        return out;
+    }
+    double seconds() { return engine.heardFrames() / engine.decodeRate(); }
+    int state() {
+        int s = -1;
+        return engine.state(&s);
+    }
+    int elapsed() {
+        int s = -1;
+        engine.state(&s);
+        return s;
+    }
+    // Renders in 10 ms steps until the track reports state 0; returns the
+    // seconds of output rendered.
+    double renderToEnd(double limit = 30.0) {
+        double done = 0.0;
+        while (state() == VBMP3_STATE_PLAYING && done < limit) {
+            render(0.01);
+            done += 0.01;
+        }
+        return done;
+    }
+    int peakBin(const int32_t *bins) { return int(std::max_element(bins, bins + 256) - bins); }
+
+    TempDir dir;
+    Engine engine{Engine::Output::Render};
+    TrackInfoData info{};
+};
+
+} // namespace
+
+TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
+    fixtures::Tone t;
+    t.seconds = 1.0;
+    std::vector<std::pair<std::string, std::string>> files;
+    files.push_back({"pcm16", wav("pcm16.wav", t)});
+    t.sample = fixtures::Sample::Float32;
+    files.push_back({"float", wav("float.wav", t)});
+    t.sample = fixtures::Sample::Pcm16;
+    const std::string mp3 = encoded("tone.mp3", t, "lame", "-b 128");
+    if (!mp3.empty()) {
+        files.push_back({"mp3", mp3});
+        files.push_back({"rmp", dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128))});
+    }
+    const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
+    if (!mp2.empty())
+        files.push_back({"mp2", mp2});
+
+    for (const auto &[kind, path] : files) {
+        SCOPED_TRACE(kind);
+        ASSERT_TRUE(engine.open(path.c_str(), &info));
+        EXPECT_EQ(info.SamplingRate, 44100);
+        ASSERT_TRUE(engine.play());
+        render(0.4);
+        int32_t left[256];
+        int32_t right[256];
+        ASSERT_TRUE(engine.spectrum(left, right));
+        // 1000 Hz lies between bins 11 (947 Hz) and 12 (1034 Hz) at 44.1 kHz.
+        EXPECT_EQ(peakBin(left), 12);
+        EXPECT_EQ(peakBin(right), 12);
+        EXPECT_GE(left[12], 100); // a -6 dB sine reads about 108
+        EXPECT_LE(left[40], 20);
+    }
+    EXPECT_GE(files.size(), 2u);
+}
+
+TEST_F(EngineRenderTest, TrackInformation) {
+    fixtures::Tone t;
+    t.seconds = 2.5;
+    ASSERT_TRUE(engine.open(wav("a.wav", t).c_str(), &info));
+    EXPECT_STREQ(info.Title, "WAVE_FORMAT_PCM");
+    EXPECT_STREQ(info.SecondLine, "");
+    EXPECT_EQ(info.SamplingRate, 44100);
+    EXPECT_EQ(info.LengthSeconds, 2);
+    EXPECT_EQ(info.Channels, 2);
+    EXPECT_EQ(info.AverageBitRate, 1411);
+
+    const std::string mp3 = encoded("plain.mp3", t, "lame", "-b 160");
+    if (mp3.empty())
+        GTEST_SKIP() << "lame not installed";
+    // Our own tags in front of and behind lame's output; the title is CP932 and
+    // longer than the field.
+    std::string cp932;
+    for (int i = 0; i < 60; ++i)
+        cp932 += "\x82\xA0"; // あ
+    const std::string tagged = dir.write(
+        "tagged.mp3", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(mp3) + fixtures::id3v1("v1 title", "v1 artist"));
+    ASSERT_TRUE(engine.open(tagged.c_str(), &info));
+    // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
+    EXPECT_EQ(std::strlen(info.Title), 126u);
+    EXPECT_EQ(std::string(info.Title, 3), "\xE3\x81\x82");
+    EXPECT_STREQ(info.SecondLine, "v1 artist");
+    EXPECT_EQ(info.SamplingRate, 44100);
+    EXPECT_EQ(info.LengthSeconds, 2);
+    EXPECT_EQ(info.AverageBitRate, 160);
+    EXPECT_EQ(engine.playBitRate(), 160);
+    ASSERT_TRUE(engine.play());
+    render(0.5);
+    EXPECT_EQ(engine.playBitRate(), 160);
+
+    // A failed open zeroes the record and leaves nothing open.
+    std::memset(&info, 0x55, sizeof info);
+    EXPECT_FALSE(engine.open(dir.write("empty.mp3", "").c_str(), &info));
+    EXPECT_EQ(info.Title[0], 0);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    EXPECT_FALSE(engine.play());
+    EXPECT_EQ(engine.playBitRate(), 0);
+}
+
+TEST_F(EngineRenderTest, MonoDownSamplingAndTheOutputCap) {
+    fixtures::Tone t;
+    t.hz = 1000;
+    t.rightHz = 3000;
+    t.seconds = 1.0;
+    const std::string path = wav("lr.wav", t);
+
+    // Mono: both sides carry the mean of the two channels.
+    DecodeOptionData mono{0, 1, 48000};
+    ASSERT_TRUE(engine.setDecodeOptions(mono));
+    ASSERT_TRUE(engine.open(path.c_str(), &info));
+    ASSERT_TRUE(engine.play());
+    std::vector<float> out = render(0.5);
+    for (std::size_t i = 1000; i < frames(out); i += 97)
+        ASSERT_FLOAT_EQ(out[2 * i], out[2 * i + 1]);
+    EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 44100, 1000), -12.0, 0.5);
+    EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 44100, 3000), -12.0, 0.5);
+
+    // Half rate: the output runs at 22050 Hz and the tones keep their pitch.
+    DecodeOptionData half{1, 0, 48000};
+    ASSERT_TRUE(engine.setDecodeOptions(half));
+    ASSERT_TRUE(engine.open(path.c_str(), &info));
+    EXPECT_EQ(info.SamplingRate, 44100);
+    EXPECT_EQ(engine.outputRate(), 22050);
+    ASSERT_TRUE(engine.play());
+    out = render(0.5);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 0, 22050), 1000.0, 2.0);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 1, 22050), 3000.0, 6.0);
+    EXPECT_NEAR(seconds(), 0.5, 0.01);
+
+    // The cap: a 44.1 kHz source is converted down to 32 kHz.
+    DecodeOptionData capped{0, 0, 32000};
+    ASSERT_TRUE(engine.setDecodeOptions(capped));
+    ASSERT_TRUE(engine.open(path.c_str(), &info));
+    EXPECT_EQ(engine.outputRate(), 32000);
+    ASSERT_TRUE(engine.play());
+    out = render(0.5);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 0, 32000), 1000.0, 2.0);
+    EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 32000, 1000), -6.0, 0.5);
+
+    // libmpg123's own down-sampling for MPEG, a quarter of the rate.
+    const std::string mp3 = encoded("lr.mp3", t, "lame", "-b 192 -m s");
+    if (mp3.empty())
+        GTEST_SKIP() << "lame not installed";
+    DecodeOptionData quarter{2, 0, 48000};
+    ASSERT_TRUE(engine.setDecodeOptions(quarter));
+    ASSERT_TRUE(engine.open(mp3.c_str(), &info));
+    EXPECT_EQ(info.SamplingRate, 44100);
+    EXPECT_EQ(info.LengthSeconds, 1);
+    EXPECT_EQ(engine.outputRate(), 11025);
+    ASSERT_TRUE(engine.play());
+    out = render(0.5);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 1000, 4000, 2, 0, 11025), 1000.0, 3.0);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 1000, 4000, 2, 1, 11025), 3000.0, 9.0);
+}
+
+TEST_F(EngineRenderTest, PitchMovesThePositionAndTheTone) {
+    fixtures::Tone t;
+    t.seconds = 6.0;
+    ASSERT_TRUE(engine.open(wav("long.wav", t).c_str(), &info));
+    EXPECT_FALSE(engine.setPitch(49));
+    EXPECT_FALSE(engine.setPitch(301));
+    ASSERT_TRUE(engine.setPitch(200));
+    ASSERT_TRUE(engine.play());
+    std::vector<float> out = render(1.0);
+    EXPECT_NEAR(seconds(), 2.0, 0.03);
+    EXPECT_EQ(elapsed(), 2);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 4000, 20000, 2, 0, 44100), 2000.0, 4.0);
+
+    // Back to 100 while playing: the position now moves at the output's pace.
+    ASSERT_TRUE(engine.setPitch(100));
+    const double before = seconds();
+    out = render(1.0);
+    EXPECT_NEAR(seconds() - before, 1.0, 0.03);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 4000, 20000, 2, 0, 44100), 1000.0, 2.0);
+    ASSERT_TRUE(engine.setPitch(50));
+    render(1.0);
+    EXPECT_NEAR(seconds() - before, 1.5, 0.05);
+}
+
+TEST_F(EngineRenderTest, EqualizerAndVolumeChangeTheLevelAtReload) {
+    fixtures::Tone t;
+    t.hz = 1000;
+    t.rightHz = 4000;
+    t.seconds = 4.0;
+    ASSERT_TRUE(engine.open(wav("eq.wav", t).c_str(), &info));
+    ASSERT_TRUE(engine.play());
+    auto levels = [&](double &l, double &r) {
+        const std::vector<float> out = render(0.2);
+        l = fixtures::toneDb(out.data() + 2 * 4410, 4410, 2, 0, 44100, 1000);
+        r = fixtures::toneDb(out.data() + 2 * 4410, 4410, 2, 1, 44100, 4000);
+    };
+    double l = 0;
+    double r = 0;
+    levels(l, r);
+    EXPECT_NEAR(l, -6.0, 0.2);
+    EXPECT_NEAR(r, -6.0, 0.2);
+
+    int32_t bands[10] = {0, 0, 0, 0, 0, 30, 0, 0, 0, 0}; // +6 dB at 1 kHz
+    ASSERT_TRUE(engine.setEqualizer(bands));
+    levels(l, r);
+    EXPECT_NEAR(l, -6.0, 0.2) << "stored, not applied before vbmp3_reload";
+    ASSERT_TRUE(engine.reload());
+    levels(l, r);
+    // The boost is paid for by lowering everything by 6 dB first: 1 kHz stays,
+    // 4 kHz (outside the band) drops.
+    EXPECT_NEAR(l, -6.0, 0.6);
+    EXPECT_NEAR(r, -12.0, 0.8);
+
+    bands[5] = -30;
+    ASSERT_TRUE(engine.setEqualizer(bands));
+    ASSERT_TRUE(engine.setSoftVolume(50, 100));
+    EXPECT_FALSE(engine.setSoftVolume(101, 100));
+    ASSERT_TRUE(engine.reload());
+    levels(l, r);
+    EXPECT_NEAR(l, -6.0 - 6.0 - 6.0, 0.6); // cut and half volume
+    EXPECT_NEAR(r, -6.0, 0.5);
+
+    // Out-of-range bands are clamped to +-20 dB; the boost never raises the level.
+    const int32_t loud[10] = {500, 500, 500, 500, 500, 500, 500, 500, 500, 500};
+    ASSERT_TRUE(engine.setEqualizer(loud));
+    ASSERT_TRUE(engine.setSoftVolume(100, 100));
+    ASSERT_TRUE(engine.reload());
+    render(0.1); // past the glide
+    const std::vector<float> out = render(0.3);
+    EXPECT_LE(fixtures::peak(out.data(), frames(out), 2), 0.52f);
+}
+
+TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
+    fixtures::Tone t;
+    t.seconds = 5.0;
+    ASSERT_TRUE(engine.open(wav("t.wav", t).c_str(), &info));
+    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+    EXPECT_TRUE(engine.pause()); // while stopped: nothing changes
+    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+
+    ASSERT_TRUE(engine.play());
+    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
+    render(1.25);
+    EXPECT_NEAR(seconds(), 1.25, 0.01);
+    ASSERT_TRUE(engine.play()); // while playing: nothing changes
+    EXPECT_NEAR(seconds(), 1.25, 0.01);
+
+    ASSERT_TRUE(engine.pause());
+    EXPECT_EQ(state(), VBMP3_STATE_PAUSED);
+    std::vector<float> out = render(0.5);
+    // The pause fades out within a few milliseconds, then only silence.
+    EXPECT_EQ(fixtures::peak(out.data() + 2 * 441, frames(out) - 441, 2), 0.0f);
+    const double paused = seconds();
+    EXPECT_NEAR(paused, 1.25, 0.01);
+    EXPECT_EQ(elapsed(), 1);
+    int32_t l[256];
+    int32_t r[256];
+    engine.spectrum(l, r);
+    EXPECT_EQ(*std::max_element(l, l + 256), 0);
+
+    ASSERT_TRUE(engine.restart());
+    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
+    render(0.5);
+    EXPECT_NEAR(seconds(), paused + 0.5, 0.01);
+
+    ASSERT_TRUE(engine.seek(3));
+    EXPECT_EQ(elapsed(), 3); // at once, before any audio of the new place
+    render(0.25);
+    EXPECT_NEAR(seconds(), 3.25, 0.01);
+    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
+
+    // Seek while paused, then while stopped.
+    ASSERT_TRUE(engine.pause());
+    ASSERT_TRUE(engine.seek(1));
+    EXPECT_EQ(elapsed(), 1);
+    EXPECT_EQ(state(), VBMP3_STATE_PAUSED);
+    ASSERT_TRUE(engine.restart());
+    render(0.5);
+    EXPECT_NEAR(seconds(), 1.5, 0.01);
+
+    ASSERT_TRUE(engine.stop());
+    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+    EXPECT_EQ(elapsed(), 0);
+    ASSERT_TRUE(engine.seek(2));
+    EXPECT_EQ(elapsed(), 2);
+    ASSERT_TRUE(engine.play()); // plays from the position set while stopped
+    render(0.5);
+    EXPECT_NEAR(seconds(), 2.5, 0.01);
+    ASSERT_TRUE(engine.stop());
+    ASSERT_TRUE(engine.play());
+    render(0.5);
+    EXPECT_NEAR(seconds(), 0.5, 0.01);
+    ASSERT_TRUE(engine.seek(100)); // beyond the end: the track ends
+    renderToEnd(1.0);
+    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+}
+
+TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
+    fixtures::Tone t;
+    t.seconds = 1.0;
+    ASSERT_TRUE(engine.open(wav("end.wav", t).c_str(), &info));
+    ASSERT_TRUE(engine.play());
+    const double played = renderToEnd();
+    // State 0 comes within the 10 ms step that hands over the last frame.
+    EXPECT_GE(played, 1.0 - 1e-9);
+    EXPECT_LE(played, 1.011);
+    EXPECT_EQ(elapsed(), 0); // back at the start
+    int32_t l[256];
+    int32_t r[256];
+    engine.spectrum(l, r);
+    EXPECT_EQ(*std::max_element(l, l + 256), 0);
+    EXPECT_EQ(engine.playBitRate(), 1411); // the last value, with the track loaded
+
+    // Play after the end starts again from the beginning; with pitch 300 too.
+    ASSERT_TRUE(engine.setPitch(300));
+    ASSERT_TRUE(engine.play());
+    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
+    const double fast = renderToEnd();
+    EXPECT_NEAR(fast, 1.0 / 3.0, 0.015);
+    ASSERT_TRUE(engine.close());
+    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+    EXPECT_EQ(engine.playBitRate(), 0);
+}
+
+TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
+    std::mt19937 rng(7);
+    std::string noise(256 * 1024, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(rng());
+    fixtures::Tone t;
+    t.seconds = 1.0;
+    const std::string wavBytes = fixtures::wavBytes(t);
+    std::vector<std::string> paths = {
+        dir.write("noise.mp3", noise),
+        dir.write("cut.wav", wavBytes.substr(0, wavBytes.size() / 3)),
+        wav("lying.wav", t, 0x7FFFFFF0),
+    };
+    const std::string mp3 = encoded("good.mp3", t, "lame", "-b 128");
+    if (!mp3.empty()) {
+        const std::string bytes = fixtures::readFile(mp3);
+        paths.push_back(dir.write("cut.mp3", bytes.substr(0, bytes.size() / 2)));
+        paths.push_back(dir.write("bigtag.mp3", fixtures::id3v2(4, "Big", "Tag", 3, 10 * 1024 * 1024) + bytes));
+        paths.push_back(dir.write("junk-then-mp3.mp3", noise.substr(0, 3000) + bytes));
+    }
+    for (const std::string &path : paths) {
+        SCOPED_TRACE(path);
+        if (!engine.open(path.c_str(), &info))
+            continue;
+        ASSERT_TRUE(engine.play());
+        renderToEnd(5.0);
+        EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+    }
+    if (!mp3.empty()) {
+        ASSERT_TRUE(engine.open(dir.file("bigtag.mp3").c_str(), &info));
+        EXPECT_STREQ(info.Title, "Big");
+        EXPECT_EQ(info.LengthSeconds, 1);
+    }
+
+    // A file deleted while it plays goes on to its end.
+    t.seconds = 2.0;
+    const std::string doomed = wav("doomed.wav", t);
+    ASSERT_TRUE(engine.open(doomed.c_str(), &info));
+    ASSERT_TRUE(engine.play());
+    render(0.3);
+    std::filesystem::remove(doomed);
+    EXPECT_NEAR(renderToEnd(), 1.7, 0.02);
+}
+
+TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
+    fixtures::Tone t;
+    t.seconds = 4.0;
+    ASSERT_TRUE(engine.open(wav("song.wav", t).c_str(), &info));
+    const std::string lyrics = dir.write("song.lrc", "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n");
+    LyricsData d{};
+    ASSERT_TRUE(engine.setLyricsFile(lyrics.c_str()));
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.LineCount, 0) << "lyrics are off until vbmp3_setKaraokeUse(1)";
+    ASSERT_TRUE(engine.setKaraokeUse(1));
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.LineCount, 4);
+    EXPECT_EQ(d.Key, 0);
+
+    ASSERT_TRUE(engine.play());
+    render(1.1);
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.Key, 1);
+    EXPECT_STREQ(d.Text[5], "one");
+    EXPECT_EQ(d.LineStartMs, 1000);
+    EXPECT_EQ(d.NextLineStartMs, 2000);
+    render(1.8); // 2.9 s: the untimed line shares 2.0..3.5 with "two"
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.Key, 3);
+    EXPECT_STREQ(d.Text[5], "untimed");
+    EXPECT_STREQ(d.Text[4], "two");
+
+    ASSERT_TRUE(engine.setLyricsAdjustMs(500)); // every line half a second later
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.Key, 2);
+    EXPECT_FALSE(engine.setLyricsAdjustMs(1001));
+
+    // Pitch 200: the lyrics follow the track's own time.
+    ASSERT_TRUE(engine.setLyricsAdjustMs(0));
+    ASSERT_TRUE(engine.setPitch(200));
+    render(0.35); // 2.9 + 0.7 = 3.6 s of the track
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.Key, 4);
+    EXPECT_STREQ(d.Text[5], "three");
+
+    ASSERT_TRUE(engine.clearLyrics());
+    ASSERT_TRUE(engine.lyrics(&d));
+    EXPECT_EQ(d.LineCount, 0);
+    EXPECT_FALSE(engine.setLyricsFile(dir.file("missing.lrc").c_str()));
+}
+
+TEST_F(EngineRenderTest, OptionsAreCheckedAndKeptAcrossTracks) {
+    EXPECT_TRUE(engine.setBufferOptions({30, 20, 5, 0}));
+    EXPECT_TRUE(engine.setBufferOptions({100, 100, 50, 50}));
+    EXPECT_TRUE(engine.setBufferOptions({1, 1, 0, 0}));
+    EXPECT_FALSE(engine.setBufferOptions({10, 20, 5, 0})); // InputFrame below OutputFrame
+    EXPECT_FALSE(engine.setBufferOptions({0, 0, 5, 0}));
+    EXPECT_FALSE(engine.setBufferOptions({101, 20, 5, 0}));
+    EXPECT_FALSE(engine.setBufferOptions({30, 20, 51, 0}));
+    EXPECT_FALSE(engine.setBufferOptions({30, 20, 5, -1}));
+    EXPECT_TRUE(engine.setDecodeOptions({2, 1, 8000}));
+    EXPECT_FALSE(engine.setDecodeOptions({3, 0, 44100}));
+    EXPECT_FALSE(engine.setDecodeOptions({0, 2, 44100}));
+    EXPECT_FALSE(engine.setDecodeOptions({0, 0, 7999}));
+    EXPECT_FALSE(engine.setDecodeOptions({0, 0, 48001}));
+    EXPECT_FALSE(engine.setFftWindow(4));
+    EXPECT_FALSE(engine.setLyricsTimeBase(2));
+    EXPECT_EQ(Engine::bufferFramesFor(20), 640u);
+
+    // The smallest buffers still play a track through, pitch kept across opens.
+    ASSERT_TRUE(engine.setDecodeOptions({0, 0, 48000}));
+    ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50}));
+    ASSERT_TRUE(engine.setPitch(150));
+    fixtures::Tone t;
+    t.seconds = 1.5;
+    const std::string path = wav("small.wav", t);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(engine.open(path.c_str(), &info));
+        ASSERT_TRUE(engine.play());
+        EXPECT_NEAR(renderToEnd(), 1.0, 0.015);
+    }
+}
