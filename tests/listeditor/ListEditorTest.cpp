@@ -1,0 +1,374 @@
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QAction>
+#include <gtest/gtest.h>
+
+#include "listeditor/ListEditor.h"
+#include "listeditor/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class ScriptedQuestion : public SaveQuestion {
+public:
+    std::deque<Answer> answers;
+    int asked = 0;
+    Answer ask(QWidget *) override {
+        ++asked;
+        if (answers.empty()) return Answer::Cancel;
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+using Entries = std::vector<std::string>;
+
+class ListEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override { cwd_ = QDir::currentPath(); }
+    void TearDown() override { QDir::setCurrent(cwd_); }  // the file dialog moves it
+
+    ListEditor &editor() {
+        if (!editor_) {
+            editor_ = std::make_unique<ListEditor>(nullptr, dialogs, 255, &question);
+            editor_->show();
+        }
+        return *editor_;
+    }
+    static QString q(const std::string &s) { return QString::fromStdString(s); }
+    // A buffer as the add dialog returns it for several names.
+    static std::string folderAndNames(const std::string &folder, const std::vector<std::string> &names) {
+        std::string b = folder;
+        b.push_back('\0');
+        for (const auto &n : names) {
+            b += n;
+            b.push_back('\0');
+        }
+        b.push_back('\0');
+        return b;
+    }
+    void fillFive() {
+        editor().bytListAddFiles(folderAndNames(dir.path(), {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
+    }
+    void select(std::initializer_list<int> rows, int current) {
+        QListWidget *list = editor().List1;
+        list->clearSelection();
+        list->setCurrentRow(current, QItemSelectionModel::NoUpdate);
+        for (int r : rows) list->item(r)->setSelected(true);
+    }
+    Entries names() const {
+        Entries out;
+        for (const auto &e : editor_->entries()) out.push_back(e.substr(e.rfind('/') + 1));
+        return out;
+    }
+
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    ScriptedQuestion question;
+    std::unique_ptr<ListEditor> editor_;
+    QString cwd_;
+};
+
+TEST_F(ListEditorTest, StartsEmptyWithOnlyAddEnabled) {
+    ListEditor &e = editor();
+    EXPECT_EQ(e.windowTitle(), QStringLiteral("新規 - リストエディター"));
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("0"));
+    EXPECT_TRUE(e.Command1->isEnabled());
+    EXPECT_FALSE(e.Command2->isEnabled());
+    EXPECT_FALSE(e.Command3->isEnabled());
+    EXPECT_FALSE(e.Command4->isEnabled());
+    EXPECT_FALSE(e.mnuListSave->isEnabled());
+    EXPECT_FALSE(e.mnuListSaveAs->isEnabled());
+    EXPECT_TRUE(e.ListSaved());
+}
+
+TEST_F(ListEditorTest, AddDialogAddsFullPathsInDialogOrder) {
+    for (const char *n : {"c.mp3", "a.mp3", "b.mp2"}) dir.write(n, "x");
+    dialogs.fileAnswers.push_back({q(dir.file("c.mp3")), q(dir.file("a.mp3")), q(dir.file("b.mp2"))});
+    ListEditor &e = editor();
+    e.Command1_Click();
+
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, QStringLiteral("リストに追加するファイルを選択"));
+    EXPECT_EQ(dialogs.requests[0].flags, 0x81A04u);
+    EXPECT_FALSE(dialogs.requests[0].save);
+    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.mp2")}));
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("3"));
+    EXPECT_FALSE(e.ListSaved());
+    EXPECT_TRUE(e.Command2->isEnabled());
+    EXPECT_TRUE(e.mnuListSaveAs->isEnabled());
+    EXPECT_FALSE(e.mnuListSave->isEnabled());
+}
+
+TEST_F(ListEditorTest, PlaylistEntriesResolveAndOnlyExistingAudioFilesCount) {
+    dir.write("sub/bare.mp3", "x");
+    dir.write("rooted.mp3", "x");
+    dir.write("full.wav", "x");
+    dir.write("sub/notes.txt", "x");
+    std::string rooted = dir.file("rooted.mp3");
+    for (char &c : rooted)
+        if (c == '/') c = '\\';  // written on Windows: backslashes, no drive
+    const std::string list = dir.write("sub/list.m3u", "bare.mp3\r\n" + rooted + "\r\n" + dir.file("full.wav") +
+                                                            "\nnotes.txt\rmissing.mp3\r\nC:\\music\\x.mp3\r\n");
+    EXPECT_EQ(editor().bytListAddFiles(list), 0);
+    EXPECT_EQ(editor().entries(), (Entries{dir.file("sub/bare.mp3"), dir.file("rooted.mp3"), dir.file("full.wav")}));
+}
+
+TEST_F(ListEditorTest, AddingStopsAt999Entries) {
+    std::vector<std::string> many;
+    for (int i = 0; i < 998; ++i) many.push_back(std::to_string(i) + ".mp3");
+    ListEditor &e = editor();
+    ASSERT_EQ(e.bytListAddFiles(folderAndNames(dir.path(), many)), 0);
+    EXPECT_TRUE(e.Command1->isEnabled());
+
+    std::string ten;
+    for (int i = 0; i < 10; ++i) ten += dir.write("t" + std::to_string(i) + ".mp3", "x") + "\r\n";
+    EXPECT_EQ(e.bytListAddFiles(dir.write("ten.m3u", ten)), 0);
+    EXPECT_EQ(e.List1->count(), 999);
+    EXPECT_EQ(e.entries().back(), dir.file("t0.mp3"));
+    EXPECT_FALSE(e.Command1->isEnabled());
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("999"));
+
+    // Deleting one enables add again.
+    select({0}, 0);
+    e.Command2_Click();
+    EXPECT_TRUE(e.Command1->isEnabled());
+}
+
+TEST_F(ListEditorTest, UnreadablePlaylistStopsAddingButKeepsWhatWasAdded) {
+    dir.write("a.mp3", "x");
+    ::mkdir(dir.file("folder.m3u").c_str(), 0700);  // not a file: cannot be read
+    ListEditor &e = editor();
+    EXPECT_EQ(e.bytListAddFiles(folderAndNames(dir.path(), {"a.mp3", "folder.m3u", "b.mp3"})), 255);
+    EXPECT_EQ(e.entries(), (Entries{dir.file("a.mp3")}));
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("1"));
+    EXPECT_FALSE(e.ListSaved());
+}
+
+TEST_F(ListEditorTest, OpenLoadsAtMost999LinesAsTheyStand) {
+    std::string text;
+    for (int i = 0; i < 1200; ++i) text += "line" + std::to_string(i) + "\r\n";
+    dialogs.fileAnswers.push_back({q(dir.write("big.m3u", text))});
+    ListEditor &e = editor();
+    e.mnuListOpen_Click();
+
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, QStringLiteral("リストを開く"));
+    EXPECT_EQ(dialogs.requests[0].flags, 0x81804u);
+    EXPECT_EQ(e.List1->count(), 999);
+    EXPECT_EQ(e.entries().back(), "line998");
+    EXPECT_TRUE(e.ListSaved());
+    EXPECT_FALSE(e.Command1->isEnabled());
+    EXPECT_TRUE(e.mnuListSave->isEnabled());
+    EXPECT_EQ(e.windowTitle(), q(dir.file("big.m3u")) + QStringLiteral(" - ListEditor"));
+}
+
+TEST_F(ListEditorTest, CommentAndEmptyLinesSurviveOpenAndSaveByteForByte) {
+    const std::string text = "#EXTM3U\r\n#EXTINF:123,歌\r\nsong.mp3\r\n\r\nsub\\other.mp3\r\n";
+    const std::string path = dir.write("list.m3u", text);
+    dialogs.fileAnswers.push_back({q(path)});
+    ListEditor &e = editor();
+    e.mnuListOpen_Click();
+    EXPECT_EQ(e.entries().front(), "#EXTM3U");
+    dir.write("list.m3u", "overwritten");
+    e.mnuListSave_Click();
+    EXPECT_EQ(TempDir::read(path), text);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ListEditorTest, DeleteRemovesEverySelectedEntry) {
+    fillFive();
+    ListEditor &e = editor();
+    select({1, 3}, 3);
+    e.Command2_Click();
+    EXPECT_EQ(names(), (Entries{"1.mp3", "3.mp3", "5.mp3"}));
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("3"));
+    EXPECT_FALSE(e.ListSaved());
+}
+
+TEST_F(ListEditorTest, DeleteWithoutFocusOnlyBeeps) {
+    fillFive();
+    editor().List1->setCurrentRow(-1);
+    editor().Command2_Click();
+    EXPECT_EQ(editor().List1->count(), 5);
+}
+
+TEST_F(ListEditorTest, UpMovesTheSelectedBlockAndStopsAtTheTop) {
+    fillFive();
+    ListEditor &e = editor();
+    select({1, 2}, 2);
+    e.Command3_Click();
+    EXPECT_EQ(names(), (Entries{"2.mp3", "3.mp3", "1.mp3", "4.mp3", "5.mp3"}));
+    EXPECT_TRUE(e.List1->item(0)->isSelected());
+    EXPECT_TRUE(e.List1->item(1)->isSelected());
+    EXPECT_FALSE(e.List1->item(2)->isSelected());
+    EXPECT_EQ(e.List1->currentRow(), 1);  // the focus moved with its entry
+    EXPECT_FALSE(e.Command3->isEnabled());
+    EXPECT_FALSE(e.ListSaved());
+
+    // Once at the top the block stays; an entry further down still moves.
+    e.List1->item(4)->setSelected(true);
+    e.Command3_Click();
+    EXPECT_EQ(names(), (Entries{"2.mp3", "3.mp3", "1.mp3", "5.mp3", "4.mp3"}));
+}
+
+TEST_F(ListEditorTest, DownStopsAtTheBottom) {
+    fillFive();
+    ListEditor &e = editor();
+    select({0, 3, 4}, 0);
+    e.Command4_Click();
+    EXPECT_EQ(names(), (Entries{"2.mp3", "1.mp3", "3.mp3", "4.mp3", "5.mp3"}));
+    EXPECT_TRUE(e.List1->item(1)->isSelected());
+    EXPECT_TRUE(e.List1->item(4)->isSelected());
+    EXPECT_FALSE(e.Command4->isEnabled());
+}
+
+TEST_F(ListEditorTest, ClickingSetsUpAndDownByTheFocusEntry) {
+    fillFive();
+    ListEditor &e = editor();
+    e.List1->setCurrentRow(0);
+    EXPECT_FALSE(e.Command3->isEnabled());
+    EXPECT_TRUE(e.Command4->isEnabled());
+    e.List1->setCurrentRow(4);
+    EXPECT_TRUE(e.Command3->isEnabled());
+    EXPECT_FALSE(e.Command4->isEnabled());
+}
+
+TEST_F(ListEditorTest, NewAsksFirstAndOnlyYesGoesOn) {
+    fillFive();
+    ListEditor &e = editor();
+    question.answers = {SaveQuestion::Answer::No, SaveQuestion::Answer::Cancel};
+    e.mnuListNew_Click();
+    e.mnuListNew_Click();
+    EXPECT_EQ(question.asked, 2);
+    EXPECT_EQ(e.List1->count(), 5);
+
+    // Yes, but the save as is cancelled: the list is not thrown away.
+    question.answers = {SaveQuestion::Answer::Yes};
+    e.mnuListNew_Click();
+    EXPECT_EQ(e.List1->count(), 5);
+
+    const std::string path = dir.file("saved.m3u");
+    question.answers = {SaveQuestion::Answer::Yes};
+    dialogs.fileAnswers.push_back({q(path)});
+    e.mnuListNew_Click();
+    EXPECT_EQ(dialogs.requests.back().title, QStringLiteral("名前を付けてリストを保存"));
+    EXPECT_EQ(dialogs.requests.back().flags, 0x81806u);
+    EXPECT_EQ(dialogs.requests.back().defaultSuffix, QStringLiteral("m3u"));
+    EXPECT_EQ(TempDir::read(path), dir.file("1.mp3") + "\r\n" + dir.file("2.mp3") + "\r\n" + dir.file("3.mp3") +
+                                       "\r\n" + dir.file("4.mp3") + "\r\n" + dir.file("5.mp3") + "\r\n");
+    EXPECT_EQ(e.List1->count(), 0);
+    EXPECT_EQ(e.windowTitle(), QStringLiteral("新規 - ListEditor"));
+    EXPECT_EQ(e.ListFileName(), path);  // kept, but save waits for the next save as
+    EXPECT_FALSE(e.mnuListSave->isEnabled());
+    EXPECT_TRUE(e.ListSaved());
+}
+
+TEST_F(ListEditorTest, ClosingPromptAnswers) {
+    fillFive();
+    ListEditor &e = editor();
+    question.answers = {SaveQuestion::Answer::Cancel};
+    e.mnuExit_Click();
+    EXPECT_TRUE(e.isVisible());
+
+    question.answers = {SaveQuestion::Answer::No};
+    e.close();
+    EXPECT_FALSE(e.isVisible());
+    EXPECT_EQ(question.asked, 2);
+    EXPECT_TRUE(dialogs.requests.empty());  // nothing saved
+}
+
+TEST_F(ListEditorTest, ClosingWithYesSavesThenCloses) {
+    fillFive();
+    const std::string path = dir.file("out.m3u");
+    question.answers = {SaveQuestion::Answer::Yes};
+    dialogs.fileAnswers.push_back({q(path)});
+    editor().close();
+    EXPECT_FALSE(editor().isVisible());
+    EXPECT_EQ(TempDir::read(path).substr(0, dir.file("1.mp3").size() + 2), dir.file("1.mp3") + "\r\n");
+}
+
+TEST_F(ListEditorTest, DeletingEverythingThenClosingDoesNotAsk) {
+    fillFive();
+    ListEditor &e = editor();
+    e.List1->selectAll();
+    e.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    e.Command2_Click();
+    EXPECT_TRUE(e.ListSaved());
+    EXPECT_FALSE(e.Command2->isEnabled());
+    e.close();
+    EXPECT_EQ(question.asked, 0);
+    EXPECT_FALSE(e.isVisible());
+}
+
+TEST_F(ListEditorTest, FailedSaveIsReportedAndTheListStaysUnsaved) {
+    fillFive();
+    ListEditor &e = editor();
+    const QString caption = e.windowTitle();
+    dialogs.fileAnswers.push_back({q(dir.file("no-such-folder/list.m3u"))});
+    e.mnuListSaveAs_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].first, QStringLiteral("ListEditor"));
+    EXPECT_TRUE(dialogs.messages[0].second.startsWith(QStringLiteral("リストを保存できませんでした")));
+    EXPECT_FALSE(e.ListSaved());
+    EXPECT_EQ(e.windowTitle(), caption);
+    EXPECT_FALSE(e.mnuListSave->isEnabled());
+
+    // An existing list is not damaged by a failed save either: the closing
+    // prompt still guards the unsaved list.
+    question.answers = {SaveQuestion::Answer::Cancel};
+    e.close();
+    EXPECT_EQ(question.asked, 1);
+    EXPECT_TRUE(e.isVisible());
+}
+
+TEST_F(ListEditorTest, DropAddsAcceptedTypesOnly) {
+    const std::string a = dir.write("a.mp3", "x"), b = dir.write("b.MP2", "x"), t = dir.write("t.txt", "x");
+    const std::string other = dir.write("sub/c.mp3", "x");
+    ListEditor &e = editor();
+
+    e.List1_OLEDragDrop({QUrl::fromLocalFile(q(t))});
+    EXPECT_EQ(e.List1->count(), 0);
+    EXPECT_TRUE(e.ListSaved());
+
+    e.List1_OLEDragDrop({QUrl::fromLocalFile(q(a)), QUrl::fromLocalFile(q(t)), QUrl::fromLocalFile(q(b)),
+                         QUrl::fromLocalFile(q(other))});
+    EXPECT_EQ(e.entries(), (Entries{a, b, other}));
+    EXPECT_FALSE(e.ListSaved());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ListEditorTest, DropOfAnUnreadablePlaylistShowsError) {
+    ::mkdir(dir.file("x.m3u").c_str(), 0700);
+    editor().List1_OLEDragDrop({QUrl::fromLocalFile(q(dir.file("x.m3u")))});
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], std::make_pair(QStringLiteral("ListEditor"), QStringLiteral("Error")));
+}
+
+TEST_F(ListEditorTest, TopmostFollowsTheMainWindow) {
+    QWidget owner;
+    owner.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    owner.show();
+    {
+        ListEditor e(&owner, dialogs, 0, &question);
+        EXPECT_TRUE(e.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        e.show();
+        e.close();
+        EXPECT_FALSE(e.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+    EXPECT_TRUE(owner.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(owner.isVisible());
+    ListEditor normal(&owner, dialogs, 255, &question);
+    EXPECT_FALSE(normal.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+}  // namespace

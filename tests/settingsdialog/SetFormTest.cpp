@@ -1,0 +1,275 @@
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "app/DebugLog.h"
+#include "config/SettingData.h"
+#include "listeditor/ScriptedDialogs.h"
+#include "settingsdialog/SetForm.h"
+#include "support/TempDir.h"
+
+namespace {
+
+QColor textColor(const QLabel *label) { return label->palette().color(QPalette::Active, QPalette::WindowText); }
+const QColor Red(255, 0, 0), Black(0, 0, 0);
+
+class SetFormTest : public ::testing::Test {
+protected:
+    SetForm &form() {
+        if (!form_) {
+            form_ = std::make_unique<SetForm>(nullptr, log, dialogs, settings);
+            form_->show();
+        }
+        return *form_;
+    }
+    // Everything different from the factory values, in range.
+    static SettingData custom() {
+        SettingData s;
+        s.EasySetting = 255;
+        s.BasicSet = 2;
+        s.InputSample = 1;
+        s.OutputSample = 22050;
+        s.OutputChannel = 1;
+        s.InputFrame = 60;
+        s.OutputFrame = 40;
+        s.InputWait = 7;
+        s.OutputWait = 3;
+        s.SpeanaInterval = 33;
+        s.FFTFunction = 3;
+        s.LyricBaseTime = 0;
+        s.LyricNotTimeLine = 255;
+        s.LyricTimeOffset = -250;
+        s.CEditor = "/usr/bin/kcl-editor";
+        return s;
+    }
+
+    DebugLog log;
+    ScriptedDialogs dialogs;
+    SettingData settings;
+    std::unique_ptr<SetForm> form_;
+};
+
+TEST_F(SetFormTest, OkWithoutChangesStoresWhatWasLoaded) {
+    settings = custom();
+    const SettingData loaded = settings;
+    SetForm &f = form();
+    EXPECT_TRUE(f.Option1[1]->isChecked());
+    EXPECT_TRUE(f.Option2[2]->isChecked());
+    EXPECT_FALSE(f.Frame2->isEnabled());
+    EXPECT_TRUE(f.HScroll1[0]->isEnabled());
+    EXPECT_EQ(f.Label8->text(), QStringLiteral("/usr/bin/kcl-editor"));
+    EXPECT_EQ(f.Label6->text(), QStringLiteral("-250"));
+    f.Command2_Click();
+    EXPECT_EQ(settings, loaded);
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(SetFormTest, OneTouchModeShowsStoredValuesNotThePresets) {
+    settings.EasySetting = 0;
+    settings.BasicSet = 4;
+    settings.OutputSample = 11025;
+    settings.InputFrame = 44;
+    const SettingData loaded = settings;
+    SetForm &f = form();
+    EXPECT_EQ(f.Combo1[1]->currentIndex(), 4);
+    EXPECT_EQ(f.HScroll1[0]->value(), 44);
+    EXPECT_EQ(f.Label2[0]->text(), QStringLiteral("44"));
+    EXPECT_FALSE(f.HScroll1[0]->isEnabled());
+    EXPECT_FALSE(f.Combo1[1]->isEnabled());
+    EXPECT_TRUE(f.Option2[0]->isEnabled());
+    f.Command2_Click();
+    EXPECT_EQ(settings, loaded);
+}
+
+TEST_F(SetFormTest, UnlistedRateShowsAndStoresThePresetsRate) {
+    settings.BasicSet = 1;
+    settings.OutputSample = 40000;
+    SetForm &f = form();
+    EXPECT_EQ(f.Combo1[1]->currentText(), QStringLiteral("22050Hz"));
+    f.Command2_Click();
+    EXPECT_EQ(settings.OutputSample, 22050);
+}
+
+TEST_F(SetFormTest, StoredInputWaitOfZeroShowsAndStoresOne) {
+    settings.InputWait = 0;
+    form().Command2_Click();
+    EXPECT_EQ(settings.InputWait, 1);
+}
+
+TEST_F(SetFormTest, PresetFillsTheQualityControlsAndModesLockEachOther) {
+    SetForm &f = form();
+    f.Option2[1]->click();
+    EXPECT_EQ(f.Combo1[0]->currentText(), QStringLiteral("1:1/2"));
+    EXPECT_EQ(f.Combo1[1]->currentText(), QStringLiteral("22050Hz"));
+    EXPECT_EQ(f.Combo1[2]->currentText(), QStringLiteral("モノラル"));
+    EXPECT_EQ(f.HScroll1[0]->value(), 30);
+    EXPECT_EQ(f.HScroll1[1]->value(), 20);
+    EXPECT_EQ(f.HScroll1[2]->value(), 5);
+    EXPECT_EQ(f.HScroll1[3]->value(), 0);
+    for (QComboBox *c : f.Combo1) EXPECT_FALSE(c->isEnabled());
+    for (QScrollBar *b : f.HScroll1) EXPECT_FALSE(b->isEnabled());
+
+    f.Option1[1]->click();
+    for (QRadioButton *b : f.Option2) EXPECT_FALSE(b->isEnabled());
+    for (QScrollBar *b : f.HScroll1) EXPECT_TRUE(b->isEnabled());
+    for (QLabel *l : f.Label1) EXPECT_TRUE(l->isEnabled());
+    // Back to one-touch: the preset is not applied again.
+    f.HScroll1[0]->setValue(70);
+    f.Option1[0]->click();
+    EXPECT_EQ(f.HScroll1[0]->value(), 70);
+    f.Command2_Click();
+    EXPECT_EQ(settings.EasySetting, 0);
+    EXPECT_EQ(settings.BasicSet, 1);
+    EXPECT_EQ(settings.InputFrame, 70);
+    EXPECT_EQ(settings.OutputSample, 22050);
+}
+
+TEST_F(SetFormTest, FrameCheckRefusesAndStoresNothing) {
+    settings = custom();
+    const SettingData loaded = settings;
+    SetForm &f = form();
+    f.Option1[0]->click();  // mode and preset change too, and must not be stored
+    f.Option2[0]->click();
+    f.Option1[1]->click();
+    f.HScroll2->setValue(70);
+    f.HScroll1[1]->setValue(20);
+    f.HScroll1[0]->setValue(19);
+    EXPECT_EQ(textColor(f.Label2[0]), Red);
+    EXPECT_EQ(textColor(f.Label2[1]), Red);
+    f.Command2_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].first, QStringLiteral("Corvale 設定"));
+    EXPECT_EQ(dialogs.messages[0].second, QStringLiteral("入力フレーム数が出力フレーム数を下回っています"));
+    EXPECT_EQ(settings, loaded);
+    EXPECT_TRUE(f.isVisible());
+
+    f.HScroll1[0]->setValue(20);  // equal counts are fine
+    EXPECT_EQ(textColor(f.Label2[0]), Black);
+    EXPECT_EQ(textColor(f.Label2[1]), Black);
+    f.Command2_Click();
+    EXPECT_EQ(settings.InputFrame, 20);
+    EXPECT_EQ(settings.SpeanaInterval, 70);
+    EXPECT_EQ(settings.BasicSet, 0);
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(SetFormTest, IntervalLabelIsRedOutside10To50) {
+    SetForm &f = form();
+    const std::pair<int, QColor> cases[] = {{9, Red}, {10, Black}, {50, Black}, {51, Red}};
+    for (const auto &[value, colour] : cases) {
+        f.HScroll2->setValue(value);
+        EXPECT_EQ(f.Label4->text(), QString::number(value));
+        EXPECT_EQ(textColor(f.Label4), colour) << value;
+    }
+}
+
+TEST_F(SetFormTest, DefaultThenCancelStoresNothing) {
+    settings = custom();
+    const SettingData loaded = settings;
+    SetForm &f = form();
+    f.Command4_Click();
+    EXPECT_TRUE(f.Option1[0]->isChecked());
+    EXPECT_TRUE(f.Option2[4]->isChecked());
+    EXPECT_EQ(f.Combo1[1]->currentText(), QStringLiteral("48000Hz"));
+    EXPECT_EQ(f.HScroll2->value(), 10);
+    EXPECT_EQ(f.Combo2->currentText(), QStringLiteral("hanning"));
+    EXPECT_EQ(f.Combo3[0]->currentText(), QStringLiteral("標準時間"));
+    EXPECT_EQ(f.Combo3[1]->currentText(), QStringLiteral("処理する"));
+    EXPECT_EQ(f.HScroll3->value(), 0);
+    EXPECT_TRUE(f.Label8->text().isEmpty());
+    f.Command3_Click();
+    EXPECT_EQ(settings, loaded);
+
+    // Default then OK stores the factory values.
+    SetForm again(nullptr, log, dialogs, settings);
+    again.Command4_Click();
+    again.Command2_Click();
+    SettingData factory = loaded;
+    factory.EasySetting = 0;
+    factory.BasicSet = 4;
+    factory.InputSample = 0;
+    factory.OutputSample = 48000;
+    factory.OutputChannel = 0;
+    factory.InputFrame = 30;
+    factory.OutputFrame = 20;
+    factory.InputWait = 5;
+    factory.OutputWait = 0;
+    factory.SpeanaInterval = 10;
+    factory.FFTFunction = 1;
+    factory.LyricBaseTime = 1;
+    factory.LyricNotTimeLine = 0;
+    factory.LyricTimeOffset = 0;
+    factory.CEditor.clear();
+    EXPECT_EQ(settings, factory);
+}
+
+TEST_F(SetFormTest, ColourEditorChoice) {
+    TempDir dir;
+    const std::string program = dir.write("editor", "#!/bin/sh\n");
+    ::chmod(program.c_str(), 0755);
+    const std::string plain = dir.write("notes", "text");
+    ::chmod(plain.c_str(), 0644);
+    settings.CEditor = "/old/editor";
+    SetForm &f = form();
+
+    f.Command1_Click();  // cancelled
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_TRUE(dialogs.requests[0].save);
+    EXPECT_EQ(dialogs.requests[0].title, QStringLiteral("配色エディタを選択"));
+    EXPECT_EQ(dialogs.requests[0].flags, 0x81804u);
+    EXPECT_EQ(dialogs.requests[0].nameFilters, QStringList{QStringLiteral("実行ファイル (*)")});
+    EXPECT_EQ(f.Label8->text(), QStringLiteral("/old/editor"));
+
+    dialogs.fileAnswers.push_back({QString::fromStdString(plain)});
+    f.Command1_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(f.Label8->text(), QStringLiteral("/old/editor"));
+
+    dialogs.fileAnswers.push_back({QString::fromStdString(program)});
+    f.Command1_Click();
+    EXPECT_EQ(f.Label8->text(), QString::fromStdString(program));
+    EXPECT_EQ(settings.CEditor, "/old/editor");  // nothing stored before OK
+    f.Command2_Click();
+    EXPECT_EQ(settings.CEditor, program);
+}
+
+TEST_F(SetFormTest, LogLinesInLoadOrder) {
+    log.setDebugMode(127);
+    form().Command3_Click();
+    std::vector<std::string> messages;
+    for (const std::string &line : log.list().lines()) messages.push_back(line.substr(11));
+    EXPECT_EQ(messages, (std::vector<std::string>{"Corvale Show    - SetForm", "SetForm Called  - SetForm_Init",
+                                                  "SetForm Called  - Option2", "SetForm Called  - Option1",
+                                                  "SetForm Called  - Command3", "Corvale Unload  - SetForm"}));
+}
+
+TEST_F(SetFormTest, TopmostFollowsTheMainWindow) {
+    QWidget owner;
+    owner.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    owner.show();
+    settings.AllwaysTop = 0;
+    SetForm f(&owner, log, dialogs, settings);
+    EXPECT_TRUE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    f.show();
+    f.Command3_Click();
+    EXPECT_FALSE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(owner.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(owner.isVisible());
+}
+
+TEST_F(SetFormTest, NoteAndTooltips) {
+    SetForm &f = form();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("設定"));
+    EXPECT_EQ(f.Label9->text(), QStringLiteral("注：設定は再起動後に有効となります"));
+    EXPECT_EQ(f.Command2->toolTip(), QStringLiteral("設定をして終了します"));
+    EXPECT_EQ(f.Command3->toolTip(), QStringLiteral("設定せずに終了します"));
+    EXPECT_EQ(f.Command4->toolTip(), QStringLiteral("出荷時設定に戻します"));
+}
+
+}  // namespace
