@@ -17,6 +17,9 @@ bool SdlAudioDevice::initSubsystem(std::string *error) {
 
 void SdlAudioDevice::quitSubsystem() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // Nothing else of SDL in use: let it free its hints and globals too.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
 }
 
 SdlAudioDevice::~SdlAudioDevice() {
