@@ -25,20 +25,24 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "aboutwindow/Version.h"
 #include "app/QtUserDialogs.h"
 #include "app/ShowFileDialog.h"
 #include "common/PathUtil.h"
 #include "common/SteadyClock.h"
 #include "config/Krc1000.h"
+#include "debugwindow/DebugWindow.h"
 #include "display/Krw1000.h"
 #include "display/PanelPainter.h"
 #include "engine/Krm1000.h"
 #include "engine/Vbmp3Loader.h"
+#include "listeditor/ListEditor.h"
 #include "mainwindow/ButtonEnableRule.h"
 #include "mainwindow/ButtonIcons.h"
 #include "mainwindow/InstanceLock.h"
 #include "mainwindow/KeyTranslation.h"
 #include "mainwindow/PanelFonts.h"
+#include "settingsdialog/SetForm.h"
 
 namespace {
 
@@ -116,9 +120,16 @@ MainForm::MainForm(Environment environment) : QWidget(nullptr), env_(std::move(e
     buildControls();
     menu_ = std::make_unique<MainMenu>(this);
     connectMenu();
+    // The first line logged (or the settings read, when logging is on) loads
+    // the debug window, hidden.
+    log_.setWindowLoader([this] {
+        debugWindow_ = std::make_unique<DebugWindow>(log_, *env_.clock);
+        connectDebugWindow();
+    });
 }
 
 MainForm::~MainForm() {
+    debugWindow_.reset();
     // The drawing and engine modules refer to each other and to api_: drop
     // them in the reverse order of their making, before the library goes.
     painter_.reset();
@@ -240,6 +251,7 @@ bool MainForm::Main() {
     krm_ = std::make_unique<Krm1000>(api_, log_, *env_.clock, krc_->settings(), krc_->engineOptions(), *this);
     krw_ = std::make_unique<Krw1000>(krc_->currentColor(), krc_->settings(), krm_->state(), api_, tickNow_);
     painter_ = std::make_unique<PanelPainter>(*krw_, krc_->currentColor());
+    connectDebugWindow();
     if (krm_->KRM1000_Init() != 0) {
         endStart("初期化に失敗しました\n起動を中断します");
         return false;
@@ -414,6 +426,7 @@ void MainForm::Form_QueryUnload() {
     s.PositionY = pos().y() * TwipsPerPixel;
     if (krc_->bytSettingWrite() != 0) endStart("設定ファイルの書き込みに失敗しました");
     // The debug window closes with this window.
+    debugWindow_.reset();
 }
 
 // ---------------------------------------------------------------- layout and colours
@@ -726,13 +739,43 @@ void MainForm::mnuSoundAssistSet_Click(int Index) {
     writeLog("MainFrm Called  - mnuSoundAssistSet(" + decimal(Index) + ")");
 }
 
-void MainForm::mnuRunListEditor_Click() { writeLog("MainFrm Called  - mnuRunListEditor"); }
+// The list editor, the settings dialog and the About window are modal to this
+// window (it takes no input while one is open) and the tick goes on.
+static void openModal(QDialog *dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
 
-void MainForm::mnuRunSetting_Click() { writeLog("MainFrm Called  - mnuRunSetting"); }
+void MainForm::mnuRunListEditor_Click() {
+    writeLog("MainFrm Called  - mnuRunListEditor");
+    if (!krc_) return;
+    openModal(new ListEditor(this, *env_.dialogs, krc_->settings().AllwaysTop));
+}
 
-void MainForm::mnuRunDebugger_Click() {}
+void MainForm::mnuRunSetting_Click() {
+    writeLog("MainFrm Called  - mnuRunSetting");
+    if (!krc_) return;
+    openModal(new SetForm(this, log_, *env_.dialogs, krc_->settings()));
+}
 
-void MainForm::mnuRunVersion_Click() { writeLog("MainFrm Called  - mnuRunVersion"); }
+void MainForm::mnuRunDebugger_Click() {
+    if (!debugWindow_) return;
+    debugWindow_->show();
+    debugWindow_->raise();
+    debugWindow_->activateWindow();
+}
+
+void MainForm::mnuRunVersion_Click() {
+    writeLog("MainFrm Called  - mnuRunVersion");
+    if (!krc_) return;
+    openModal(new Version(this, log_, krc_->settings().AllwaysTop, env_.programDir));
+}
+
+void MainForm::connectDebugWindow() {
+    if (!debugWindow_ || !krm_ || !krw_) return;
+    debugWindow_->setSources(
+        {&krm_->state(), &krc_->engineOptions(), &krw_->SpeanaCells(), &krw_->LvMeterCells()});
+}
 
 // ---------------------------------------------------------------- analyser and colours
 

@@ -22,6 +22,7 @@
 #include "mainwindow/MainMenu.h"
 
 class Clock;
+class DebugWindow;
 class InstanceLock;
 class Krc1000;
 class Krm1000;
@@ -128,6 +129,7 @@ public:
     Krc1000 *config() { return krc_.get(); }
     Krm1000 *engine() { return krm_.get(); }
     Krw1000 *display() { return krw_.get(); }
+    DebugWindow *debugWindow() { return debugWindow_.get(); }
     const Vbmp3Api &api() const { return api_; }
     UserDialogs &dialogs() { return *env_.dialogs; }
     MainMenu &menu() { return *menu_; }
@@ -169,6 +171,7 @@ private:
     void openCommandLine();
     bool libraryChecks();
     void restoreMenuStates();
+    void connectDebugWindow();  // hands the debug window its figures once the modules exist
     void writeLog(const std::string &message) { log_.WriteDebugLog(message); }
 
     Environment env_;
@@ -184,6 +187,7 @@ private:
     std::unique_ptr<Krm1000> krm_;
     std::unique_ptr<Krw1000> krw_;
     std::unique_ptr<PanelPainter> painter_;
+    std::unique_ptr<DebugWindow> debugWindow_;  // after log_: it unhooks itself from the log
 
     int32_t tickNow_ = 0;
     int32_t lastSlowTick_ = 0;

@@ -31,7 +31,9 @@ TEST(StartupTest, DefaultsRunOnlyTheColourPlayModeAndAnalyserModeHandlers) {
     ASSERT_TRUE(h.loaded);
 
     const auto log = h.log();
-    EXPECT_EQ(at(log, "KRC1000 Called  - bytSettingRead"), 0);
+    // The settings read loads the debug window first, which logs its five load lines.
+    EXPECT_EQ(at(log, "Corvale Show    - DebugWindow"), 4);
+    EXPECT_EQ(at(log, "KRC1000 Called  - bytSettingRead"), 5);
     EXPECT_LT(at(log, "MainFrm Called  - Main"), at(log, "KRM1000 Called  - KRM1000_Init"));
     EXPECT_LT(at(log, "KRC1000 Called  - bytLoadColorSet"), at(log, "MainFrm Called  - mnuPlayModeSet(255)"));
     EXPECT_LT(at(log, "MainFrm Called  - mnuPlayModeSet(255)"), at(log, "Corvale Show    - MainForm"));
