@@ -3,6 +3,23 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Float and double files carry any bit pattern: a NaN or an infinity would
+// poison the filters for every later track, and a huge value would overflow
+// them. Such samples become silence; the rest is kept within 18 dB of full
+// scale, far beyond anything a real file holds.
+void keepFinite(float *samples, std::size_t count) {
+    constexpr float kLimit = 8.0f;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float v = samples[i];
+        samples[i] = std::isfinite(v) ? std::clamp(v, -kLimit, kLimit) : 0.0f;
+    }
+}
+
+} // namespace
 
 std::unique_ptr<WavDecoder> WavDecoder::open(const std::string &path, const std::string &riffTagName) {
     SF_INFO sfi{};
@@ -11,7 +28,10 @@ std::unique_ptr<WavDecoder> WavDecoder::open(const std::string &path, const std:
         return nullptr;
     std::unique_ptr<WavDecoder> dec(new WavDecoder);
     dec->file_ = file;
-    if (sfi.samplerate <= 0 || sfi.channels <= 0 || sfi.frames <= 0)
+    // A rate beyond any real recording is a broken header: taken at its word
+    // it would size the track's buffers in gigabytes.
+    constexpr int kMaxRate = 384000;
+    if (sfi.samplerate <= 0 || sfi.samplerate > kMaxRate || sfi.channels <= 0 || sfi.frames <= 0)
         return nullptr;
     dec->fileChannels_ = sfi.channels;
     Info &info = dec->info_;
@@ -76,6 +96,7 @@ std::size_t WavDecoder::read(float *dst, std::size_t frames) {
                 break;
         }
     }
+    keepFinite(dst, 2 * got);
     if (got < frames)
         ended_ = true;
     return got;

@@ -1,0 +1,86 @@
+// Bytes as an audio file (.wav when they start like one, else .mp3; every
+// fourth size the other name): open them in the engine and play them to the
+// end through the render path, which pulls the output as fast as it can be
+// computed. One engine (with its decoder thread) serves the whole run.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "FuzzWorkDir.h"
+#include "common/TextCodec.h"
+#include "vbmp3/Engine.h"
+
+namespace {
+
+Engine &engine() {
+    static Engine e(Engine::Output::Render);
+    return e;
+}
+
+void checkText(const char (&field)[128]) {
+    FUZZ_CHECK(field[127] == '\0');
+    FUZZ_CHECK(TextCodec::isValidUtf8(std::string_view(field, std::strlen(field))));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
+    constexpr std::size_t kMaxBytes = 64 * 1024;
+    constexpr int kMaxOutputSeconds = 20;  // per input, so slow-rate files stay quick
+    constexpr std::size_t kPiece = 4096;
+    if (size > kMaxBytes) return 0;
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const bool riff = bytes.starts_with("RIFF");
+    const bool asWav = (size % 4 == 3) ? !riff : riff;
+    const std::string path = FuzzWorkDir::write(asWav ? "track.wav" : "track.mp3", bytes);
+
+    Engine &e = engine();
+    // Full, half and quarter rate; stereo and mono; two output caps.
+    const DecodeOptionData options{static_cast<int32_t>(size % 3), static_cast<int32_t>((size / 3) % 2),
+                                   (size / 6) % 2 == 0 ? 48000 : 22050};
+    FUZZ_CHECK(e.setDecodeOptions(options));
+
+    TrackInfoData info;
+    std::memset(&info, 0x5A, sizeof info);
+    if (!e.open(path.c_str(), &info)) {
+        int elapsed = -1;
+        FUZZ_CHECK(e.state(&elapsed) == VBMP3_STATE_STOPPED && elapsed == 0);
+        return 0;
+    }
+    checkText(info.Title);
+    checkText(info.SecondLine);
+    FUZZ_CHECK(info.Channels > 0 && info.SamplingRate > 0);
+    FUZZ_CHECK(info.AverageBitRate >= 0 && info.LengthSeconds >= 0);
+
+    const int rate = e.outputRate();
+    FUZZ_CHECK(rate > 0 && rate <= options.OutputSample);
+    FUZZ_CHECK(e.play());
+    std::vector<float> out(kPiece * 2);
+    const std::size_t limit = static_cast<std::size_t>(rate) * kMaxOutputSeconds;
+    int32_t left[256];
+    int32_t right[256];
+    for (std::size_t done = 0; done < limit; done += kPiece) {
+        int elapsed = -1;
+        const int state = e.state(&elapsed);
+        if (state != VBMP3_STATE_PLAYING) {
+            FUZZ_CHECK(state == VBMP3_STATE_STOPPED);
+            break;
+        }
+        FUZZ_CHECK(elapsed >= 0);
+        FUZZ_CHECK(e.render(out.data(), kPiece) == kPiece);
+        for (float v : out) FUZZ_CHECK(std::isfinite(v));
+        FUZZ_CHECK(e.playBitRate() >= 0);
+        e.spectrum(left, right);
+        for (int i = 0; i < 256; ++i) FUZZ_CHECK(left[i] >= 0 && right[i] >= 0);
+    }
+    FUZZ_CHECK(e.seek(1));
+    FUZZ_CHECK(e.stop());
+    FUZZ_CHECK(e.close());
+    return 0;
+}
