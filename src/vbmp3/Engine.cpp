@@ -15,7 +15,8 @@
 // - One worker thread decodes into the session's SpscRing (lock-free, single
 //   producer, single consumer) at the track's own decode rate, keeping it
 //   InputFrame blocks of 256 output frames deep (at least 2048 frames) and
-//   waiting InputWait ms (at least 1) whenever the ring is full. It carries out
+//   waiting InputWait ms (at least 1, and at least half the time one decode
+//   block takes to play) whenever the ring is full. It carries out
 //   seeks (after the audio thread has acknowledged the seek generation, so the
 //   ring has one reader and one writer at all times, see TrackSession.h), opens
 //   and closes the sound device (SDL2, or the silent device when none opens)
@@ -256,6 +257,8 @@ bool Engine::seek(int seconds) {
 }
 
 uint64_t Engine::currentKey() const {
+    if (!current_)
+        return 0;
     return current_->keyOf(current_->requestGen.load(std::memory_order_acquire));
 }
 
@@ -624,7 +627,11 @@ bool Engine::decodeSome(std::chrono::milliseconds *wait) {
         return false;
 
     const auto full = [&] {
-        *wait = std::chrono::milliseconds(std::max(1, inputWaitMs_.load()));
+        // InputWait, but at least half the time the output takes to play one
+        // decode block (about 13 ms at 44.1 kHz): the ring is deep enough.
+        const double blockMs = 1000.0 * kDecodeBlock * 100.0 / (double(s->decodeRate) * chain_.pitchPercent());
+        const int ms = std::max({1, inputWaitMs_.load(), static_cast<int>(blockMs / 2)});
+        *wait = std::chrono::milliseconds(ms);
         return false;
     };
     if (decode_.stagedOffset < decode_.stagedFrames) {

@@ -80,6 +80,11 @@ public:
     // Frames of the device buffer (0 on the render path).
     std::size_t deviceBufferFrames() const;
 
+    // What the audio thread handed over (for benchmarks and diagnostics).
+    const PlaybackChain &chain() const { return chain_; }
+    // The output-timeline key of the open track's current seek generation.
+    uint64_t currentKey() const;
+
     // The device callback size for an OutputFrame value.
     static std::size_t bufferFramesFor(int outputFrame);
 
@@ -101,7 +106,6 @@ private:
     // Player's thread.
     void syncEnded();
     void requestSeek(int64_t frame);
-    uint64_t currentKey() const;
     double decodedFrames();
     void send(Command command);
     void kick();

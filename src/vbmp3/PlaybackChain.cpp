@@ -65,8 +65,10 @@ void PlaybackChain::startSession(TrackSession *s) {
 
 std::size_t PlaybackChain::pullRing(void *self, float *dst, std::size_t frames) {
     auto *chain = static_cast<PlaybackChain *>(self);
-    const std::size_t got = chain->pulling_->ring.read(dst, frames);
-    if (chain->notifier_ && got > 0)
+    SpscRing &ring = chain->pulling_->ring;
+    const std::size_t got = ring.read(dst, frames);
+    // Wake the decoder once the ring is down to half (render path only).
+    if (chain->notifier_ && got > 0 && ring.availableFrames() < ring.capacityFrames() / 2)
         chain->notifier_(chain->notifierContext_);
     return got;
 }

@@ -43,7 +43,8 @@ public:
     // heard position on with the clock between callbacks.
     void prepare(int outputRate, std::size_t latencyFrames, bool interpolate);
 
-    // Called after each read from the ring (render path only: wakes the decoder).
+    // Called after a read that leaves the ring less than half full (render
+    // path only: wakes the decoder).
     void setReadNotifier(ReadNotifier notifier, void *context);
 
     // Worker: publishes the session the audio thread is to play (or null).
@@ -62,6 +63,7 @@ public:
 
     // Any thread.
     void setPitchPercent(int percent) { converter_.setPitchPercent(percent); }
+    int pitchPercent() const { return converter_.pitchPercent(); }
     void setMono(bool mono) { mono_.store(mono, std::memory_order_relaxed); }
     void setOutputWaitMs(int ms) { outputWaitMs_.store(ms, std::memory_order_relaxed); }
     Equalizer &equalizer() { return equalizer_; }

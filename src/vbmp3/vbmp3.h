@@ -105,7 +105,9 @@ typedef struct {
  *     Taken when the device is next opened (at the first track, or at a track
  *     of another output rate).
  *   InputWait 0..50: milliseconds the decoder thread waits once the ring is
- *     full before it looks again (0 is taken as 1). At once.
+ *     full before it looks again; it waits at least 1 ms and at least half the
+ *     time one decode block (1152 frames) takes to play, so that it wakes
+ *     seldom (about 13 ms at 44.1 kHz). At once.
  *   OutputWait 0..50: milliseconds of decoded audio that must be ready before
  *     output starts or resumes (after play, restart, a seek or an underrun);
  *     the rest of the track always suffices. At once.
