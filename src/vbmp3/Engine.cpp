@@ -506,8 +506,8 @@ void Engine::workerMain() {
     chain_.publish(nullptr);
     active_.reset();
     retired_.clear();
-    if (sdlReady_)
-        SdlAudioDevice::quitSubsystem();
+    if (sdlTried_)
+        SdlAudioDevice::quitSubsystem(); // also after a failed start: SDL keeps hints
 }
 
 void Engine::attach(TrackSession *s) {

@@ -17,6 +17,8 @@ public:
     // Starts SDL's audio subsystem (SDL's signal handlers stay off). Returns
     // false, with the reason in *error, when SDL has no audio driver.
     static bool initSubsystem(std::string *error);
+    // Ends SDL's audio subsystem (also after initSubsystem failed), and SDL
+    // itself when nothing else of it is in use.
     static void quitSubsystem();
 
     ~SdlAudioDevice() override;

@@ -133,3 +133,25 @@ TEST(CApiTest, DiskDriverMonoAtHalfRate) {
     EXPECT_NEAR(fixtures::toneDb(out.data() + 200, frames - 400, 2, 0, 22050, 1000), -12.0, 0.5);
     EXPECT_NEAR(fixtures::toneDb(out.data() + 200, frames - 400, 2, 0, 22050, 3000), -12.0, 0.5);
 }
+
+TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
+    TempDir dir;
+    const char *old = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = old ? old : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    fixtures::Tone t;
+    t.seconds = 0.3;
+    const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
+    ASSERT_EQ(vbmp3_init(), 1);
+    TrackInfoData info{};
+    ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);
+    ASSERT_EQ(vbmp3_play(), 1);
+    EXPECT_TRUE(waitForEnd()); // the silent output took the audio
+    // Free while playing: a second round is cut short.
+    ASSERT_EQ(vbmp3_play(), 1);
+    EXPECT_EQ(vbmp3_free(), 1);
+    if (saved.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+}
