@@ -14,8 +14,10 @@
 #include "vbmp3/vbmp3.h"
 
 int main(int argc, char **argv) {
-    // Window placement and staying on top need X11 (XWayland on Wayland desktops).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Window placement and staying on top need X11 (XWayland on Wayland
+    // desktops). A desktop without any X server is left to Qt's own choice.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);  // takes its own options out of argv
 
     MainForm::Environment env;

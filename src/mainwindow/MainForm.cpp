@@ -156,6 +156,7 @@ void MainForm::buildControls() {
         b->setFocusPolicy(Qt::NoFocus);
         b->setIconSize(QSize(ButtonIcons::Size, ButtonIcons::Size));
         b->setToolTip(QString::fromUtf8(ButtonTips[i]));
+        b->setAccessibleName(QString::fromUtf8(ButtonTips[i]));
         b->setEnabled(i == 0);
         commands_[static_cast<std::size_t>(i)] = b;
     }
@@ -482,6 +483,7 @@ void MainForm::applyColours() {
         b->setStyleSheet(style);
         b->setIcon(ButtonIcons::make(i + 1, lit, dim));
     }
+    setWindowIcon(ButtonIcons::make(5, lit, dim));
 }
 
 // ---------------------------------------------------------------- buttons and keys

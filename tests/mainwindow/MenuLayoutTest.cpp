@@ -1,7 +1,9 @@
 // The pop-up menu and its handlers, the layout switch, colours and painting,
 // window placement and shutdown.
 #include <QAction>
+#include <QExposeEvent>
 #include <QMenu>
+#include <QWindow>
 
 #include "display/Krw1000.h"
 #include "display/PanelPainter.h"
@@ -225,6 +227,12 @@ TEST(PaintTest, APaintEventFlagsNothingAndARepaintRequestFlagsEverything) {
     f.repaint();
     EXPECT_TRUE(noneFlagged(*f.display()));
     f.Form_Paint();
+    EXPECT_TRUE(allFlagged(*f.display()));
+    f.Timer1_Timer();
+    ASSERT_TRUE(noneFlagged(*f.display()));
+    // The window system asking for the window's contents flags everything too.
+    QExposeEvent expose(QRegion(f.rect()));
+    QCoreApplication::sendEvent(f.windowHandle(), &expose);
     EXPECT_TRUE(allFlagged(*f.display()));
 }
 
