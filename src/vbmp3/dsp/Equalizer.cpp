@@ -7,15 +7,45 @@
 namespace {
 
 constexpr double kQ = 1.414;
-constexpr double kRampSeconds = 0.020;
+constexpr double kFadeSeconds = 0.010;
+// Time constants a warm-up runs for: what is left of the start is e^-8 (3e-4).
+constexpr double kSettleTimeConstants = 8.0;
 
-bool isIdentity(double b0, double b1, double b2, double a1, double a2) {
-    return b0 == 1.0 && b1 == 0.0 && b2 == 0.0 && a1 == 0.0 && a2 == 0.0;
+// Runs one filter section (transposed direct form II) on one sample.
+inline double runSection(double b0, double b1, double b2, double a1, double a2, double *m, double x) {
+    const double y = b0 * x + m[0];
+    m[0] = b1 * x - a1 * y + m[1];
+    m[1] = b2 * x - a2 * y;
+    return y;
+}
+
+// Frames until the slower pole of 1 + a1 z^-1 + a2 z^-2 has died down.
+std::size_t settleFrames(double a1, double a2) {
+    double radius = 0.0;
+    const double disc = a1 * a1 - 4.0 * a2;
+    if (disc < 0.0) {
+        radius = std::sqrt(a2);
+    } else {
+        const double root = std::sqrt(disc);
+        radius = std::max(std::fabs(-a1 + root), std::fabs(-a1 - root)) / 2.0;
+    }
+    if (radius <= 0.0) {
+        return 1;
+    }
+    if (radius >= 1.0) {
+        return Equalizer::kHistoryFrames;
+    }
+    const double frames = std::ceil(kSettleTimeConstants / -std::log(radius));
+    return static_cast<std::size_t>(std::min(frames, static_cast<double>(Equalizer::kHistoryFrames)));
 }
 
 } // namespace
 
-Equalizer::Equalizer() = default;
+Equalizer::Equalizer() : scratch_(kHistoryFrames) {
+    for (auto &h : history_) {
+        h.assign(kHistoryFrames, 0.0f);
+    }
+}
 
 void Equalizer::setBands(const int32_t bands[kBands]) {
     std::lock_guard<std::mutex> lock(commitMutex_);
@@ -48,10 +78,26 @@ Equalizer::Setting Equalizer::design(const std::array<int32_t, kBands> &bands, i
         q.b2 = (1.0 - alpha * a) / a0;
         q.a1 = q.b1;
         q.a2 = (1.0 - alpha / a) / a0;
-        s.flat = false;
+        s.order[static_cast<std::size_t>(s.count)] = static_cast<int>(i);
+        s.settleFrames[static_cast<std::size_t>(s.count)] = settleFrames(q.a1, q.a2);
+        ++s.count;
     }
-    if (s.flat) {
+    if (s.count == 0) {
         return s;
+    }
+    // Longest ringing first: a warm-up then runs each later band over a shorter
+    // stretch of the input (the order of a cascade does not change its response).
+    std::array<std::size_t, kBands> rank{};
+    for (std::size_t k = 0; k < kBands; ++k) {
+        rank[k] = k;
+    }
+    const auto count = static_cast<std::size_t>(s.count);
+    std::stable_sort(rank.begin(), rank.begin() + static_cast<std::ptrdiff_t>(count),
+                     [&](std::size_t x, std::size_t y) { return s.settleFrames[x] > s.settleFrames[y]; });
+    const Setting unsorted = s;
+    for (std::size_t k = 0; k < count; ++k) {
+        s.order[k] = unsorted.order[rank[k]];
+        s.settleFrames[k] = unsorted.settleFrames[rank[k]];
     }
     // The peak of the combined response, on a fine logarithmic grid from 10 Hz
     // to the Nyquist frequency plus every band centre.
@@ -80,6 +126,20 @@ Equalizer::Setting Equalizer::design(const std::array<int32_t, kBands> &bands, i
     return s;
 }
 
+bool Equalizer::sameFilters(const Setting &a, const Setting &b) {
+    if (a.count != b.count || a.inputGain != b.inputGain) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kBands; ++i) {
+        const Biquad &x = a.band[i];
+        const Biquad &y = b.band[i];
+        if (x.b0 != y.b0 || x.b1 != y.b1 || x.b2 != y.b2 || x.a1 != y.a1 || x.a2 != y.a2) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Equalizer::commit(int sampleRate) {
     if (sampleRate <= 0) {
         return false;
@@ -90,110 +150,169 @@ bool Equalizer::commit(int sampleRate) {
     return true;
 }
 
-void Equalizer::resetState() {
-    for (auto &channel : memory_) {
+void Equalizer::clearMemory(Bank &bank) {
+    for (auto &channel : bank.memory) {
         for (auto &band : channel) {
             band[0] = band[1] = 0.0;
         }
     }
 }
 
+void Equalizer::resetState() {
+    for (Bank &bank : banks_) {
+        clearMemory(bank);
+    }
+    historyFill_ = 0;
+}
+
 void Equalizer::takeSetting(const Setting &next) {
-    if (current_.sampleRate != next.sampleRate) {
-        // Another output rate: a new stream, nothing to glide from.
-        current_ = next;
-        target_ = next;
-        rampLeft_ = 0;
+    Bank &live = banks_[static_cast<std::size_t>(live_)];
+    if (live.setting.sampleRate != next.sampleRate) {
+        // Another output rate: a new stream, nothing to fade from.
+        live.setting = next;
         resetState();
-    } else {
-        if (bypass_) {
-            resetState(); // memories of the last filtering are stale
-        }
-        target_ = next;
-        rampLeft_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kRampSeconds * next.sampleRate)));
-        const double n = static_cast<double>(rampLeft_);
-        for (std::size_t i = 0; i < kBands; ++i) {
-            const Biquad &from = current_.band[i];
-            const Biquad &to = target_.band[i];
-            step_[i] = Biquad{(to.b0 - from.b0) / n, (to.b1 - from.b1) / n, (to.b2 - from.b2) / n,
-                              (to.a1 - from.a1) / n, (to.a2 - from.a2) / n};
-        }
-        gainStep_ = (target_.inputGain - current_.inputGain) / n;
+        return;
     }
-    activeMask_ = 0;
-    for (std::size_t i = 0; i < kBands; ++i) {
-        const Biquad &c = current_.band[i];
-        const Biquad &t = target_.band[i];
-        if (!isIdentity(c.b0, c.b1, c.b2, c.a1, c.a2) || !isIdentity(t.b0, t.b1, t.b2, t.a1, t.a2)) {
-            activeMask_ |= 1u << i;
+    if (sameFilters(live.setting, next)) {
+        return;
+    }
+    Bank &incoming = banks_[static_cast<std::size_t>(1 - live_)];
+    incoming.setting = next;
+    warmUp(incoming);
+    fadeLength_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kFadeSeconds * next.sampleRate)));
+    fadeLeft_ = fadeLength_;
+}
+
+void Equalizer::warmUp(Bank &bank) {
+    clearMemory(bank);
+    const Setting &s = bank.setting;
+    if (s.count == 0 || historyFill_ == 0) {
+        return;
+    }
+    const std::size_t span = std::min(s.settleFrames[0], historyFill_);
+    for (std::size_t ch = 0; ch < 2; ++ch) {
+        // The last `span` input frames, oldest first, at the set's input gain.
+        const std::vector<float> &h = history_[ch];
+        std::size_t at = (historyPos_ + kHistoryFrames - span) % kHistoryFrames;
+        for (std::size_t n = 0; n < span; ++n) {
+            scratch_[n] = h[at] * s.inputGain;
+            at = (at + 1) % kHistoryFrames;
+        }
+        for (std::size_t k = 0; k < static_cast<std::size_t>(s.count); ++k) {
+            const int i = s.order[k];
+            const Biquad &q = s.band[static_cast<std::size_t>(i)];
+            double *m = bank.memory[ch][i];
+            for (std::size_t n = span - std::min(span, s.settleFrames[k]); n < span; ++n) {
+                scratch_[n] = runSection(q.b0, q.b1, q.b2, q.a1, q.a2, m, scratch_[n]);
+            }
         }
     }
-    bypass_ = activeMask_ == 0 && current_.inputGain == 1.0 && target_.inputGain == 1.0;
+}
+
+void Equalizer::record(const float *interleaved, std::size_t frames, int channels, int filtered) {
+    const std::size_t stride = static_cast<std::size_t>(channels);
+    // Only the last kHistoryFrames can matter.
+    if (frames > kHistoryFrames) {
+        interleaved += (frames - kHistoryFrames) * stride;
+        historyPos_ = (historyPos_ + frames - kHistoryFrames) % kHistoryFrames;
+        frames = kHistoryFrames;
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        float *h = history_[static_cast<std::size_t>(ch)].data();
+        std::size_t at = historyPos_;
+        const float *p = interleaved + (ch < filtered ? ch : 0);
+        for (std::size_t f = 0; f < frames; ++f, p += stride) {
+            h[at] = ch < filtered ? *p : 0.0f;
+            if (++at == kHistoryFrames) {
+                at = 0;
+            }
+        }
+    }
+    historyPos_ = (historyPos_ + frames) % kHistoryFrames;
+    historyFill_ = std::min(kHistoryFrames, historyFill_ + frames);
 }
 
 void Equalizer::process(float *interleaved, std::size_t frames, int channels) {
-    if (middle_.load(std::memory_order_acquire) & kFresh) {
-        front_ = middle_.exchange(front_, std::memory_order_acq_rel) & 3;
-        takeSetting(slots_[static_cast<std::size_t>(front_)]);
-    }
-    if (bypass_ || channels <= 0 || frames == 0) {
-        return;
+    if (channels <= 0) {
+        channels = 0;
+        frames = 0;
     }
     const int filtered = std::min(channels, 2);
+    const std::size_t stride = static_cast<std::size_t>(channels);
     std::size_t done = 0;
-    while (rampLeft_ > 0 && done < frames) {
-        for (std::size_t i = 0; i < kBands; ++i) {
-            Biquad &c = current_.band[i];
-            const Biquad &s = step_[i];
-            c.b0 += s.b0;
-            c.b1 += s.b1;
-            c.b2 += s.b2;
-            c.a1 += s.a1;
-            c.a2 += s.a2;
+    do {
+        // A new set is taken where no cross-fade is under way; one arriving
+        // during a fade waits for its end (which may fall inside this block).
+        if (!fading() && (middle_.load(std::memory_order_acquire) & kFresh)) {
+            front_ = middle_.exchange(front_, std::memory_order_acq_rel) & 3;
+            takeSetting(slots_[static_cast<std::size_t>(front_)]);
         }
-        current_.inputGain += gainStep_;
-        if (--rampLeft_ == 0) {
-            current_ = target_; // land exactly, whatever the rounding on the way
+        const std::size_t n = fading() ? std::min(fadeLeft_, frames - done) : frames - done;
+        if (n == 0) {
+            break;
         }
-        filterFrames(interleaved + done * static_cast<std::size_t>(channels), 1, channels, filtered);
-        ++done;
-    }
-    if (rampLeft_ == 0 && target_.flat) {
-        bypass_ = true;
-        return;
-    }
-    filterFrames(interleaved + done * static_cast<std::size_t>(channels), frames - done, channels, filtered);
+        float *p = interleaved + done * stride;
+        record(p, n, channels, filtered);
+        if (fading()) {
+            crossFade(p, n, channels, filtered);
+        } else if (!bypassed()) {
+            filter(banks_[static_cast<std::size_t>(live_)], p, n, channels, filtered);
+        }
+        done += n;
+    } while (done < frames);
+
     // Let decayed memories drop to zero rather than crawl through denormals.
-    for (auto &channel : memory_) {
-        for (auto &band : channel) {
-            for (double &v : band) {
-                if (std::fabs(v) < 1e-25) {
-                    v = 0.0;
+    for (Bank &bank : banks_) {
+        for (auto &channel : bank.memory) {
+            for (auto &band : channel) {
+                for (double &v : band) {
+                    if (std::fabs(v) < 1e-25) {
+                        v = 0.0;
+                    }
                 }
             }
         }
     }
 }
 
-void Equalizer::filterFrames(float *interleaved, std::size_t frames, int channels, int filtered) {
-    const double gain = current_.inputGain;
+double Equalizer::runChain(Bank &bank, int ch, double x) {
+    const Setting &s = bank.setting;
+    x *= s.inputGain;
+    for (int k = 0; k < s.count; ++k) {
+        const int i = s.order[static_cast<std::size_t>(k)];
+        const Biquad &q = s.band[static_cast<std::size_t>(i)];
+        x = runSection(q.b0, q.b1, q.b2, q.a1, q.a2, bank.memory[ch][i], x);
+    }
+    return x;
+}
+
+void Equalizer::filter(Bank &bank, float *interleaved, std::size_t frames, int channels, int filtered) {
     const std::size_t stride = static_cast<std::size_t>(channels);
     for (int ch = 0; ch < filtered; ++ch) {
         float *p = interleaved + ch;
         for (std::size_t f = 0; f < frames; ++f, p += stride) {
-            double x = *p * gain;
-            for (std::size_t i = 0; i < kBands; ++i) {
-                if (!(activeMask_ & (1u << i))) {
-                    continue;
-                }
-                const Biquad &q = current_.band[i];
-                double *m = memory_[ch][i];
-                const double y = q.b0 * x + m[0];
-                m[0] = q.b1 * x - q.a1 * y + m[1];
-                m[1] = q.b2 * x - q.a2 * y;
-                x = y;
-            }
-            *p = static_cast<float>(x);
+            *p = static_cast<float>(runChain(bank, ch, *p));
         }
+    }
+}
+
+void Equalizer::crossFade(float *interleaved, std::size_t frames, int channels, int filtered) {
+    Bank &from = banks_[static_cast<std::size_t>(live_)];
+    Bank &to = banks_[static_cast<std::size_t>(1 - live_)];
+    const std::size_t stride = static_cast<std::size_t>(channels);
+    const double length = static_cast<double>(fadeLength_);
+    const std::size_t doneBefore = fadeLength_ - fadeLeft_;
+    for (int ch = 0; ch < filtered; ++ch) {
+        float *p = interleaved + ch;
+        for (std::size_t f = 0; f < frames; ++f, p += stride) {
+            // Weights that always add up to one: the mix stays within the louder set.
+            const double w = static_cast<double>(doneBefore + f + 1) / length;
+            const double x = *p;
+            *p = static_cast<float>((1.0 - w) * runChain(from, ch, x) + w * runChain(to, ch, x));
+        }
+    }
+    fadeLeft_ -= frames;
+    if (fadeLeft_ == 0) {
+        live_ = 1 - live_;
     }
 }

@@ -15,15 +15,26 @@
 // Handing over: setBands() stores the values, commit(rate) computes the filters
 // for that output rate and hands them to the audio thread through a lock-free
 // triple buffer (the committing side serialises itself with a mutex the audio
-// thread never takes). process() picks a new set up at its start and moves the
-// coefficients and the input gain linearly to it over 20 ms, so a change is
-// click-free and complete within 20 ms of the audio processed after the call.
-// A commit for another output rate than the one in use takes effect at once
-// with cleared filter memories (the engine commits so when a new track starts).
+// thread never takes).
 //
-// process() never allocates, locks or logs. It filters the first two channels
-// of each frame (mono or stereo output); further channels pass untouched.
-// Filter arithmetic is double precision, so the 31 Hz band stays clean.
+// Changing: process() picks a new set up and runs it beside the old one,
+// cross-fading linearly from the old set's output to the new one's over 10 ms.
+// Each set carries its own headroom, so the mix of the two never exceeds the
+// louder of them: a change neither clicks nor clips, whatever the two settings
+// (gliding the coefficients instead would pass through filters whose boost the
+// headroom of neither end covers). The new set does not start cold: its filter
+// memories are first brought to where they would stand had it been running, by
+// running it over the last input (up to 16384 frames are kept, enough for the
+// slow ring of the 31 Hz band at full boost). A set that arrives during a
+// cross-fade waits for it to end, so the latest change is complete within 20 ms
+// of the audio processed after the commit. A commit for another output rate than
+// the one in use takes effect at once with cleared filter memories (the engine
+// commits so when a new track starts).
+//
+// process() never allocates, locks or logs (the warm-up of a new set is bounded
+// work on buffers made by the constructor). It filters the first two channels of
+// each frame (mono or stereo output); further channels pass untouched. Filter
+// arithmetic is double precision, so the 31 Hz band stays clean.
 #pragma once
 
 #include <array>
@@ -31,11 +42,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 class Equalizer {
 public:
     static constexpr int kBands = 10;
     static constexpr std::array<double, kBands> kCentreHz = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+    // Input frames kept to warm a new filter set up.
+    static constexpr std::size_t kHistoryFrames = 16384;
 
     Equalizer();
 
@@ -50,12 +64,12 @@ public:
     // Audio thread: filters `frames` interleaved frames in place.
     void process(float *interleaved, std::size_t frames, int channels);
 
-    // Audio thread: clears the filter memories (a seek, a new track), so nothing
-    // of the old audio rings on.
+    // Audio thread: clears the filter memories and the kept input (a seek, a new
+    // track), so nothing of the old audio rings on.
     void resetState();
 
     // Audio thread: true while nothing is filtered (flat, no change under way).
-    bool bypassed() const { return bypass_; }
+    bool bypassed() const { return !fading() && banks_[live_].setting.count == 0; }
 
 private:
     struct Biquad {
@@ -63,14 +77,30 @@ private:
     };
     struct Setting {
         std::array<Biquad, kBands> band{};
+        // The bands to run, in running order: the longest ringing first.
+        std::array<int, kBands> order{};
+        // Frames of input that bring order[k]'s memories to rest (falling).
+        std::array<std::size_t, kBands> settleFrames{};
+        int count = 0;
         double inputGain = 1.0;
         int sampleRate = 0;
-        bool flat = true;
+    };
+    // One filter set and its memories.
+    struct Bank {
+        Setting setting;
+        double memory[2][kBands][2] = {};
     };
 
     static Setting design(const std::array<int32_t, kBands> &bands, int sampleRate);
+    static bool sameFilters(const Setting &a, const Setting &b);
+    static void clearMemory(Bank &bank);
     void takeSetting(const Setting &next);
-    void filterFrames(float *interleaved, std::size_t frames, int channels, int filtered);
+    void warmUp(Bank &bank);
+    static double runChain(Bank &bank, int ch, double x);
+    void record(const float *interleaved, std::size_t frames, int channels, int filtered);
+    void filter(Bank &bank, float *interleaved, std::size_t frames, int channels, int filtered);
+    void crossFade(float *interleaved, std::size_t frames, int channels, int filtered);
+    bool fading() const { return fadeLeft_ > 0; }
 
     // Committing side.
     mutable std::mutex commitMutex_;
@@ -84,12 +114,12 @@ private:
 
     // Audio side.
     int front_ = 2;
-    Setting current_{};
-    Setting target_{};
-    std::array<Biquad, kBands> step_{};
-    double gainStep_ = 0.0;
-    std::size_t rampLeft_ = 0;
-    std::uint32_t activeMask_ = 0;     // bands to run (non-flat now or in the target)
-    bool bypass_ = true;
-    double memory_[2][kBands][2] = {};
+    std::array<Bank, 2> banks_{};
+    int live_ = 0;                 // the bank heard; the other one fades in
+    std::size_t fadeLength_ = 0;
+    std::size_t fadeLeft_ = 0;
+    std::vector<float> history_[2]; // the last input per channel, a ring
+    std::size_t historyPos_ = 0;    // where the next frame goes
+    std::size_t historyFill_ = 0;   // frames of it that belong to this stream
+    std::vector<double> scratch_;
 };

@@ -151,3 +151,69 @@ TEST(EqualizerTest, AChangeGlidesWithoutAClickAndSettlesWithin30ms) {
     EXPECT_NEAR(early, late, 0.3);
     EXPECT_LT(late, levelDb(v, 0, changeAt) - 6.0);
 }
+
+// Cut everything to full boost, each band's worst case for a glide: at no
+// frequency does the way there go above full scale, nor above the louder of
+// the two settings, nor step harder than the tone itself does.
+TEST(EqualizerTest, CutToFullBoostNeverClipsOrClicksOnTheWay) {
+    const int rate = 44100;
+    const int32_t cut[10] = {-30, -30, -30, -30, -30, -30, -30, -30, -30, -30};
+    const int32_t boost[10] = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
+    const std::size_t block = 441;
+    const std::size_t changeAt = 30 * block; // 300 ms into the tone
+    const std::size_t total = changeAt + 20 * block;
+    for (double hz = 31; hz < 20000; hz *= 1.19) {
+        Equalizer eq;
+        eq.setBands(cut);
+        eq.commit(rate);
+        std::vector<float> v = stereoSine(hz, 1.0, rate, total);
+        for (std::size_t f = 0; f < total; f += block) {
+            if (f == changeAt) {
+                eq.setBands(boost);
+                eq.commit(rate);
+            }
+            eq.process(v.data() + 2 * f, block, 2);
+        }
+        auto peakOf = [&](std::size_t from, std::size_t to) {
+            float p = 0.0f;
+            for (std::size_t i = from; i < to; ++i) {
+                p = std::max(p, std::fabs(v[2 * i]));
+            }
+            return p;
+        };
+        const float before = peakOf(changeAt - 10 * block, changeAt);
+        const float during = peakOf(changeAt, changeAt + 3 * block);
+        const float after = peakOf(total - 10 * block, total);
+        EXPECT_LE(during, 1.001f) << hz << " Hz";
+        EXPECT_LE(during, std::max(before, after) * 1.002f) << hz << " Hz";
+        float step = 0.0f;
+        for (std::size_t i = changeAt - block; i < total; ++i) {
+            step = std::max(step, std::fabs(v[2 * i] - v[2 * i - 2]));
+        }
+        const double ownStep = 2 * M_PI * hz / rate; // the steepest step of the full-scale input
+        EXPECT_LT(step, 1.5 * std::min(ownStep, 2.0)) << hz << " Hz";
+    }
+}
+
+TEST(EqualizerTest, AChangeDuringAChangeIsHeardWithin30ms) {
+    Equalizer eq;
+    eq.commit(48000);
+    const std::size_t block = 96; // 2 ms callbacks
+    std::vector<float> v = stereoSine(1000, 0.5, 48000, 48000 / 2);
+    std::size_t f = 0;
+    for (; f < 48 * block; f += block) {
+        if (f == 40 * block) {
+            eq.setBands(band(5, 100).data());
+            eq.commit(48000);
+        }
+        if (f == 42 * block) { // 4 ms later, while the first change fades in
+            eq.setBands(band(5, -100).data());
+            eq.commit(48000);
+        }
+        eq.process(v.data() + 2 * f, block, 2);
+    }
+    eq.process(v.data() + 2 * f, v.size() / 2 - f, 2);
+    const std::size_t settled = 42 * block + 48 * 30;
+    EXPECT_NEAR(levelDb(v, settled, settled + 480), levelDb(v, v.size() / 2 - 4800, v.size() / 2), 0.3);
+    EXPECT_LT(levelDb(v, settled, settled + 480), -9.03 - 15.0); // the cut, not the boost
+}
