@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 
 namespace {
 
@@ -41,11 +42,7 @@ std::size_t settleFrames(double a1, double a2) {
 
 } // namespace
 
-Equalizer::Equalizer() : scratch_(kHistoryFrames) {
-    for (auto &h : history_) {
-        h.assign(kHistoryFrames, 0.0f);
-    }
-}
+Equalizer::Equalizer() : history_(2 * kHistoryFrames, 0.0f), scratch_(kHistoryFrames) {}
 
 void Equalizer::setBands(const int32_t bands[kBands]) {
     std::lock_guard<std::mutex> lock(commitMutex_);
@@ -192,10 +189,9 @@ void Equalizer::warmUp(Bank &bank) {
     const std::size_t span = std::min(s.settleFrames[0], historyFill_);
     for (std::size_t ch = 0; ch < 2; ++ch) {
         // The last `span` input frames, oldest first, at the set's input gain.
-        const std::vector<float> &h = history_[ch];
         std::size_t at = (historyPos_ + kHistoryFrames - span) % kHistoryFrames;
         for (std::size_t n = 0; n < span; ++n) {
-            scratch_[n] = h[at] * s.inputGain;
+            scratch_[n] = history_[2 * at + ch] * s.inputGain;
             at = (at + 1) % kHistoryFrames;
         }
         for (std::size_t k = 0; k < static_cast<std::size_t>(s.count); ++k) {
@@ -217,19 +213,22 @@ void Equalizer::record(const float *interleaved, std::size_t frames, int channel
         historyPos_ = (historyPos_ + frames - kHistoryFrames) % kHistoryFrames;
         frames = kHistoryFrames;
     }
-    for (int ch = 0; ch < 2; ++ch) {
-        float *h = history_[static_cast<std::size_t>(ch)].data();
-        std::size_t at = historyPos_;
-        const float *p = interleaved + (ch < filtered ? ch : 0);
-        for (std::size_t f = 0; f < frames; ++f, p += stride) {
-            h[at] = ch < filtered ? *p : 0.0f;
-            if (++at == kHistoryFrames) {
-                at = 0;
+    historyFill_ = std::min(kHistoryFrames, historyFill_ + frames);
+    while (frames > 0) {
+        const std::size_t run = std::min(frames, kHistoryFrames - historyPos_);
+        float *h = history_.data() + 2 * historyPos_;
+        if (channels == 2) {
+            std::memcpy(h, interleaved, run * 2 * sizeof(float));
+        } else {
+            for (std::size_t f = 0; f < run; ++f) {
+                h[2 * f] = interleaved[f * stride];
+                h[2 * f + 1] = filtered == 2 ? interleaved[f * stride + 1] : 0.0f;
             }
         }
+        interleaved += run * stride;
+        frames -= run;
+        historyPos_ = (historyPos_ + run) % kHistoryFrames;
     }
-    historyPos_ = (historyPos_ + frames) % kHistoryFrames;
-    historyFill_ = std::min(kHistoryFrames, historyFill_ + frames);
 }
 
 void Equalizer::process(float *interleaved, std::size_t frames, int channels) {

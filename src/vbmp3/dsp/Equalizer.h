@@ -118,7 +118,7 @@ private:
     int live_ = 0;                 // the bank heard; the other one fades in
     std::size_t fadeLength_ = 0;
     std::size_t fadeLeft_ = 0;
-    std::vector<float> history_[2]; // the last input per channel, a ring
+    std::vector<float> history_;    // the last input (first two channels, interleaved), a ring
     std::size_t historyPos_ = 0;    // where the next frame goes
     std::size_t historyFill_ = 0;   // frames of it that belong to this stream
     std::vector<double> scratch_;

@@ -3,8 +3,10 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <new>
 
@@ -66,6 +68,7 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
         }
         coherentGain_[static_cast<std::size_t>(w)] = static_cast<float>(sum / kSize);
     }
+    makeThresholds();
 }
 
 SpectrumAnalyzer::~SpectrumAnalyzer() {
@@ -105,12 +108,52 @@ void SpectrumAnalyzer::analyzeChannel(const float *interleaved, std::size_t fram
     fftwf_execute_dft_r2c(plan_->plan, in, plan_->out);
     // A full-scale sine on a bin gives |X| = N/2 x coherent gain.
     const float fullScale = 0.5f * kSize * coherentGain_[static_cast<std::size_t>(window)];
-    const float floorPower = 1e-7f; // -70 dB: reads 0 anyway, keeps log10 finite
     for (int k = 0; k < kBins; ++k) {
         const float re = plan_->out[k][0] / fullScale;
         const float im = plan_->out[k][1] / fullScale;
-        const float db = 10.0f * std::log10(std::max(re * re + im * im, floorPower));
-        const long value = std::lround(2.0f * (db + 60.0f));
-        out[k] = static_cast<int32_t>(std::clamp<long>(value, 0, 120));
+        out[k] = levelOfPower(re * re + im * im);
+    }
+}
+
+int32_t SpectrumAnalyzer::levelFormula(float power) {
+    const float floorPower = 1e-7f; // -70 dB: reads 0 anyway, keeps log10 finite
+    const float db = 10.0f * std::log10(std::max(power, floorPower));
+    const long value = std::lround(2.0f * (db + 60.0f));
+    return static_cast<int32_t>(std::clamp<long>(value, 0, 120));
+}
+
+int32_t SpectrumAnalyzer::levelOfPower(float power) const {
+    const uint32_t bits = std::bit_cast<uint32_t>(power);
+    if (bits > std::bit_cast<uint32_t>(std::numeric_limits<float>::max())) {
+        // Negative, infinite or not a number: an overflow reads full, the rest nothing.
+        return power == std::numeric_limits<float>::infinity() ? kMaxLevel : 0;
+    }
+    // The power's exponent and top mantissa bits pick the value at the start of
+    // its bucket; a bucket is narrower than a step, so at most one more follows.
+    const uint8_t start = bucketLevel_[bits >> kBucketShift];
+    return start + (start < kMaxLevel && power >= thresholds_[start] ? 1 : 0);
+}
+
+void SpectrumAnalyzer::makeThresholds() {
+    // The formula rises with the power, so each threshold is found by bisecting
+    // the bit patterns of the positive floats, which sort like the values.
+    for (int v = 1; v <= kMaxLevel; ++v) {
+        uint32_t low = 0;           // +0: reads below v
+        uint32_t high = 0x7F7FFFFF; // the largest float: reads 120
+        while (high - low > 1) {
+            const uint32_t mid = low + (high - low) / 2;
+            if (levelFormula(std::bit_cast<float>(mid)) >= v) {
+                high = mid;
+            } else {
+                low = mid;
+            }
+        }
+        thresholds_[static_cast<std::size_t>(v - 1)] = std::bit_cast<float>(high);
+    }
+    // The value at the first float of each bucket: the thresholds at or below it.
+    for (uint32_t b = 0; b < kBuckets; ++b) {
+        const float first = std::bit_cast<float>(b << kBucketShift);
+        const auto level = std::upper_bound(thresholds_.begin(), thresholds_.end(), first) - thresholds_.begin();
+        bucketLevel_[b] = static_cast<uint8_t>(level);
     }
 }

@@ -15,6 +15,11 @@
 // 1.1 dB Blackman, about 8, 3, 4 and 2 steps); a full-scale DC offset reads 120
 // at bin 0.
 //
+// The level of each bin is read from a table of the 120 powers at which the
+// formula above steps up (built from the formula itself, so the two agree to
+// the bit); levelFormula() is that formula, for checking the table. An infinite
+// power (an overflowing input) reads 120, a power that is not a number reads 0.
+//
 // Input: interleaved frames, 1 or 2 channels; with more than 512 frames the last
 // 512 are used, with fewer the missing older ones count as silence. Mono fills
 // both outputs with the same values; with more than two channels the first two
@@ -43,9 +48,26 @@ public:
     void analyze(const float *interleaved, std::size_t frames, int channels, int window,
                  int32_t left[kBins], int32_t right[kBins]);
 
+    // The value 0..120 of a bin whose power is `power` (1 = a full-scale sine):
+    // through the table, and straight from the formula.
+    int32_t levelOfPower(float power) const;
+    static int32_t levelFormula(float power);
+
 private:
     void analyzeChannel(const float *interleaved, std::size_t frames, int channels, int channel,
                         int window, int32_t out[kBins]);
+
+    void makeThresholds();
+
+    static constexpr int kMaxLevel = 120;
+    // thresholds_[v - 1]: the least power that reads v.
+    std::array<float, kMaxLevel> thresholds_{};
+    // Buckets of powers by their top 12 bits (exponent and 4 mantissa bits, a
+    // sixteenth of an octave, less than the 0.5 dB of one step): the value at
+    // each bucket's first power.
+    static constexpr unsigned kBucketShift = 19;
+    static constexpr uint32_t kBuckets = 4096;
+    std::array<uint8_t, kBuckets> bucketLevel_{};
 
     struct Plan;
     static void releasePlan(Plan *plan);
