@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QFile>
 
+#include "app/AppFolder.h"
+#include "app/CommandLineOptions.h"
+#include "app/InstanceChannel.h"
 #include "app/TerminationWatch.h"
 #include "app/Vbmp3BuildInfo.h"
 #include "common/PathUtil.h"
@@ -14,6 +17,17 @@
 #include "vbmp3/vbmp3.h"
 
 int main(int argc, char **argv) {
+    // --help and --version need no window, nor a display.
+    switch (CommandLineOptions::parse(std::vector<std::string>(argv + 1, argv + argc))) {
+    case CommandLineOptions::Action::Help:
+        std::fputs(CommandLineOptions::usageText().c_str(), stdout);
+        return EXIT_SUCCESS;
+    case CommandLineOptions::Action::Version:
+        std::printf("%s\n", CommandLineOptions::versionText().c_str());
+        return EXIT_SUCCESS;
+    case CommandLineOptions::Action::Start:
+        break;
+    }
     // Window placement and staying on top need X11 (XWayland on Wayland
     // desktops). A desktop without any X server is left to Qt's own choice.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -22,18 +36,27 @@ int main(int argc, char **argv) {
 
     MainForm::Environment env;
     env.programDir = PathUtil::withTrailingSlash(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    env.appPath = AppFolder::choose(env.programDir);
     for (int i = 1; i < argc; ++i) env.arguments.emplace_back(argv[i]);
+    const std::vector<std::string> arguments = env.arguments;
     env.expectedLibrarySize = Vbmp3BuildInfo::LibrarySize;
     env.expectedLibraryVersion = VBMP3_VERSION;
 
     MainForm form(std::move(env));
     if (!form.Form_Load()) {
-        // The engine may already be running: end at once, without unwinding.
+        // A second start hands its paths to the running player. The engine
+        // may already be running: end at once, without unwinding.
+        if (form.endedAsSecondInstance())
+            InstanceChannel::send(InstanceChannel::socketNameFor(form.instanceLockFile()),
+                                  InstanceChannel::absolutePaths(arguments, PathUtil::currentFolder()));
         std::fflush(nullptr);
         std::_Exit(form.endedAsSecondInstance() ? EXIT_SUCCESS : EXIT_FAILURE);
     }
     // A polite termination request (logout, kill) closes the window the
     // normal way, so the settings are written.
     TerminationWatch termination([&form] { form.close(); });
+    // Later starts hand their paths over here.
+    InstanceChannel forwarded(InstanceChannel::socketNameFor(form.instanceLockFile()),
+                              [&form](const std::vector<std::string> &paths) { form.openForwarded(paths); });
     return app.exec();
 }

@@ -227,8 +227,9 @@ void MainForm::endStart(const char *message) {
 }
 
 bool MainForm::Main() {
-    // 1-2. One player per AppPath; AppPath is the program folder.
-    appPath_ = env_.programDir;
+    // 1-2. One player per AppPath; AppPath is the program folder unless the
+    // caller chose a per-user folder.
+    appPath_ = env_.appPath.empty() ? env_.programDir : PathUtil::withTrailingSlash(env_.appPath);
     instanceLock_ = std::make_unique<InstanceLock>(env_.lockFolder, appPath_);
     if (!instanceLock_->tryLock()) {
         secondInstance_ = true;
@@ -688,6 +689,18 @@ void MainForm::Form_OLEDragDrop(const QList<QUrl> &urls) {
     }
     if (spec.empty()) return;
     if (krm_->bytPlayListNewOpen(spec) == 0) ButtonEnableCheck();
+}
+
+std::string MainForm::instanceLockFile() const { return instanceLock_ ? instanceLock_->fileName() : std::string(); }
+
+void MainForm::openForwarded(const std::vector<std::string> &paths) {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    if (paths.empty()) return;
+    QList<QUrl> urls;
+    for (const std::string &path : paths) urls.push_back(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+    Form_OLEDragDrop(urls);
 }
 
 // ---------------------------------------------------------------- playback menus

@@ -42,6 +42,7 @@ public:
     // real thing (tests script them).
     struct Environment {
         std::string programDir;               // the executable's folder; ends in '/'
+        std::string appPath;                  // folder of corvale.ini, debuglog.txt, color/; empty: programDir
         std::vector<std::string> arguments;   // the command line after the program name
         std::string lockFolder;               // folder of the single-instance lock
         int64_t expectedLibrarySize = -1;     // libvbmp3.so as built
@@ -70,6 +71,11 @@ public:
     bool Form_Load();
     // After a false Form_Load: true when it was a second start (nothing shown).
     bool endedAsSecondInstance() const { return secondInstance_; }
+    // The single-instance lock file (empty before Main has looked for it).
+    std::string instanceLockFile() const;
+    // Paths handed on by a second start: the window comes to the front and
+    // takes them as a drop (no paths: it only comes to the front).
+    void openForwarded(const std::vector<std::string> &paths);
     void Timer1_Timer();
     void Form_QueryUnload();
     void Form_Paint();
