@@ -14,6 +14,8 @@
 #include "app/Vbmp3BuildInfo.h"
 #include "common/PathUtil.h"
 #include "mainwindow/MainForm.h"
+#include "mpris/MainFormMprisHost.h"
+#include "mpris/MprisService.h"
 #include "vbmp3/vbmp3.h"
 
 int main(int argc, char **argv) {
@@ -58,5 +60,8 @@ int main(int argc, char **argv) {
     // Later starts hand their paths over here.
     InstanceChannel forwarded(InstanceChannel::socketNameFor(form.instanceLockFile()),
                               [&form](const std::vector<std::string> &paths) { form.openForwarded(paths); });
+    // Media keys and the desktop's sound menu, where there is a session bus.
+    MainFormMprisHost mprisHost(form);
+    const std::unique_ptr<MprisService> mpris = MprisService::start(mprisHost);
     return app.exec();
 }
