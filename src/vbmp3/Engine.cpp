@@ -653,7 +653,10 @@ bool Engine::decodeSome(std::chrono::milliseconds *wait) {
     decode_.nextFrame += int64_t(got);
     decode_.stagedFrames = got;
     decode_.stagedOffset = s->ring.write(staging_.data(), got);
-    if (output_ == Output::Render)
+    // Wake a waiting render call once the ring is (nearly) full rather than
+    // after every block: it then takes the lot in one go, and the two threads
+    // hand over a few times per ring instead of once per block.
+    if (output_ == Output::Render && s->ring.freeFrames() < kDecodeBlock)
         dataReady_.notify_all();
     return true;
 }

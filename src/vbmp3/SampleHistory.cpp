@@ -1,21 +1,38 @@
 #include "vbmp3/SampleHistory.h"
 
-SampleHistory::SampleHistory() : samples_(new std::atomic<float>[kFrames * 2]) {
+#include <algorithm>
+#include <cstring>
+
+SampleHistory::SampleHistory() : frames_(new std::atomic<uint64_t>[kFrames]) {
     reset();
 }
 
 void SampleHistory::reset() {
-    for (std::size_t i = 0; i < kFrames * 2; ++i)
-        samples_[i].store(0.0f, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < kFrames; ++i)
+        frames_[i].store(0, std::memory_order_relaxed);
     written_.store(0, std::memory_order_release);
 }
 
 void SampleHistory::append(const float *src, std::size_t frames) {
     uint64_t w = written_.load(std::memory_order_relaxed);
-    for (std::size_t i = 0; i < frames; ++i, ++w) {
-        const std::size_t slot = static_cast<std::size_t>(w % kFrames) * 2;
-        samples_[slot].store(src ? src[2 * i] : 0.0f, std::memory_order_relaxed);
-        samples_[slot + 1].store(src ? src[2 * i + 1] : 0.0f, std::memory_order_relaxed);
+    while (frames > 0) {
+        // The stretch up to the end of the ring, in one plain loop.
+        const std::size_t at = static_cast<std::size_t>(w % kFrames);
+        const std::size_t run = std::min(frames, kFrames - at);
+        std::atomic<uint64_t> *dst = &frames_[at];
+        if (src) {
+            for (std::size_t i = 0; i < run; ++i) {
+                uint64_t frame;
+                std::memcpy(&frame, src + 2 * i, sizeof frame);
+                dst[i].store(frame, std::memory_order_relaxed);
+            }
+            src += run * 2;
+        } else {
+            for (std::size_t i = 0; i < run; ++i)
+                dst[i].store(0, std::memory_order_relaxed); // two zero floats
+        }
+        frames -= run;
+        w += run;
     }
     written_.store(w, std::memory_order_release);
 }
@@ -27,15 +44,20 @@ bool SampleHistory::copyEndingAt(uint64_t end, float *dst, std::size_t frames) c
     // Keep clear of the slots the writer may be filling right now.
     if (written - end + frames > kFrames / 2)
         return false;
-    for (std::size_t i = 0; i < frames; ++i) {
-        if (end + i < frames) { // before the output started
-            dst[2 * i] = dst[2 * i + 1] = 0.0f;
-            continue;
+    // Frames before the output started are silence.
+    const std::size_t lead = end < frames ? static_cast<std::size_t>(frames - end) : 0;
+    std::fill(dst, dst + lead * 2, 0.0f);
+    uint64_t frame = end + lead - frames;
+    for (std::size_t i = lead; i < frames;) {
+        const std::size_t at = static_cast<std::size_t>(frame % kFrames);
+        const std::size_t run = std::min(frames - i, kFrames - at);
+        const std::atomic<uint64_t> *src = &frames_[at];
+        for (std::size_t k = 0; k < run; ++k) {
+            const uint64_t v = src[k].load(std::memory_order_relaxed);
+            std::memcpy(dst + 2 * (i + k), &v, sizeof v);
         }
-        const uint64_t frame = end + i - frames;
-        const std::size_t slot = static_cast<std::size_t>(frame % kFrames) * 2;
-        dst[2 * i] = samples_[slot].load(std::memory_order_relaxed);
-        dst[2 * i + 1] = samples_[slot + 1].load(std::memory_order_relaxed);
+        i += run;
+        frame += run;
     }
     return written_.load(std::memory_order_acquire) - end + frames <= kFrames;
 }

@@ -1,8 +1,9 @@
 // The latest output samples (interleaved stereo), for the spectrum of what is
 // being heard. The audio thread appends; another thread copies a stretch that
-// ends at a given output frame. Samples are relaxed atomics, so a copy racing
-// with the writer reads whole (if possibly newer) values, never torn ones; a
-// stretch the writer has already overwritten is refused.
+// ends at a given output frame. Frames (both samples in one 64-bit word) are
+// relaxed atomics, so a copy racing with the writer reads whole (if possibly
+// newer) frames, never torn ones; a stretch the writer has already overwritten
+// is refused.
 #pragma once
 
 #include <atomic>
@@ -27,6 +28,6 @@ public:
     bool copyEndingAt(uint64_t end, float *dst, std::size_t frames) const;
 
 private:
-    std::unique_ptr<std::atomic<float>[]> samples_;
+    std::unique_ptr<std::atomic<uint64_t>[]> frames_;
     std::atomic<uint64_t> written_{0};
 };

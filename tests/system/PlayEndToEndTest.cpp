@@ -15,12 +15,15 @@
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
+#include "system/SystemRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool onPath(const char *tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
+using SystemRun::lines;
+using SystemRun::onPath;
+using SystemRun::readFloats;
 
 // Three seconds of a 1 kHz sine, 44.1 kHz 16-bit stereo.
 std::string toneWav() {
@@ -48,13 +51,6 @@ std::string toneWav() {
     return w;
 }
 
-std::vector<float> readFloats(const std::string &path) {
-    const std::string bytes = TempDir::read(path);
-    std::vector<float> v(bytes.size() / sizeof(float));
-    std::memcpy(v.data(), bytes.data(), v.size() * sizeof(float));
-    return v;
-}
-
 // The frequency of the left channel over the loud part of the output, for
 // an output rate of `rate`.
 double toneFrequency(const std::vector<float> &stereo, double rate, float &peak) {
@@ -76,18 +72,6 @@ double toneFrequency(const std::vector<float> &stereo, double rate, float &peak)
         if ((stereo[i - 2] < 0) != (stereo[i] < 0)) ++crossings;
     const double seconds = static_cast<double>((to - from) / 2) / rate;
     return crossings / 2.0 / seconds;
-}
-
-std::vector<std::string> lines(const std::string &text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return out;
 }
 
 }  // namespace

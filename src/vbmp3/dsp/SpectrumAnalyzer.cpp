@@ -20,7 +20,7 @@ std::mutex &plannerMutex() {
 } // namespace
 
 struct SpectrumAnalyzer::Plan {
-    float *in = nullptr;
+    fftwf_complex *in = nullptr; // left windowed in the real parts, right in the imaginary
     fftwf_complex *out = nullptr;
     fftwf_plan plan = nullptr;
 };
@@ -39,10 +39,10 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
     bool planned = false;
     {
         std::lock_guard<std::mutex> lock(plannerMutex());
-        plan_->in = fftwf_alloc_real(kSize);
-        plan_->out = fftwf_alloc_complex(kSize / 2 + 1);
+        plan_->in = fftwf_alloc_complex(kSize);
+        plan_->out = fftwf_alloc_complex(kSize);
         if (plan_->in && plan_->out) {
-            plan_->plan = fftwf_plan_dft_r2c_1d(kSize, plan_->in, plan_->out, FFTW_ESTIMATE);
+            plan_->plan = fftwf_plan_dft_1d(kSize, plan_->in, plan_->out, FFTW_FORWARD, FFTW_ESTIMATE);
         }
         planned = plan_->plan != nullptr;
     }
@@ -50,23 +50,32 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
         releasePlan(plan_);
         throw std::bad_alloc();
     }
-    // Periodic windows (the spectral-analysis form) and their coherent gains.
+    // Periodic windows (the spectral-analysis form), each divided by what a
+    // full-scale sine centred on a bin gives at that bin (N/2 x the window's
+    // coherent gain, twice over for the halves of the channel separation), so
+    // the transform comes out in units of full scale.
     for (int w = 0; w < 4; ++w) {
+        std::array<double, kSize> v{};
         double sum = 0.0;
         for (int n = 0; n < kSize; ++n) {
             const double x = 2.0 * M_PI * n / kSize;
-            double v = 1.0;
+            double f = 1.0;
             if (w == 1) {
-                v = 0.5 - 0.5 * std::cos(x);
+                f = 0.5 - 0.5 * std::cos(x);
             } else if (w == 2) {
-                v = 0.54 - 0.46 * std::cos(x);
+                f = 0.54 - 0.46 * std::cos(x);
             } else if (w == 3) {
-                v = 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2.0 * x);
+                f = 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2.0 * x);
             }
-            windows_[static_cast<std::size_t>(w)][static_cast<std::size_t>(n)] = static_cast<float>(v);
-            sum += v;
+            v[static_cast<std::size_t>(n)] = f;
+            sum += f;
         }
-        coherentGain_[static_cast<std::size_t>(w)] = static_cast<float>(sum / kSize);
+        const double fullScale = 2.0 * 0.5 * kSize * (sum / kSize);
+        for (std::size_t n = 0; n < kSize; ++n) {
+            // Twice over: one factor for each sample of an interleaved pair.
+            windows_[static_cast<std::size_t>(w)][2 * n] = static_cast<float>(v[n] / fullScale);
+            windows_[static_cast<std::size_t>(w)][2 * n + 1] = static_cast<float>(v[n] / fullScale);
+        }
     }
     makeThresholds();
 }
@@ -74,6 +83,24 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
 SpectrumAnalyzer::~SpectrumAnalyzer() {
     releasePlan(plan_);
 }
+
+namespace {
+
+// dst = src x w over `frames` stereo pairs; the buffers never overlap, and a
+// whole FFT's worth is the usual case, which the compiler vectorises.
+void windowPairs(const float *__restrict src, const float *__restrict w, float *__restrict dst, std::size_t frames) {
+    if (frames == SpectrumAnalyzer::kSize) {
+        for (std::size_t i = 0; i < 2 * SpectrumAnalyzer::kSize; ++i) {
+            dst[i] = src[i] * w[i];
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < 2 * frames; ++i) {
+        dst[i] = src[i] * w[i];
+    }
+}
+
+} // namespace
 
 void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int channels, int window,
                                int32_t left[kBins], int32_t right[kBins]) {
@@ -84,34 +111,43 @@ void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int
         frames = 0;
         channels = 1;
     }
-    analyzeChannel(interleaved, frames, channels, 0, window, left);
-    if (channels == 1) {
-        std::memcpy(right, left, kBins * sizeof(int32_t));
-    } else {
-        analyzeChannel(interleaved, frames, channels, 1, window, right);
-    }
-}
-
-void SpectrumAnalyzer::analyzeChannel(const float *interleaved, std::size_t frames, int channels, int channel,
-                                      int window, int32_t out[kBins]) {
+    // Both channels go through one complex FFT: left as the real part, right as
+    // the imaginary part of the input (right is 0 for mono).
     const std::size_t used = std::min<std::size_t>(frames, kSize);
     const std::size_t pad = kSize - used;
     const std::size_t stride = static_cast<std::size_t>(channels);
-    const float *src = interleaved ? interleaved + (frames - used) * stride + static_cast<std::size_t>(channel)
-                                   : nullptr;
-    const auto &w = windows_[static_cast<std::size_t>(window)];
-    float *in = plan_->in;
-    std::fill(in, in + pad, 0.0f);
-    for (std::size_t n = 0; n < used; ++n) {
-        in[pad + n] = src[n * stride] * w[pad + n];
+    const float *w = windows_[static_cast<std::size_t>(window)].data() + 2 * pad;
+    float *in = reinterpret_cast<float *>(plan_->in);
+    std::fill(in, in + 2 * pad, 0.0f);
+    in += 2 * pad;
+    if (used > 0) {
+        const float *src = interleaved + (frames - used) * stride;
+        if (channels == 2) {
+            windowPairs(src, w, in, used);
+        } else {
+            for (std::size_t n = 0; n < used; ++n) {
+                in[2 * n] = src[n * stride] * w[2 * n];
+                in[2 * n + 1] = channels == 1 ? 0.0f : src[n * stride + 1] * w[2 * n];
+            }
+        }
     }
-    fftwf_execute_dft_r2c(plan_->plan, in, plan_->out);
-    // A full-scale sine on a bin gives |X| = N/2 x coherent gain.
-    const float fullScale = 0.5f * kSize * coherentGain_[static_cast<std::size_t>(window)];
+    fftwf_execute_dft(plan_->plan, plan_->in, plan_->out);
+
+    // Z = FFT(l + i r) gives L[k] = (Z[k] + conj Z[N-k]) / 2 and
+    // R[k] = (Z[k] - conj Z[N-k]) / 2i; the windows hold the scale and the halves.
+    const fftwf_complex *z = plan_->out;
     for (int k = 0; k < kBins; ++k) {
-        const float re = plan_->out[k][0] / fullScale;
-        const float im = plan_->out[k][1] / fullScale;
-        out[k] = levelOfPower(re * re + im * im);
+        const float *a = z[k];
+        const float *b = z[(kSize - k) % kSize];
+        const float leftRe = a[0] + b[0];
+        const float leftIm = a[1] - b[1];
+        left[k] = levelOfPower(leftRe * leftRe + leftIm * leftIm);
+        const float rightRe = a[1] + b[1];
+        const float rightIm = b[0] - a[0];
+        right[k] = levelOfPower(rightRe * rightRe + rightIm * rightIm);
+    }
+    if (channels == 1) {
+        std::memcpy(right, left, kBins * sizeof(int32_t));
     }
 }
 
@@ -120,18 +156,6 @@ int32_t SpectrumAnalyzer::levelFormula(float power) {
     const float db = 10.0f * std::log10(std::max(power, floorPower));
     const long value = std::lround(2.0f * (db + 60.0f));
     return static_cast<int32_t>(std::clamp<long>(value, 0, 120));
-}
-
-int32_t SpectrumAnalyzer::levelOfPower(float power) const {
-    const uint32_t bits = std::bit_cast<uint32_t>(power);
-    if (bits > std::bit_cast<uint32_t>(std::numeric_limits<float>::max())) {
-        // Negative, infinite or not a number: an overflow reads full, the rest nothing.
-        return power == std::numeric_limits<float>::infinity() ? kMaxLevel : 0;
-    }
-    // The power's exponent and top mantissa bits pick the value at the start of
-    // its bucket; a bucket is narrower than a step, so at most one more follows.
-    const uint8_t start = bucketLevel_[bits >> kBucketShift];
-    return start + (start < kMaxLevel && power >= thresholds_[start] ? 1 : 0);
 }
 
 void SpectrumAnalyzer::makeThresholds() {

@@ -1,0 +1,252 @@
+// The built program on a desktop: --help and --version without a display,
+// a second start handing its paths to the running player, the demo playing
+// with its lyrics, and an installed copy run by an unprivileged user that
+// keeps its settings in its own folder. Each runs under Xvfb in a few seconds.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <QColor>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+#include "system/SystemRun.h"
+
+namespace fs = std::filesystem;
+using SystemRun::countLogLines;
+using SystemRun::onPath;
+using SystemRun::shellWord;
+using SystemRun::shell;
+using SystemRun::values;
+
+namespace {
+
+const std::string DawnTitle = "夜明けのドライブ - Corvale";
+
+bool demoBuilt() { return fs::exists(fs::path(CORVALE_PROGRAM_DIR) / "demo" / "demo.m3u"); }
+
+// xvfb-run with a screen, starting its search for a free display where
+// other tests running at the same time are unlikely to be.
+std::string xvfbRun() {
+    return "xvfb-run -a -n " + std::to_string(100 + ::getpid() % 800) + " -s '-screen 0 1024x768x24' ";
+}
+
+// A copy of the program folder with the demo, logging to debuglog.txt.
+std::string copyProgram(const TempDir &work) {
+    const fs::path prog = work.path() + "prog";
+    fs::create_directories(prog);
+    for (const char *item : {"corvale", "libvbmp3.so", "color", "demo"})
+        fs::copy(fs::path(CORVALE_PROGRAM_DIR) / item, prog / item, fs::copy_options::recursive);
+    work.write("prog/corvale.ini", "DebugMode=0\r\n");
+    return prog.string();
+}
+
+// Pixels of the lyrics line (client 258,34 317x17) that stand out from its
+// background, the commonest colour there.
+int lyricsInk(const QImage &window) {
+    const QRect line(258, 34, 317, 17);
+    std::vector<QRgb> colours;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = line.left(); x <= line.right(); ++x) colours.push_back(window.pixel(x, y) & 0xFFFFFF);
+    std::vector<QRgb> sorted = colours;
+    std::sort(sorted.begin(), sorted.end());
+    QRgb background = sorted.front();
+    std::size_t best = 0;
+    for (std::size_t i = 0; i < sorted.size();) {
+        std::size_t j = i;
+        while (j < sorted.size() && sorted[j] == sorted[i]) ++j;
+        if (j - i > best) best = j - i, background = sorted[i];
+        i = j;
+    }
+    int ink = 0;
+    for (QRgb c : colours)
+        if (std::abs(qRed(c) - qRed(background)) + std::abs(qGreen(c) - qGreen(background)) +
+                std::abs(qBlue(c) - qBlue(background)) > 90)
+            ++ink;
+    return ink;
+}
+
+}  // namespace
+
+TEST(DesktopRunTest, HelpAndVersionAnswerWithoutADisplay) {
+    const std::string program = shellWord(std::string(CORVALE_PROGRAM_DIR) + "/corvale");
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    const auto version = shell(noDisplay + program + " --version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output, "Corvale 1.02 Build 0710\n");
+    const auto help = shell(noDisplay + program + " --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.output.rfind("Usage: corvale [FILE...]\n", 0), 0u) << help.output;
+    EXPECT_NE(help.output.find("./-name"), std::string::npos);
+}
+
+TEST(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
+    for (const char *tool : {"xvfb-run", "xdotool"})
+        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!demoBuilt()) GTEST_SKIP() << "the demo songs were not built (lame or twolame missing)";
+
+    TempDir work;
+    const std::string prog = copyProgram(work);
+    fs::create_directories(work.file("run"));
+    fs::permissions(work.file("run"), fs::perms::owner_all);
+    const auto run = shell("XDG_RUNTIME_DIR=" + shellWord(work.file("run")) + " " + xvfbRun() + "sh " +
+                           shellWord(CORVALE_SYSTEM_DIR "/forward_run.sh") + " " + shellWord(prog));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    // Every later start ended by itself with 0, and so did the player.
+    for (const char *line : {"second exit 0", "third exit 0", "fourth exit 0", "\nexit 0"})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
+    // The relative path, made absolute in the second start's folder, loaded;
+    // the file handed over while playing was refused, as a drop is.
+    EXPECT_EQ(values(run.output, "title"), (std::vector<std::string>{DawnTitle, DawnTitle})) << run.output;
+    const std::string log = TempDir::read(prog + "/debuglog.txt");
+    EXPECT_EQ(countLogLines(log, "MainFrm Called  - Form_OLEDragDrop"), 2) << log;
+    EXPECT_EQ(countLogLines(log, "KRM1000 Called  - bytPlayListNewOpen"), 1) << log;
+    // The socket went with the player.
+    for (const auto &entry : fs::directory_iterator(work.file("run")))
+        EXPECT_NE(entry.path().extension(), ".socket") << entry.path();
+}
+
+TEST(DesktopRunTest, DemoPlaysWithItsLyrics) {
+    for (const char *tool : {"xvfb-run", "xdotool"})
+        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!demoBuilt()) GTEST_SKIP() << "the demo songs were not built (lame or twolame missing)";
+
+    TempDir work;
+    const std::string prog = copyProgram(work);
+    const std::string out = work.file("out.raw"), before = work.file("before.png");
+    const std::string after = std::string(CORVALE_ARTIFACT_DIR) + "/corvale-demo.png";
+    fs::create_directories(CORVALE_ARTIFACT_DIR);
+    fs::remove(after);
+    const auto run = shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/demo_run.sh") + " " + shellWord(prog) + " " +
+                           shellWord(out) + " " + shellWord(before) + " " + shellWord(after) + " " +
+                           shellWord(CORVALE_SCREEN_GRAB));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("\nexit 0"), std::string::npos) << run.output;
+    EXPECT_EQ(values(run.output, "title"), std::vector<std::string>{DawnTitle}) << run.output;
+
+    // Sound: the synthesized song, not silence.
+    const std::vector<float> sound = SystemRun::readFloats(out);
+    ASSERT_GT(sound.size(), 48000u * 2 * 4) << run.output;
+    double energy = 0;
+    for (std::size_t i = sound.size() - 48000 * 2; i < sound.size(); ++i) energy += double(sound[i]) * sound[i];
+    EXPECT_GT(std::sqrt(energy / (48000 * 2)), 0.02);
+
+    // The lyrics line: empty as the song starts, a line of text after four seconds.
+    const QImage first(QString::fromStdString(before)), second(QString::fromStdString(after));
+    ASSERT_EQ(first.size(), QSize(634, 115)) << run.output;
+    ASSERT_EQ(second.size(), QSize(634, 115)) << run.output;
+    EXPECT_LT(lyricsInk(first), 10);
+    EXPECT_GT(lyricsInk(second), 60);
+}
+
+// ---------------------------------------------------------------- installation
+
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::permissions(work.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+        prefix = work.path() + "prefix";
+        const auto install = shell("cmake --install " + shellWord(CORVALE_BINARY_DIR) + " --prefix " + shellWord(prefix));
+        ASSERT_EQ(install.exitCode, 0) << install.output;
+    }
+    TempDir work;
+    std::string prefix;
+};
+
+TEST_F(InstallTest, LaysOutTheProgramFolderCommandAndDesktopEntry) {
+    const fs::path lib = fs::path(prefix) / "lib/corvale";
+    EXPECT_EQ(fs::read_symlink(fs::path(prefix) / "bin/corvale"), "../lib/corvale/corvale");
+    EXPECT_TRUE(fs::is_regular_file(lib / "corvale"));
+    EXPECT_TRUE(fs::exists(lib / "README.md"));
+    // The library as built, so its size check passes.
+    EXPECT_EQ(TempDir::read((lib / "libvbmp3.so").string()),
+              TempDir::read(std::string(CORVALE_PROGRAM_DIR) + "/libvbmp3.so"));
+    int schemes = 0;
+    for (const auto &entry : fs::directory_iterator(lib / "color")) schemes += entry.path().extension() == ".kcl";
+    EXPECT_GE(schemes, 1);
+    if (demoBuilt()) {
+        EXPECT_TRUE(fs::exists(lib / "demo/demo.m3u"));
+    }
+
+    const std::string entry = prefix + "/share/applications/corvale.desktop";
+    const std::string text = TempDir::read(entry);
+    for (const char *line : {"Name=Corvale\n", "Exec=corvale %F\n", "Icon=corvale\n",
+                             "Categories=AudioVideo;Audio;Player;\n", "MimeType=audio/mpeg;audio/x-wav;audio/x-mpegurl;\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    EXPECT_NE(text.find("Name[ja]="), std::string::npos);
+    const std::string icon = TempDir::read(prefix + "/share/icons/hicolor/scalable/apps/corvale.svg");
+    EXPECT_NE(icon.find("<svg"), std::string::npos);
+
+    if (!onPath("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
+    const auto validate = shell("desktop-file-validate " + shellWord(entry));
+    EXPECT_EQ(validate.exitCode, 0) << validate.output;
+    EXPECT_EQ(validate.output, "");
+}
+
+TEST_F(InstallTest, UnprivilegedUserKeepsSettingsInTheirOwnFolder) {
+    for (const char *tool : {"xvfb-run", "xdotool"})
+        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!demoBuilt()) GTEST_SKIP() << "the demo songs were not built (lame or twolame missing)";
+    const bool root = ::geteuid() == 0;
+    // Root may write anywhere, so the program is run as nobody.
+    if (root && (!onPath("setpriv") || shell("id nobody && getent group nogroup").exitCode != 0))
+        GTEST_SKIP() << "setpriv or the user nobody is missing";
+
+    const std::string home = work.path() + "home", config = home + "/config", run = work.path() + "run";
+    fs::create_directories(home);
+    fs::create_directories(run);
+    for (const char *script : {"session.sh", "installed_run.sh"})
+        fs::copy_file(fs::path(CORVALE_SYSTEM_DIR) / script, work.path() + script);
+    const fs::path lib = fs::path(prefix) / "lib/corvale";
+    std::string as = "";
+    if (root) {
+        shell("chown nobody:nogroup " + shellWord(home) + " " + shellWord(run));
+        as = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    } else {
+        shell("chmod -R a-w " + shellWord(lib.string()));
+    }
+    struct Writable {  // the temporary folder must be removable again
+        std::string folder;
+        ~Writable() {
+            if (!folder.empty()) shell("chmod -R u+w " + shellWord(folder));
+        }
+    } restore{root ? std::string() : lib.string()};
+    fs::permissions(run, fs::perms::owner_all);
+    const std::string command = "cd / && " + as + "env HOME=" + shellWord(home) + " XDG_CONFIG_HOME=" + shellWord(config) +
+                                " XDG_RUNTIME_DIR=" + shellWord(run) + " " + xvfbRun() + "sh " +
+                                shellWord(work.path() + "installed_run.sh") + " " + shellWord(prefix);
+
+    // First start: the per-user folder is made, with the bundled schemes.
+    const auto first = shell(command);
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_NE(first.output.find("\nexit 0"), std::string::npos) << first.output;
+    EXPECT_EQ(values(first.output, "title"), std::vector<std::string>{DawnTitle}) << first.output;
+    EXPECT_EQ(values(first.output, "size"), std::vector<std::string>{"634x115"}) << first.output;
+    const std::string ini = config + "/corvale/corvale.ini";
+    ASSERT_TRUE(fs::exists(ini)) << first.output;
+    EXPECT_FALSE(fs::exists(lib / "corvale.ini"));
+    EXPECT_TRUE(fs::exists(config + "/corvale/color/mono.kcl"));
+
+    // The user hides the analyser and removes a scheme; a second start keeps both.
+    std::string settings = TempDir::read(ini);
+    const std::size_t at = settings.find("\r\nSpeana=0\r\n");
+    ASSERT_NE(at, std::string::npos) << settings;
+    settings.replace(at, 12, "\r\nSpeana=255\r\n");
+    work.write("home/config/corvale/corvale.ini", settings);
+    fs::remove(config + "/corvale/color/mono.kcl");
+
+    const auto second = shell(command);
+    ASSERT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_EQ(values(second.output, "size"), std::vector<std::string>{"377x115"}) << second.output;
+    const std::vector<std::string> kept = SystemRun::lines(TempDir::read(ini));
+    EXPECT_NE(std::find(kept.begin(), kept.end(), "Speana=255"), kept.end());
+    EXPECT_FALSE(fs::exists(config + "/corvale/color/mono.kcl"));
+    EXPECT_FALSE(fs::exists(lib / "corvale.ini"));
+}

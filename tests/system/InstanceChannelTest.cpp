@@ -1,0 +1,118 @@
+// Paths handed from a second start to the running player over the local
+// socket, with the server on this thread's event loop and the sender on its own.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/InstanceChannel.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+struct Listener {
+    TempDir dir;
+    std::string name = dir.file("corvale-test.socket");
+    std::vector<Paths> received;
+    InstanceChannel channel{name, [this](const Paths &p) { received.push_back(p); }};
+
+    // Sends from another thread while this one serves, until the sender is
+    // done and `count` messages have arrived (or a generous guard ends it).
+    bool sendAndWait(const Paths &paths, std::size_t count) {
+        std::atomic<bool> done{false};
+        bool sent = false;
+        std::thread sender([&] {
+            sent = InstanceChannel::send(name, paths);
+            done = true;
+        });
+        QEventLoop loop;
+        QTimer poll, guard;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (done && received.size() >= count) loop.quit();
+        });
+        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+        poll.start(5);
+        guard.start(20000);
+        loop.exec();
+        sender.join();
+        return sent;
+    }
+};
+
+}  // namespace
+
+TEST(InstanceChannelTest, PathsArriveByteForByte) {
+    Listener l;
+    ASSERT_TRUE(l.channel.listening());
+    const Paths paths = {"/music/a b.mp3", "/music/\x82\xa0 cp932.mp3", "/music/new\nline.wav", "/music/-dash.mp2"};
+    EXPECT_TRUE(l.sendAndWait(paths, 1));
+    ASSERT_EQ(l.received.size(), 1u);
+    EXPECT_EQ(l.received[0], paths);
+
+    // No paths: the player is only asked to come forward.
+    EXPECT_TRUE(l.sendAndWait({}, 2));
+    ASSERT_EQ(l.received.size(), 2u);
+    EXPECT_TRUE(l.received[1].empty());
+}
+
+TEST(InstanceChannelTest, SocketLeftByADeadPlayerIsReplaced) {
+    TempDir dir;
+    const std::string name = dir.file("corvale-test.socket");
+    {
+        // A bound socket file that nobody listens on any more.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        name.copy(addr.sun_path, sizeof addr.sun_path - 1);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+        ::close(fd);
+    }
+    EXPECT_FALSE(InstanceChannel::send(name, {"/a.mp3"}, 50));
+    std::vector<Paths> received;
+    InstanceChannel channel(name, [&](const Paths &p) { received.push_back(p); });
+    EXPECT_TRUE(channel.listening());
+}
+
+TEST(InstanceChannelTest, NothingListeningMeansNotSent) {
+    TempDir dir;
+    EXPECT_FALSE(InstanceChannel::send(dir.file("none.socket"), {"/a.mp3"}, 50));
+}
+
+TEST(InstanceChannelTest, OversizedMessageIsDroppedAndTheNextOneServed) {
+    Listener l;
+    const Paths huge = {"/" + std::string(InstanceChannel::MaxMessageBytes, 'x')};
+    l.sendAndWait(huge, 0);
+    EXPECT_TRUE(l.received.empty());
+    const Paths small = {"/ok.mp3"};
+    EXPECT_TRUE(l.sendAndWait(small, 1));
+    ASSERT_GE(l.received.size(), 1u);
+    EXPECT_EQ(l.received.back(), small);
+    EXPECT_EQ(l.received.size(), 1u);
+}
+
+TEST(InstanceChannelTest, MessagesAreCheckedBeforeUse) {
+    Paths paths;
+    EXPECT_TRUE(InstanceChannel::parse(InstanceChannel::compose({"/a.mp3", "/b.wav"}), paths));
+    EXPECT_EQ(paths, (Paths{"/a.mp3", "/b.wav"}));
+    EXPECT_FALSE(InstanceChannel::parse("hello\n/a.mp3", paths));                // not ours
+    EXPECT_FALSE(InstanceChannel::parse(InstanceChannel::compose({"/a.mp3"}).substr(0, 17), paths));  // cut short
+    // Relative and empty names mean nothing to the player: left out.
+    EXPECT_TRUE(InstanceChannel::parse(InstanceChannel::compose({"a.mp3", "", "/b.mp3"}), paths));
+    EXPECT_EQ(paths, Paths{"/b.mp3"});
+}
+
+TEST(InstanceChannelTest, ArgumentsBecomeAbsolutePathsBesideTheLock) {
+    EXPECT_EQ(InstanceChannel::absolutePaths({"a/../b.mp3", "  ", "./-x.mp3", "/abs/c.wav", "d e.mp3"}, "/music/"),
+              (Paths{"/music/b.mp3", "/music/-x.mp3", "/abs/c.wav", "/music/d e.mp3"}));
+    EXPECT_EQ(InstanceChannel::socketNameFor("/run/user/1/corvale-0123abcd.lock"), "/run/user/1/corvale-0123abcd.socket");
+}

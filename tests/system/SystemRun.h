@@ -1,0 +1,86 @@
+// Helpers of the tests that run the built program: tools on the PATH, shell
+// commands with their output, the disk driver's samples, log lines.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace SystemRun {
+
+inline bool onPath(const char *tool) {
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A word for sh, in single quotes.
+inline std::string shellWord(const std::string &text) {
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+struct Result {
+    int exitCode = -1;
+    std::string output;  // stdout and stderr together
+};
+
+inline Result shell(const std::string &command) {
+    Result r;
+    FILE *pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// Every value of lines "key=value" in a script's output, in order.
+inline std::vector<std::string> values(const std::string &output, const std::string &key) {
+    std::vector<std::string> found;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        if (output.compare(start, key.size() + 1, key + "=") == 0)
+            found.push_back(output.substr(start + key.size() + 1, end - start - key.size() - 1));
+        start = end + 1;
+    }
+    return found;
+}
+
+inline std::vector<float> readFloats(const std::string &path) {
+    const std::string bytes = TempDir::read(path);
+    std::vector<float> v(bytes.size() / sizeof(float));
+    std::memcpy(v.data(), bytes.data(), v.size() * sizeof(float));
+    return v;
+}
+
+// The lines of a CR LF text.
+inline std::vector<std::string> lines(const std::string &text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+// Log lines (time stamp cut off) that equal message.
+inline int countLogLines(const std::string &log, const std::string &message) {
+    int n = 0;
+    for (const std::string &line : lines(log))
+        if (line.size() > 11 && line.substr(11) == message) ++n;
+    return n;
+}
+
+}  // namespace SystemRun
