@@ -1,6 +1,7 @@
 // The real program on a private session bus (dbus-run-session), driven with
 // playerctl: status, metadata, play, pause, next, shuffle, volume and quit,
-// each going through the window's own handlers (checked in its log).
+// each going through the window's own handlers (checked in its log); a
+// listener sees every status change signalled, the end of the list too.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -17,9 +18,9 @@ bool onPath(const char *tool) {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// Two seconds of silence, 44.1 kHz 16-bit stereo: no tags, so the file name is the title.
-std::string silentWav() {
-    const uint32_t bytes = 44100 * 4 * 2;
+// Silence, 44.1 kHz 16-bit stereo: no tags, so the file name is the title.
+std::string silentWav(uint32_t seconds) {
+    const uint32_t bytes = 44100 * 4 * seconds;
     std::string w = "RIFF";
     auto u32 = [&w](uint32_t v) { w.append(reinterpret_cast<const char *>(&v), 4); };
     auto u16 = [&w](uint16_t v) { w.append(reinterpret_cast<const char *>(&v), 2); };
@@ -51,8 +52,8 @@ TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
     for (const char *item : {"corvale", "libvbmp3.so", "color"})
         fs::copy(programDir / item, prog / item, fs::copy_options::recursive);
     work.write("prog/corvale.ini", "DebugMode=0\r\n");
-    const std::string first = work.write("first take.wav", silentWav());
-    const std::string second = work.write("second.wav", silentWav());
+    const std::string first = work.write("first take.wav", silentWav(2));
+    const std::string second = work.write("second.wav", silentWav(1));
 
     const std::string command = "dbus-run-session -- sh '" CORVALE_MPRIS_TEST_DIR "/mpris_session.sh' '" + prog.string() + "' '" + first + "' '" + second +
                                 "' > '" + work.file("run.log") + "' 2>/dev/null";
@@ -69,6 +70,7 @@ TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
                                  "track 2 second.wav\n"
                                  "status Paused\n"
                                  "status Playing\n"
+                                 "signalled Stopped Playing Paused Playing Stopped \n"
                                  "loop Playlist shuffle On\n"
                                  "volume 0.500000\n"
                                  "identity Corvale\n"

@@ -15,6 +15,12 @@ done
 
 pc() { playerctl -p corvale "$@" 2>&1; }
 echo "status $(pc status)"
+# A listener that prints the status each time the player signals a change.
+follow=$(mktemp)
+playerctl -p corvale --follow status > "$follow" 2>&1 &
+fpid=$!
+i=0
+until [ -s "$follow" ] || [ $i -gt 50 ]; do i=$((i + 1)); sleep 0.1; done
 echo "track $(pc metadata --format '{{mpris:trackid}} {{xesam:trackNumber}} {{xesam:title}} {{mpris:length}} {{xesam:url}}')"
 pc play
 echo "status $(pc status)"
@@ -25,6 +31,13 @@ echo "track $(pc metadata --format '{{xesam:trackNumber}} {{xesam:title}}')"
 echo "status $(pc status)"
 pc play-pause
 echo "status $(pc status)"
+# The second (last) track is one second long: its end stops the player,
+# which the periodic snapshot notices and signals.
+i=0
+until [ "$(wc -l < "$follow")" -ge 5 ] || [ $i -gt 100 ]; do i=$((i + 1)); sleep 0.1; done
+kill "$fpid"
+echo "signalled $(tr '\n' ' ' < "$follow")"
+rm -f "$follow"
 pc shuffle on
 echo "loop $(pc loop) shuffle $(pc shuffle)"
 pc volume 0.3
