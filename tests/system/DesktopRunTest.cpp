@@ -71,9 +71,24 @@ int lyricsInk(const QImage &window) {
     return ink;
 }
 
+// Why the program cannot be run under Xvfb with the demo here; empty when it can.
+std::string xvfbRunMissing() {
+    for (const char *tool : {"xvfb-run", "xdotool"})
+        if (!onPath(tool)) return std::string(tool) + " is not installed";
+    if (!demoBuilt()) return "the demo songs were not built (lame or twolame missing)";
+    return {};
+}
+
+class DesktopRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const std::string why = xvfbRunMissing(); !why.empty()) GTEST_SKIP() << why;
+    }
+};
+
 }  // namespace
 
-TEST(DesktopRunTest, HelpAndVersionAnswerWithoutADisplay) {
+TEST(DesktopOptionsTest, HelpAndVersionAnswerWithoutADisplay) {
     const std::string program = shellWord(std::string(CORVALE_PROGRAM_DIR) + "/corvale");
     const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
     const auto version = shell(noDisplay + program + " --version");
@@ -85,11 +100,7 @@ TEST(DesktopRunTest, HelpAndVersionAnswerWithoutADisplay) {
     EXPECT_NE(help.output.find("./-name"), std::string::npos);
 }
 
-TEST(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
-    for (const char *tool : {"xvfb-run", "xdotool"})
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    if (!demoBuilt()) GTEST_SKIP() << "the demo songs were not built (lame or twolame missing)";
-
+TEST_F(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
     TempDir work;
     const std::string prog = copyProgram(work);
     fs::create_directories(work.file("run"));
@@ -112,11 +123,7 @@ TEST(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
         EXPECT_NE(entry.path().extension(), ".socket") << entry.path();
 }
 
-TEST(DesktopRunTest, DemoPlaysWithItsLyrics) {
-    for (const char *tool : {"xvfb-run", "xdotool"})
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    if (!demoBuilt()) GTEST_SKIP() << "the demo songs were not built (lame or twolame missing)";
-
+TEST_F(DesktopRunTest, DemoPlaysWithItsLyrics) {
     TempDir work;
     const std::string prog = copyProgram(work);
     const std::string out = work.file("out.raw"), before = work.file("before.png");
@@ -191,9 +198,7 @@ TEST_F(InstallTest, LaysOutTheProgramFolderCommandAndDesktopEntry) {
 }
 
 TEST_F(InstallTest, UnprivilegedUserKeepsSettingsInTheirOwnFolder) {
-    for (const char *tool : {"xvfb-run", "xdotool"})
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    if (!demoBuilt()) GTEST_SKIP() << "the demo songs were not built (lame or twolame missing)";
+    if (const std::string why = xvfbRunMissing(); !why.empty()) GTEST_SKIP() << why;
     const bool root = ::geteuid() == 0;
     // Root may write anywhere, so the program is run as nobody.
     if (root && (!onPath("setpriv") || shell("id nobody && getent group nogroup").exitCode != 0))
