@@ -27,7 +27,7 @@
 //
 // Both channels share one complex FFT (left as the real part of the input,
 // right as the imaginary part), separated afterwards by the symmetry of the
-// transform of a real signal: about a third of the work of two real FFTs.
+// transform of a real signal: cheaper than two real FFTs.
 //
 // Threads: FFTW's planner is not thread-safe, so the plan is made once in the
 // constructor (and destroyed in the destructor) under a mutex shared by all
