@@ -28,7 +28,9 @@ Vbmp3Loader::~Vbmp3Loader() {
 
 bool Vbmp3Loader::tryOpen(const std::string &name) {
     ::dlerror();
-    handle_ = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The engine stays mapped until the process ends: its libraries (FFTW's
+    // plan caches, SDL's drivers) keep state that must not be unmapped under them.
+    handle_ = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle_ == nullptr) {
         const char *why = ::dlerror();
         error_ = why != nullptr ? why : ("cannot load " + name);

@@ -1,0 +1,6 @@
+// Built into the sanitizer build only: leak reports from system libraries the
+// player does not own (D-Bus connection caches kept until the process ends).
+extern "C" const char *__lsan_default_suppressions();
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n";
+}
