@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs under xvfb-run: the demo playlist, P, a picture of the window just
-# after the start and one after five seconds of sound (the first lyric line
+# after the start and one after five and a half seconds of sound (the first lyric line
 # is due at four), the caption, Q.
 # Arguments: program folder, disk output file, first picture, second picture, grab tool.
 . "$(dirname "$0")/session.sh"
@@ -13,7 +13,7 @@ if [ -z "$wid" ]; then echo "no window"; kill "$pid"; exit 1; fi
 press "$wid" p
 wait_until 20 file_at_least "$out" 38400 || echo "no sound"
 "$grab" "$before" "$wid"
-wait_until 30 file_at_least "$out" 1920000 || echo "sound stopped"   # 5 s at 48 kHz, float stereo
+wait_until 30 file_at_least "$out" 2112000 || echo "sound stopped"   # 5.5 s at 48 kHz, float stereo
 "$grab" "$after" "$wid"
 echo "title=$(xdotool getwindowname "$wid")"
 quit "$wid" "$pid"
