@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -697,6 +698,12 @@ void MainForm::openForwarded(const std::vector<std::string> &paths) {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
+    // While a dialog is open the window takes no drop: the dialog comes forward.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+        return;
+    }
     if (paths.empty()) return;
     QList<QUrl> urls;
     for (const std::string &path : paths) urls.push_back(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
