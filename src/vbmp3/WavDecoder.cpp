@@ -8,9 +8,9 @@
 namespace {
 
 // Float and double files carry any bit pattern: a NaN or an infinity would
-// poison the filters for every later track, and a huge value would overflow
-// them. Such samples become silence; the rest is kept within 18 dB of full
-// scale, far beyond anything a real file holds.
+// pass through the filters to the sound device and the analyser, and a huge
+// value would overflow the filters. Such samples become silence; the rest is
+// kept within 18 dB of full scale, far beyond anything a real file holds.
 void keepFinite(float *samples, std::size_t count) {
     constexpr float kLimit = 8.0f;
     for (std::size_t i = 0; i < count; ++i) {
