@@ -262,7 +262,9 @@ VBMP3_API int vbmp3_setEqualizer(const int32_t bands[10]);
  * -6 dB). Out of range: rejected. Stored; heard after vbmp3_reload. */
 VBMP3_API int vbmp3_setSoftVolume(int left, int right);
 /* Applies the stored equalizer and volume: the change glides in (volume over
- * 10 ms, equalizer over 20 ms) from the next device period on, without a
+ * 10 ms; the equalizer cross-fades from the old filters to the new ones over
+ * 10 ms, 20 ms at most when an earlier change is still fading, and never goes
+ * above the louder of the two) from the next device period on, without a
  * click. */
 VBMP3_API int vbmp3_reload(void);
 
