@@ -110,6 +110,11 @@ TEST(MprisControllerTest, VolumeStepsBetweenFullAndHalf) {
     EXPECT_FALSE(host.half);
 }
 
+// Property names compared as text: the same literal may live at two addresses.
+static std::vector<std::string> names(const std::vector<const char *> &properties) {
+    return std::vector<std::string>(properties.begin(), properties.end());
+}
+
 TEST(MprisControllerTest, SnapshotReportsStateAndSignalsOnlyChanges) {
     FakeMprisHost host;
     MprisController c(host);
@@ -122,16 +127,16 @@ TEST(MprisControllerTest, SnapshotReportsStateAndSignalsOnlyChanges) {
     const MprisSnapshot loaded = c.snapshot();
     EXPECT_TRUE(loaded.canPlay && loaded.canGoNext);
     EXPECT_FALSE(loaded.canPause || loaded.canGoPrevious);
-    EXPECT_EQ(MprisController::changedProperties(empty, loaded),
-              (std::vector<const char *>{"Metadata", "CanPlay", "CanGoNext"}));
+    EXPECT_EQ(names(MprisController::changedProperties(empty, loaded)),
+              (std::vector<std::string>{"Metadata", "CanPlay", "CanGoNext"}));
 
     c.play();
     host.elapsed = 30;
     const MprisSnapshot playing = c.snapshot();
     EXPECT_EQ(playing.playbackStatus, "Playing");
     EXPECT_TRUE(playing.canPlay && playing.canPause);  // play resumes through the pause button
-    EXPECT_EQ(MprisController::changedProperties(loaded, playing),
-              (std::vector<const char *>{"PlaybackStatus", "CanPause"}));
+    EXPECT_EQ(names(MprisController::changedProperties(loaded, playing)),
+              (std::vector<std::string>{"PlaybackStatus", "CanPause"}));
     EXPECT_EQ(c.positionMicroseconds(), 30000000);
 
     // A restart of the same track is a seek back; a new track or a stop is not.

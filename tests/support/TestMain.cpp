@@ -1,0 +1,20 @@
+// Test entry point: every test runs headless. Widgets use the offscreen
+// platform and sound SDL's dummy driver unless the caller chose otherwise;
+// with CORVALE_TEST_QT a QApplication exists for the whole run.
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+#ifdef CORVALE_TEST_QT
+#include <QApplication>
+#endif
+
+int main(int argc, char **argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("CORVALE_PROGRAM_DIR", CORVALE_TEST_PROGRAM_DIR, 0);
+#ifdef CORVALE_TEST_QT
+    QApplication app(argc, argv);
+#endif
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
