@@ -1,7 +1,8 @@
 // Bytes as an audio file (.wav when they start like one, else .mp3; every
 // fourth size the other name): open them in the engine and play them to the
 // end through the render path, which pulls the output as fast as it can be
-// computed. One engine (with its decoder thread) serves the whole run.
+// computed. Pitch, equalizer, volume and decode options vary with the size.
+// One engine (with its decoder thread) serves the whole run.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -45,6 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const DecodeOptionData options{static_cast<int32_t>(size % 3), static_cast<int32_t>((size / 3) % 2),
                                    (size / 6) % 2 == 0 ? 48000 : 22050};
     FUZZ_CHECK(e.setDecodeOptions(options));
+    // Pitch, equalizer and volume as the player sets them, also varied by size.
+    FUZZ_CHECK(e.setPitch(size % 5 == 0 ? 100 : 50 + static_cast<int>(size % 251)));
+    int32_t bands[10];
+    for (int i = 0; i < 10; ++i) bands[i] = static_cast<int32_t>((size * (i + 7)) % 201) - 100;
+    FUZZ_CHECK(e.setEqualizer(bands));
+    FUZZ_CHECK(e.setSoftVolume(static_cast<int>(size % 101), 100));
+    FUZZ_CHECK(e.reload());
 
     TrackInfoData info;
     std::memset(&info, 0x5A, sizeof info);

@@ -38,12 +38,13 @@ fi
 
 # --- build -------------------------------------------------------------------
 echo "== configuring $build"
+mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCORVALE_FUZZ=ON -DCORVALE_SANITIZE=ON \
-    -DCORVALE_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log"; exit 1; }
+    -DCORVALE_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/fuzz-configure.log" 2>&1 ||
+    { cat "$build/fuzz-configure.log"; exit 1; }
 echo "== building"
-nice -n 19 cmake --build "$build" --target corvale_fuzz -j"$jobs" >"$build.build.log" 2>&1 ||
-    { tail -40 "$build.build.log"; exit 1; }
+nice -n 19 cmake --build "$build" --target corvale_fuzz -j"$jobs" >"$build/fuzz-build.log" 2>&1 ||
+    { tail -40 "$build/fuzz-build.log"; exit 1; }
 bin="$build/fuzz"
 
 # --- seeds -------------------------------------------------------------------
