@@ -1,10 +1,9 @@
 // gapcheck: the join between two tracks cut from one signal.
 //
-//   gapcheck make DIR
+//   gapcheck make DIR [CUT]
 //     Writes DIR/a.wav and DIR/b.wav: a 44.1 kHz stereo sweep (300 Hz to
-//     3 kHz over 8 s) cut in two at a sample that is not on an MPEG frame
-//     boundary.
-//   gapcheck analyse OUT.raw
+//     3 kHz over 8 s) cut in two CUT samples (default 777) after 4 s.
+//   gapcheck analyse OUT.raw [CUT]
 //     OUT.raw is what the player sent to the device (SDL's disk driver:
 //     32-bit float stereo at 44.1 kHz). Finds where each half of the signal
 //     lies in it and prints how far the second half was moved against the
@@ -15,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kTotal = 8 * kRate;
-constexpr int kCut = 4 * kRate + 777;  // not a multiple of 1152
+constexpr int kDefaultCut = 777;  // samples after 4 s: not on an MPEG frame boundary
 constexpr double kF0 = 300, kF1 = 3000;
 
 double original(int n) {
@@ -96,8 +96,7 @@ long locate(const std::vector<float> &y, int n, long lo, long hi, double *score)
     return best;
 }
 
-int analyse(const char *path) {
-
+int analyse(const char *path, int cut) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<float> y(bytes.size() / 8);
@@ -114,25 +113,26 @@ int analyse(const char *path) {
     // The first half, 0.1 s in (clear of any start-up fade).
     const long oA = locate(y, kRate / 10, first - kRate / 5, first + kRate / 5, &scoreA);
     // The second half, 0.1 s after the cut, within half a second of where it belongs.
-    const long oB = locate(y, kCut + kRate / 10, oA - kRate / 2, oA + kRate / 2, &scoreB);
+    const long oB = locate(y, cut + kRate / 10, oA - kRate / 2, oA + kRate / 2, &scoreB);
     if (scoreA < 0.9 || scoreB < 0.9) {
         std::printf("error: the signal was not found in the output (match %.2f, %.2f)\n", scoreA, scoreB);
         return 1;
     }
     // Walk 1 ms blocks: how far the first half plays on, where the second starts.
     const int block = kRate / 1000;
-    int endA = kCut - 200 * block;
-    while (endA + block <= kCut && match(y, oA + endA, endA, block) > 0.95) endA += block;
-    int startB = kCut + 200 * block;
-    while (startB - block >= kCut && match(y, oB + startB - block, startB - block, block) > 0.95) startB -= block;
+    int endA = cut - 200 * block;
+    while (endA + block <= cut && match(y, oA + endA, endA, block) > 0.95) endA += block;
+    int startB = cut + 200 * block;
+    while (startB - block >= cut && match(y, oB + startB - block, startB - block, block) > 0.95) startB -= block;
     // Silence around the join (the first half's last sample to the second's first).
-    long quietFrom = oA + kCut - kRate / 20, quietRun = 0, run = 0;
-    for (long i = quietFrom; i < oB + kCut + kRate / 20 && i < long(y.size()); ++i) {
+    const long quietFrom = oA + cut - kRate / 20;
+    long quietRun = 0, run = 0;
+    for (long i = quietFrom; i < oB + cut + kRate / 20 && i < long(y.size()); ++i) {
         run = std::fabs(y[std::size_t(i)]) < 1e-3f ? run + 1 : 0;
         quietRun = std::max(quietRun, run);
     }
     std::printf("shift_ms=%.2f dropped_end_ms=%.2f dropped_start_ms=%.2f silence_ms=%.2f match=%.3f,%.3f\n",
-                double(oB - oA) * ms, double(kCut - endA) * ms, double(startB - kCut) * ms, double(quietRun) * ms,
+                double(oB - oA) * ms, double(cut - endA) * ms, double(startB - cut) * ms, double(quietRun) * ms,
                 scoreA, scoreB);
     return 0;
 }
@@ -140,11 +140,12 @@ int analyse(const char *path) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc == 3 && std::strcmp(argv[1], "make") == 0) {
+    const int cut = 4 * kRate + (argc == 4 ? std::atoi(argv[3]) : kDefaultCut);
+    if (argc >= 3 && std::strcmp(argv[1], "make") == 0) {
         const std::string dir = argv[2];
-        return writeWav(dir + "/a.wav", 0, kCut) && writeWav(dir + "/b.wav", kCut, kTotal) ? 0 : 1;
+        return writeWav(dir + "/a.wav", 0, cut) && writeWav(dir + "/b.wav", cut, kTotal) ? 0 : 1;
     }
-    if (argc == 3 && std::strcmp(argv[1], "analyse") == 0) return analyse(argv[2]);
-    std::fprintf(stderr, "usage: gapcheck make DIR | gapcheck analyse OUT.raw\n");
+    if (argc >= 3 && std::strcmp(argv[1], "analyse") == 0) return analyse(argv[2], cut);
+    std::fprintf(stderr, "usage: gapcheck make DIR [CUT] | gapcheck analyse OUT.raw [CUT]\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 # Track change gap: plays two MP3s cut from one sweep through the built player
 # with SDL's disk driver and measures the join (see bench/README.md).
 # Usage: bench/gap/run-gap.sh BUILD_DIR [OUT_FILE]   (needs lame, xvfb-run, xdotool)
+# Each output line: encoding, cut (samples after 4 s), then gapcheck's figures.
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 OUT=${2:-/dev/stdout}
@@ -11,16 +12,19 @@ fi
 WORK=$(mktemp -d /tmp/corvale-gap.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 
-"$BUILD/bench/gapcheck" make "$WORK"
-mkdir -p "$WORK/apart" "$WORK/nogap"
-lame --quiet -b 192 "$WORK/a.wav" "$WORK/apart/a.mp3"
-lame --quiet -b 192 "$WORK/b.wav" "$WORK/apart/b.mp3"
-cp "$WORK/a.wav" "$WORK/b.wav" "$WORK/nogap/"
-(cd "$WORK/nogap" && lame --quiet -b 192 --nogap a.wav b.wav && rm a.wav b.wav)
+encode() {  # cut -> $WORK/apart-CUT (each half alone) and $WORK/nogap-CUT (lame --nogap)
+  local cut=$1 src="$WORK/src-$1"
+  mkdir -p "$src" "$WORK/apart-$cut" "$WORK/nogap-$cut"
+  "$BUILD/bench/gapcheck" make "$src" "$cut"
+  lame --quiet -b 192 "$src/a.wav" "$WORK/apart-$cut/a.mp3"
+  lame --quiet -b 192 "$src/b.wav" "$WORK/apart-$cut/b.mp3"
+  cp "$src/a.wav" "$src/b.wav" "$WORK/nogap-$cut/"
+  (cd "$WORK/nogap-$cut" && lame --quiet -b 192 --nogap a.wav b.wav 2>/dev/null && rm a.wav b.wav)
+}
 
-play() {  # folder with a.mp3 and b.mp3 -> prints the analysis
-  local dir=$1 prog="$WORK/prog"
-  rm -rf "$prog"; mkdir -p "$prog"
+play() {  # folder with a.mp3 and b.mp3, cut -> prints the analysis
+  local dir=$1 cut=$2 prog="$WORK/prog"
+  rm -rf "$prog" "$dir/out.raw"; mkdir -p "$prog"
   cp -r "$BUILD/bin/corvale" "$BUILD/bin/libvbmp3.so" "$BUILD/bin/color" "$prog/"
   printf 'a.mp3\r\nb.mp3\r\n' >"$dir/join.m3u"
   QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/out.raw" \
@@ -36,10 +40,16 @@ play() {  # folder with a.mp3 and b.mp3 -> prints the analysis
   done
   xdotool key q
   wait "$pid" || true
-  "$BUILD/bench/gapcheck" analyse "$dir/out.raw"
+  "$BUILD/bench/gapcheck" analyse "$dir/out.raw" "$cut"
 }
 
+# 777: the first half ends 103 frames before the end of a 640-frame device
+# period; 241: one frame into a period (the longest pad with the default
+# OutputFrame 20).
+for cut in 777 241; do encode "$cut"; done
 {
-  for round in 1 2 3; do echo "apart $(play "$WORK/apart")"; done
-  echo "nogap $(play "$WORK/nogap")"
+  for cut in 777 241; do
+    for round in 1 2; do echo "apart $cut $(play "$WORK/apart-$cut" "$cut")"; done
+  done
+  echo "nogap 777 $(play "$WORK/nogap-777" 777)"
 } >"$OUT"
