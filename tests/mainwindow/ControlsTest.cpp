@@ -71,7 +71,7 @@ TEST(ControlsTest, TheOpenButtonAsksForFilesAndLoadsThem) {
     Loaded h;
     TempDir other;
     const std::string x = other.write("x.mp3", ""), y = other.write("y.mp3", "");
-    h.dialogs.answers.push_back({QString::fromStdString(x), QString::fromStdString(y)});
+    h.dialogs.fileAnswers.push_back({QString::fromStdString(x), QString::fromStdString(y)});
     h.settings().LastPath = h.dir.path();
     h.form->command(1)->click();
 
@@ -91,7 +91,7 @@ TEST(ControlsTest, TheOpenButtonAsksForFilesAndLoadsThem) {
     EXPECT_TRUE(h.logged("MainFrm Cancel  - Command1"));
     EXPECT_EQ(h.state().PlayList.TrackCount, 2);
 
-    h.dialogs.answers.push_back({QString::fromStdString(other.write("notes.txt", ""))});
+    h.dialogs.fileAnswers.push_back({QString::fromStdString(other.write("notes.txt", ""))});
     h.form->Command1_Click();
     EXPECT_TRUE(h.logged("MainFrm Failed  - Command1"));
 }
@@ -150,7 +150,7 @@ TEST(ControlsTest, KeysGoThroughTheButtonsEnabledStates) {
     EXPECT_EQ(h.logCount("MainFrm Called  - Text1_KeyDown"), 15);
     EXPECT_TRUE(h.form->text1()->text().isEmpty());  // the box never takes a key itself
 
-    h.dialogs.answers.clear();
+    h.dialogs.fileAnswers.clear();
     h.key(Qt::Key_O);
     h.key(Qt::Key_F1);
     EXPECT_EQ(h.dialogs.requests.size(), 2u);
@@ -197,11 +197,12 @@ TEST(ControlsTest, TheVolumeToggleSetsEngineAndCaption) {
     EXPECT_EQ(f.windowTitle().toStdString(), "Song A - Corvale");
 }
 
-TEST(ControlsTest, DroppedFilesKeepTheirOrderAndTheirFolders) {
+TEST(ControlsTest, DroppedFilesKeepTheirOrderAndTheirFoldersFoldersArePassedOver) {
     Loaded h;
     TempDir other;
     const std::string x = other.write("x.mp3", "");
-    h.form->Form_OLEDragDrop(urls({h.c, x, h.a}));
+    other.write("inner/keep.txt", "");
+    h.form->Form_OLEDragDrop(urls({h.c, x, other.path() + "inner", h.a}));
     const PlayListData &pl = h.state().PlayList;
     ASSERT_EQ(pl.TrackCount, 3);
     EXPECT_EQ(pl.FileList[0], h.c);
@@ -209,28 +210,14 @@ TEST(ControlsTest, DroppedFilesKeepTheirOrderAndTheirFolders) {
     EXPECT_EQ(pl.FileList[2], h.a);
     EXPECT_EQ(h.buttons(), "100110");
     EXPECT_TRUE(h.logged("MainFrm Called  - Form_OLEDragDrop"));
-}
 
-TEST(ControlsTest, AFolderAmongDroppedFilesIsPassedOver) {
-    Loaded h;
-    TempDir other;
-    other.write("inner/keep.txt", "");
-    h.form->Form_OLEDragDrop(urls({h.b, other.path() + "inner", h.a}));
-    const PlayListData &pl = h.state().PlayList;
-    ASSERT_EQ(pl.TrackCount, 2);
-    EXPECT_EQ(pl.FileList[1], h.a);
-
-    // Only folders, or a first item that is no local file: the list stays.
+    // Only folders, a first item that is no local file, or any drop while playing: the list stays.
     h.form->Form_OLEDragDrop(urls({other.path() + "inner"}));
-    h.form->Form_OLEDragDrop({QUrl("https://example.org/a.mp3"), QUrl::fromLocalFile(QString::fromStdString(h.c))});
-    EXPECT_EQ(pl.TrackCount, 2);
-}
-
-TEST(ControlsTest, ADropWhilePlayingDoesNothing) {
-    Loaded h;
+    h.form->Form_OLEDragDrop({QUrl("https://example.org/a.mp3"), QUrl::fromLocalFile(QString::fromStdString(h.b))});
     h.form->Command5_Click();
-    h.form->Form_OLEDragDrop(urls({h.c}));
-    EXPECT_EQ(h.state().PlayList.TrackCount, 3);
+    h.form->Form_OLEDragDrop(urls({h.b}));
+    EXPECT_EQ(pl.TrackCount, 3);
+    EXPECT_EQ(pl.FileList[0], h.c);
 }
 
 TEST(ControlsTest, ADropOnTheLyricsLineReachesTheWindow) {

@@ -6,11 +6,11 @@
 // area of our choosing.
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,42 +20,15 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/UserDialogs.h"
-#include "common/Clock.h"
 #include "config/Krc1000.h"
+#include "display/Krw1000.h"
 #include "engine/FakeVbmp3.h"
 #include "engine/Krm1000.h"
+#include "engine/ScriptedClock.h"
+#include "listeditor/ScriptedDialogs.h"
 #include "mainwindow/MainForm.h"
 #include "support/TempDir.h"
 #include "vbmp3/vbmp3.h"
-
-class ScriptedDialogs : public UserDialogs {
-public:
-    struct Message {
-        QString title;
-        QString text;
-    };
-    std::deque<QStringList> answers;  // one per file dialog; none left = Cancel
-    std::vector<FileRequest> requests;
-    std::vector<Message> messages;
-
-    QStringList askFiles(QWidget *, const FileRequest &request) override {
-        requests.push_back(request);
-        if (answers.empty()) return {};
-        QStringList a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void showMessage(QWidget *, const QString &title, const QString &text) override {
-        messages.push_back({title, text});
-    }
-};
-
-class StepClock : public Clock {
-public:
-    int32_t now = 5000;
-    int32_t timeGetTime() override { return now; }
-};
 
 // The window's own calls into the library, recorded in the fake's call list.
 inline Vbmp3Api windowFakeApi() {
@@ -91,6 +64,26 @@ inline Vbmp3Api windowFakeApi() {
     return a;
 }
 
+// Checked states of menu items as "1010".
+template <typename Items>
+std::string checks(const Items &items) {
+    std::string s;
+    for (const QAction *a : items) s += a->isChecked() ? '1' : '0';
+    return s;
+}
+inline std::string checks(std::initializer_list<const QAction *> items) { return checks<>(items); }
+
+// Whether every readout and analyser cell carries `flag` (0: all painted).
+inline bool everyCellFlagged(const Krw1000 &d, uint8_t flag) {
+    auto all = [flag](const auto &grid) {
+        for (const auto &column : grid)
+            for (uint8_t f : column)
+                if (f != flag) return false;
+        return true;
+    };
+    return all(d.ReadoutDirty()) && all(d.SpeanaDirty());
+}
+
 struct MainFormHarness {
     static constexpr int64_t LibrarySize = 1234;
 
@@ -99,7 +92,7 @@ struct MainFormHarness {
     FakeVbmp3 fake;
     Vbmp3Api api = windowFakeApi();
     ScriptedDialogs dialogs;
-    StepClock clock;
+    ScriptedClock clock;
     bool engineLoads = true;
     QRect workArea{0, 0, 1024, 740};
     std::vector<std::string> started;  // programs started by path

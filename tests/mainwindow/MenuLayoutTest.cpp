@@ -1,6 +1,5 @@
 // The pop-up menu and its handlers, the layout switch, colours and painting,
 // window placement and shutdown.
-#include <QAction>
 #include <QExposeEvent>
 #include <QMenu>
 #include <QWindow>
@@ -17,31 +16,8 @@ QStringList captions(QMenu *menu) {
     return out;
 }
 
-std::string checks(const std::array<QAction *, MainMenu::PitchCount> &items) {
-    std::string s;
-    for (QAction *a : items) s += a->isChecked() ? '1' : '0';
-    return s;
-}
-
-bool allFlagged(const Krw1000 &d) {
-    for (const auto &c : d.ReadoutDirty())
-        for (uint8_t f : c)
-            if (f != Krw1000::Dirty) return false;
-    for (const auto &c : d.SpeanaDirty())
-        for (uint8_t f : c)
-            if (f != Krw1000::Dirty) return false;
-    return true;
-}
-
-bool noneFlagged(const Krw1000 &d) {
-    for (const auto &c : d.ReadoutDirty())
-        for (uint8_t f : c)
-            if (f != 0) return false;
-    for (const auto &c : d.SpeanaDirty())
-        for (uint8_t f : c)
-            if (f != 0) return false;
-    return true;
-}
+bool allFlagged(const Krw1000 &d) { return everyCellFlagged(d, Krw1000::Dirty); }
+bool noneFlagged(const Krw1000 &d) { return everyCellFlagged(d, 0); }
 
 // Two scheme files: the first without a title (table index 1, no menu item),
 // the second titled (index 2).
@@ -100,8 +76,7 @@ TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayModeSet(2)"));
     EXPECT_EQ(h.settings().PlayMode, 2);
     EXPECT_EQ(f.config()->engineOptions().PlayMode, 2);
-    EXPECT_FALSE(f.menu().mnuPlayModeSet[0]->isChecked());
-    EXPECT_TRUE(f.menu().mnuPlayModeSet[3]->isChecked());
+    EXPECT_EQ(checks(f.menu().mnuPlayModeSet), "0001");
     const auto &order = h.state().PlayList.PlayOrder;
     EXPECT_NE(order, std::vector<int16_t>({0, 1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(h.buttons(), "101110");  // random repeat: previous and next
@@ -109,8 +84,7 @@ TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
     f.menu().mnuPlayModeSet[0]->trigger();
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayModeSet(255)"));
     EXPECT_EQ(order, std::vector<int16_t>({0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_TRUE(f.menu().mnuPlayModeSet[0]->isChecked());
-    EXPECT_FALSE(f.menu().mnuPlayModeSet[3]->isChecked());
+    EXPECT_EQ(checks(f.menu().mnuPlayModeSet), "1000");
 }
 
 TEST(MenuTest, SoundAssistsFillTheirOwnBands) {
@@ -121,11 +95,10 @@ TEST(MenuTest, SoundAssistsFillTheirOwnBands) {
     m.mnuSoundAssistSet[0]->trigger();
     m.mnuSoundAssistSet[1]->trigger();
     EXPECT_EQ(f.EqualizerBands(), (std::array<int32_t, 10>{30, 20, 10, 0, 0, 0, 0, 10, 20, 30}));
-    EXPECT_TRUE(m.mnuSoundAssistSet[0]->isChecked());
-    EXPECT_TRUE(m.mnuSoundAssistSet[1]->isChecked());
+    EXPECT_EQ(checks(m.mnuSoundAssistSet), "11");
     m.mnuSoundAssistSet[0]->trigger();
     EXPECT_EQ(f.EqualizerBands(), (std::array<int32_t, 10>{0, 0, 0, 0, 0, 0, 0, 10, 20, 30}));
-    EXPECT_FALSE(m.mnuSoundAssistSet[0]->isChecked());
+    EXPECT_EQ(checks(m.mnuSoundAssistSet), "01");
     EXPECT_EQ(h.settings().BassAssist, 255);
     EXPECT_EQ(h.settings().TrebleAssist, 0);
     EXPECT_EQ(h.fake.count("setEqualizer 30 20 10 0 0 0 0 0 0 0"), 1);
@@ -150,28 +123,22 @@ TEST(MenuTest, AnalyserPeakHoldAndModeItems) {
     m.mnuSpeanaMode[1]->trigger();
     EXPECT_EQ(h.settings().SpeanaMode, 1);
     EXPECT_FLOAT_EQ(f.display()->LvMeterScale(), 3.75f);
-    EXPECT_TRUE(m.mnuSpeanaMode[1]->isChecked());
-    EXPECT_FALSE(m.mnuSpeanaMode[0]->isChecked());
+    EXPECT_EQ(checks(m.mnuSpeanaMode), "01");
     m.mnuSpeanaMode[1]->trigger();  // choosing the checked item keeps it checked
-    EXPECT_TRUE(m.mnuSpeanaMode[1]->isChecked());
+    EXPECT_EQ(checks(m.mnuSpeanaMode), "01");
 }
 
-TEST(MenuTest, SecondaryWindowItemsLogTheirLine) {
+TEST(MenuTest, SecondaryWindowItemsAndTheColourEditorOnlyWhenItExists) {
     MainFormHarness h;
     h.ini("DebugMode=127\r\n");
     MainForm &f = h.start();
     f.menu().mnuRunListEditor->trigger();
     f.menu().mnuRunSetting->trigger();
     f.menu().mnuRunVersion->trigger();
-    EXPECT_TRUE(h.logged("MainFrm Called  - mnuRunListEditor"));
-    EXPECT_TRUE(h.logged("MainFrm Called  - mnuRunSetting"));
-    EXPECT_TRUE(h.logged("MainFrm Called  - mnuRunVersion"));
-}
+    for (const char *line : {"MainFrm Called  - mnuRunListEditor", "MainFrm Called  - mnuRunSetting",
+                             "MainFrm Called  - mnuRunVersion"})
+        EXPECT_TRUE(h.logged(line)) << line;
 
-TEST(MenuTest, TheColourEditorStartsOnlyWhenItExists) {
-    MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
     h.settings().CEditor = h.dir.path() + "missing-editor";
     f.menu().mnuRunColorEditor->trigger();
     EXPECT_TRUE(h.started.empty());
@@ -190,8 +157,7 @@ TEST(ColourTest, ASchemeColoursLabelsAndRepaintsEverything) {
 
     f.menu().mnuColorSet.at(2)->trigger();
     EXPECT_EQ(h.settings().ColorSet, 2);
-    EXPECT_TRUE(f.menu().mnuColorSet.at(2)->isChecked());
-    EXPECT_FALSE(f.menu().mnuColorSet.at(0)->isChecked());
+    EXPECT_EQ(checks({f.menu().mnuColorSet.at(0), f.menu().mnuColorSet.at(2)}), "01");
     EXPECT_EQ(f.label1()->palette().color(QPalette::WindowText), QColor(200, 210, 220));
     EXPECT_EQ(f.label1()->palette().color(QPalette::Window), QColor(0, 0, 60));
     EXPECT_TRUE(allFlagged(*f.display()));
@@ -201,23 +167,21 @@ TEST(ColourTest, ASchemeColoursLabelsAndRepaintsEverything) {
     EXPECT_EQ(f.backingImage().pixel(0, 0), qRgb(0, 0, 90));
 }
 
-TEST(ColourTest, ASavedSchemeWithoutMenuItemIsAppliedWithoutACheck) {
-    MainFormHarness h;
-    writeSchemes(h);
-    h.ini("ColorSet=1\r\n");
-    MainForm &f = h.start();
-    EXPECT_EQ(h.settings().ColorSet, 1);
-    EXPECT_EQ(f.config()->currentColor().formbg, RGBColor(10, 20, 30));
-    for (auto &[index, action] : f.menu().mnuColorSet) EXPECT_FALSE(action->isChecked()) << index;
-}
-
-TEST(ColourTest, ASavedSchemeAboveTheMenuFallsBackToTheBuiltInOne) {
-    MainFormHarness h;
-    writeSchemes(h);
-    h.ini("ColorSet=5\r\n");
-    MainForm &f = h.start();
-    EXPECT_EQ(h.settings().ColorSet, 0);
-    EXPECT_TRUE(f.menu().mnuColorSet.at(0)->isChecked());
+TEST(ColourTest, ASavedSchemeWithoutMenuItemIsAppliedUncheckedOneAboveTheTableFallsBack) {
+    // Menu items: 0 (built-in) and 2; scheme 1 has no title.
+    const struct { int saved, applied; const char *checked; } cases[] = {{1, 1, "00"}, {5, 0, "10"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.saved);
+        MainFormHarness h;
+        writeSchemes(h);
+        h.ini("ColorSet=" + std::to_string(c.saved) + "\r\n");
+        MainForm &f = h.start();
+        EXPECT_EQ(h.settings().ColorSet, c.applied);
+        if (c.applied == 1) {
+            EXPECT_EQ(f.config()->currentColor().formbg, RGBColor(10, 20, 30));
+        }
+        EXPECT_EQ(checks({f.menu().mnuColorSet.at(0), f.menu().mnuColorSet.at(2)}), c.checked);
+    }
 }
 
 TEST(PaintTest, APaintEventFlagsNothingAndARepaintRequestFlagsEverything) {
@@ -330,6 +294,6 @@ TEST(ShutdownTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheCloseGoesOn) 
     std::filesystem::create_directory(h.dir.file("corvale.ini"));  // a folder in its place
     f.close();
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
-    EXPECT_EQ(h.dialogs.messages[0].text.toStdString(), "設定ファイルの書き込みに失敗しました");
+    EXPECT_EQ(h.dialogs.messages[0].second.toStdString(), "設定ファイルの書き込みに失敗しました");
     EXPECT_FALSE(f.isVisible());
 }

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QTimer>
 
-#include "display/Krw1000.h"
 #include "mainwindow/MainFormHarness.h"
 
 namespace {
@@ -41,17 +40,12 @@ TEST(StartupTest, DefaultsRunOnlyTheColourPlayModeAndAnalyserModeHandlers) {
     for (const char *toggle : {"MainFrm Called  - mnuSoundAssistSet", "MainFrm Called  - mnuSetWindowsTop",
                                "MainFrm Called  - mnuSpeanaEnable", "MainFrm Called  - mnuSpeanaPeakHold"})
         EXPECT_EQ(h.logCount(toggle), 0) << toggle;
-    EXPECT_FALSE(hasCall(h.fake, "setEqualizer"));
-    EXPECT_FALSE(hasCall(h.fake, "setPitch"));
-    EXPECT_FALSE(hasCall(h.fake, "setSoftVolume"));
+    for (const char *call : {"setEqualizer", "setPitch", "setSoftVolume"}) EXPECT_FALSE(hasCall(h.fake, call)) << call;
 
     MainMenu &m = f.menu();
-    EXPECT_TRUE(m.mnuPlayModeSet[0]->isChecked());
-    EXPECT_TRUE(m.mnuSpeanaMode[0]->isChecked());
-    EXPECT_TRUE(m.mnuColorSet.at(0)->isChecked());
-    EXPECT_TRUE(m.mnuSpeanaEnable->isChecked());
-    EXPECT_FALSE(m.mnuSpeanaPeakHold->isChecked());
-    EXPECT_FALSE(m.mnuSetWindowTop->isChecked());
+    EXPECT_EQ(checks({m.mnuPlayModeSet[0], m.mnuSpeanaMode[0], m.mnuColorSet.at(0), m.mnuSpeanaEnable,
+                      m.mnuSpeanaPeakHold, m.mnuSetWindowTop}),
+              "111100");
     EXPECT_TRUE(m.mnuRunDebugger->isVisible());
     EXPECT_FALSE(f.windowFlags() & Qt::WindowStaysOnTopHint);
 
@@ -84,27 +78,17 @@ TEST(StartupTest, SavedTogglesAreReappliedThroughTheirHandlers) {
     EXPECT_TRUE(mode >= 0 && mode < bass && bass < treble && treble < top && top < speana && speana < peak);
 
     const SettingData &s = h.settings();
-    EXPECT_EQ(s.BassAssist, 0);
-    EXPECT_EQ(s.TrebleAssist, 0);
-    EXPECT_EQ(s.AllwaysTop, 0);
-    EXPECT_EQ(s.Speana, 255);
-    EXPECT_EQ(s.PeakHold, 0);
-    EXPECT_EQ(s.SpeanaMode, 1);
-    EXPECT_EQ(s.PlayMode, 2);
-    EXPECT_EQ(f.config()->engineOptions().PlayMode, 2);
+    EXPECT_EQ((std::vector<int>{s.BassAssist, s.TrebleAssist, s.AllwaysTop, s.Speana, s.PeakHold, s.SpeanaMode,
+                                s.PlayMode, f.config()->engineOptions().PlayMode}),
+              (std::vector<int>{0, 0, 0, 255, 0, 1, 2, 2}));
     EXPECT_EQ(f.EqualizerBands(), (std::array<int32_t, 10>{30, 20, 10, 0, 0, 0, 0, 10, 20, 30}));
     EXPECT_EQ(h.fake.count("setEqualizer 30 20 10 0 0 0 0 10 20 30"), 1);
     EXPECT_FLOAT_EQ(f.display()->SpeanaScale(), 30.0f);
 
     MainMenu &m = f.menu();
-    EXPECT_TRUE(m.mnuSoundAssistSet[0]->isChecked());
-    EXPECT_TRUE(m.mnuSoundAssistSet[1]->isChecked());
-    EXPECT_TRUE(m.mnuSetWindowTop->isChecked());
-    EXPECT_FALSE(m.mnuSpeanaEnable->isChecked());
-    EXPECT_TRUE(m.mnuSpeanaPeakHold->isChecked());
-    EXPECT_TRUE(m.mnuSpeanaMode[1]->isChecked());
-    EXPECT_FALSE(m.mnuSpeanaMode[0]->isChecked());
-    EXPECT_TRUE(m.mnuPlayModeSet[3]->isChecked());
+    EXPECT_EQ(checks({m.mnuSoundAssistSet[0], m.mnuSoundAssistSet[1], m.mnuSetWindowTop, m.mnuSpeanaEnable,
+                      m.mnuSpeanaPeakHold, m.mnuSpeanaMode[0], m.mnuSpeanaMode[1], m.mnuPlayModeSet[3]}),
+              "11101011");
     EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.width(), 377);  // compact layout
@@ -145,8 +129,8 @@ TEST(StartupTest, EveryFailureShowsItsMessageAndEndsWithTheFileUntouched) {
         EXPECT_FALSE(h.loaded);
         EXPECT_FALSE(f.endedAsSecondInstance());
         ASSERT_EQ(h.dialogs.messages.size(), 1u);
-        EXPECT_EQ(h.dialogs.messages[0].title.toStdString(), "Corvale");
-        EXPECT_EQ(h.dialogs.messages[0].text.toStdString(), c.message);
+        EXPECT_EQ(h.dialogs.messages[0].first.toStdString(), "Corvale");
+        EXPECT_EQ(h.dialogs.messages[0].second.toStdString(), c.message);
         EXPECT_FALSE(f.isVisible());
         EXPECT_FALSE(f.timer1()->isActive());
         EXPECT_EQ(TempDir::read(h.dir.file("corvale.ini")), before);
@@ -249,11 +233,7 @@ TEST(StartupTest, TheTickPollsDrawsAndPaintsTheAnalyserOnlyWhileShown) {
     EXPECT_EQ(h.fake.count("getSpectrum"), 1);
     EXPECT_EQ(f.TickNow(), h.clock.now);
     // Everything flagged at start-up has been painted and the flags cleared.
-    const Krw1000 &d = *f.display();
-    for (const auto &column : d.SpeanaDirty())
-        for (uint8_t flag : column) ASSERT_EQ(flag, 0);
-    for (const auto &column : d.ReadoutDirty())
-        for (uint8_t flag : column) ASSERT_EQ(flag, 0);
+    EXPECT_TRUE(everyCellFlagged(*f.display(), 0));
     // The bottom analyser row is lit even in silence: speana1 of the built-in scheme.
     EXPECT_EQ(f.backingImage().pixel(2, 3 * 31 + 2), qRgb(90, 230, 160));
 

@@ -36,14 +36,9 @@ std::string xvfbRun() {
     return "xvfb-run -a -n " + std::to_string(100 + ::getpid() % 800) + " -s '-screen 0 1024x768x24' ";
 }
 
-// A copy of the program folder with the demo, logging to debuglog.txt.
+// A copy of the program folder with the demo.
 std::string copyProgram(const TempDir &work) {
-    const fs::path prog = work.path() + "prog";
-    fs::create_directories(prog);
-    for (const char *item : {"corvale", "libvbmp3.so", "color", "demo"})
-        fs::copy(fs::path(CORVALE_PROGRAM_DIR) / item, prog / item, fs::copy_options::recursive);
-    work.write("prog/corvale.ini", "DebugMode=0\r\n");
-    return prog.string();
+    return SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color", "demo"});
 }
 
 // Pixels of the lyrics line (client 258,34 317x17) that stand out from its

@@ -2,13 +2,9 @@
 // on the command line, P pressed, sound written by SDL's disk driver, Q
 // pressed. Checks the tone in the output, the log's start-up, play and
 // unload lines in order, and the rewritten settings file; keeps a screenshot.
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,33 +19,7 @@ namespace {
 
 using SystemRun::lines;
 using SystemRun::onPath;
-using SystemRun::readFloats;
-
-// Three seconds of a 1 kHz sine, 44.1 kHz 16-bit stereo.
-std::string toneWav() {
-    const uint32_t rate = 44100, frames = rate * 3, bytes = frames * 4;
-    std::string w;
-    auto u32 = [&w](uint32_t v) { w.append(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&w](uint16_t v) { w.append(reinterpret_cast<const char *>(&v), 2); };
-    w += "RIFF";
-    u32(36 + bytes);
-    w += "WAVEfmt ";
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(rate);
-    u32(rate * 4);
-    u16(4);
-    u16(16);
-    w += "data";
-    u32(bytes);
-    for (uint32_t i = 0; i < frames; ++i) {
-        const auto s = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 1000.0 * i / rate));
-        u16(static_cast<uint16_t>(s));
-        u16(static_cast<uint16_t>(s));
-    }
-    return w;
-}
+using SystemRun::shellWord;
 
 // The frequency of the left channel over the loud part of the output, for
 // an output rate of `rate`.
@@ -81,38 +51,35 @@ TEST(PlayEndToEndTest, PlayThenQuitUnderXvfb) {
         if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
 
     TempDir work;
-    const fs::path prog = work.path() + "prog";
-    fs::create_directories(prog);
-    for (const char *item : {"corvale", "libvbmp3.so", "color"})
-        fs::copy(fs::path(CORVALE_PROGRAM_DIR) / item, prog / item, fs::copy_options::recursive);
-    const std::string ini = (prog / "corvale.ini").string();
-    work.write("prog/corvale.ini", "DebugMode=0\r\n");
-
-    const std::string wav = work.write("tone.wav", toneWav());
+    const std::string prog = SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color"});
+    const std::string ini = prog + "/corvale.ini";
+    // Three seconds of a 1 kHz sine, 44.1 kHz.
+    const std::string wav = work.write("tone.wav", SystemRun::stereoWav(44100, 44100 * 3, [](uint32_t i) {
+        return static_cast<int16_t>(12000 * std::sin(2 * M_PI * 1000.0 * i / 44100));
+    }));
     const std::string mp3 = work.file("tone.mp3");
-    ASSERT_EQ(std::system(("lame --quiet -b 192 '" + wav + "' '" + mp3 + "'").c_str()), 0);
+    ASSERT_EQ(SystemRun::shell("lame --quiet -b 192 " + shellWord(wav) + " " + shellWord(mp3)).exitCode, 0);
 
     const std::string out = work.file("out.raw");
     const std::string shot = std::string(CORVALE_ARTIFACT_DIR) + "/corvale-e2e.png";
     fs::create_directories(CORVALE_ARTIFACT_DIR);
     fs::remove(shot);
-    const std::string command = "xvfb-run -a -s '-screen 0 1024x768x24' sh '" CORVALE_SYSTEM_DIR
-                                "/play_and_quit.sh' '" + prog.string() + "' '" + mp3 + "' '" + out + "' '" + shot +
-                                "' '" CORVALE_SCREEN_GRAB "' > '" + work.file("run.log") + "' 2>&1";
-    const int rc = std::system(command.c_str());
-    const std::string runLog = TempDir::read(work.file("run.log"));
-    ASSERT_EQ(rc, 0) << runLog;
-    EXPECT_NE(runLog.find("exit 0"), std::string::npos) << runLog;
+    const auto run = SystemRun::shell("xvfb-run -a -s '-screen 0 1024x768x24' sh " +
+                                      shellWord(CORVALE_SYSTEM_DIR "/play_and_quit.sh") + " " + shellWord(prog) + " " +
+                                      shellWord(mp3) + " " + shellWord(out) + " " + shellWord(shot) + " " +
+                                      shellWord(CORVALE_SCREEN_GRAB));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("exit 0"), std::string::npos) << run.output;
 
     // The tone, at whichever rate the library chose for the device.
     float peak = 0;
-    const std::vector<float> sound = readFloats(out);
+    const std::vector<float> sound = SystemRun::readFloats(out);
     const double at441 = toneFrequency(sound, 44100, peak), at48 = toneFrequency(sound, 48000, peak);
     EXPECT_GT(peak, 0.2f);
     EXPECT_TRUE(std::fabs(at441 - 1000) < 20 || std::fabs(at48 - 1000) < 20) << at441 << " / " << at48;
 
     // Start-up, play and unload, in that order.
-    const std::vector<std::string> log = lines(TempDir::read((prog / "debuglog.txt").string()));
+    const std::vector<std::string> log = lines(TempDir::read(prog + "/debuglog.txt"));
     std::vector<std::string> expected = {"MainFrm Called  - Main",        "Corvale Show    - MainForm",
                                          "MainFrm Enable  - Timer1",      "KRM1000 Called  - bytPlayListNewOpen",
                                          "MainFrm Called  - Command5",    "KRM1000 Called  - bytPlayStart",

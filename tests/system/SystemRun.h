@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -39,6 +41,42 @@ inline Result shell(const std::string &command) {
     const int status = ::pclose(pipe);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+// A copy of the built program folder's items in work/prog, logging to
+// debuglog.txt; the copy's path without a trailing slash.
+inline std::string copyProgram(const TempDir &work, std::initializer_list<const char *> items) {
+    namespace fs = std::filesystem;
+    const fs::path prog = work.path() + "prog";
+    fs::create_directories(prog);
+    for (const char *item : items) fs::copy(fs::path(CORVALE_PROGRAM_DIR) / item, prog / item, fs::copy_options::recursive);
+    work.write("prog/corvale.ini", "DebugMode=0\r\n");
+    return prog.string();
+}
+
+// A 16-bit stereo WAVE file, both channels sample(i) for frame i.
+inline std::string stereoWav(uint32_t rate, uint32_t frames, const std::function<int16_t(uint32_t)> &sample) {
+    const uint32_t bytes = frames * 4;
+    std::string w = "RIFF";
+    auto u32 = [&w](uint32_t v) { w.append(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [&w](uint16_t v) { w.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(36 + bytes);
+    w += "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(rate);
+    u32(rate * 4);
+    u16(4);
+    u16(16);
+    w += "data";
+    u32(bytes);
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto s = static_cast<uint16_t>(sample(i));
+        u16(s);
+        u16(s);
+    }
+    return w;
 }
 
 // Every value of lines "key=value" in a script's output, in order.
