@@ -45,6 +45,11 @@ protected:
         return *editor_;
     }
     static QString q(const std::string &s) { return QString::fromStdString(s); }
+    static QList<QUrl> urls(std::initializer_list<std::string> paths) {
+        QList<QUrl> list;
+        for (const std::string &p : paths) list << QUrl::fromLocalFile(q(p));
+        return list;
+    }
     // A buffer as the add dialog returns it for several names.
     static std::string folderAndNames(const std::string &folder, const std::vector<std::string> &names) {
         std::string b = folder;
@@ -78,15 +83,20 @@ protected:
     QString cwd_;
 };
 
-TEST_F(ListEditorTest, AddDialogAddsFullPathsInDialogOrder) {
-    for (const char *n : {"c.mp3", "a.mp3", "b.mp2"}) dir.write(n, "x");
-    dialogs.fileAnswers.push_back({q(dir.file("c.mp3")), q(dir.file("a.mp3")), q(dir.file("b.mp2"))});
+TEST_F(ListEditorTest, AddDialogAndDropAddFullPathsInOrderDropOnlyAcceptedTypes) {
+    for (const char *n : {"c.mp3", "a.mp3", "b.MP2", "t.txt", "sub/d.mp3"}) dir.write(n, "x");
+    dialogs.fileAnswers.push_back({q(dir.file("c.mp3")), q(dir.file("a.mp3"))});
     ListEditor &e = editor();
-    e.Command1_Click();
+    e.List1_OLEDragDrop(urls({dir.file("t.txt")}));
+    EXPECT_EQ(e.List1->count(), 0);
+    EXPECT_TRUE(e.ListSaved());
 
-    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.mp2")}));
-    EXPECT_EQ(e.Label2->text(), QStringLiteral("3"));
+    e.Command1_Click();
+    e.List1_OLEDragDrop(urls({dir.file("b.MP2"), dir.file("t.txt"), dir.file("sub/d.mp3")}));
+    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.MP2"), dir.file("sub/d.mp3")}));
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("4"));
     EXPECT_FALSE(e.ListSaved());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ListEditorTest, PlaylistEntriesResolveAndOnlyExistingAudioFilesCount) {
@@ -133,7 +143,7 @@ TEST_F(ListEditorTest, UnreadablePlaylistStopsAddingButKeepsWhatWasAdded) {
     EXPECT_EQ(e.Label2->text(), QStringLiteral("1"));
     EXPECT_FALSE(e.ListSaved());
 
-    e.List1_OLEDragDrop({QUrl::fromLocalFile(q(dir.file("folder.m3u")))});
+    e.List1_OLEDragDrop(urls({dir.file("folder.m3u")}));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], std::make_pair(QStringLiteral("ListEditor"), QStringLiteral("Error")));
 }
@@ -166,7 +176,7 @@ TEST_F(ListEditorTest, CommentAndEmptyLinesSurviveOpenAndSaveByteForByte) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(ListEditorTest, DeleteRemovesEverySelectedEntry) {
+TEST_F(ListEditorTest, DeleteRemovesEverySelectedEntryAndAnEmptiedListCloseWithoutAsking) {
     fillFive();
     ListEditor &e = editor();
     select({1, 3}, 3);
@@ -174,6 +184,15 @@ TEST_F(ListEditorTest, DeleteRemovesEverySelectedEntry) {
     EXPECT_EQ(names(), (Entries{"1.mp3", "3.mp3", "5.mp3"}));
     EXPECT_EQ(e.Label2->text(), QStringLiteral("3"));
     EXPECT_FALSE(e.ListSaved());
+
+    e.List1->selectAll();
+    e.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    e.Command2_Click();
+    EXPECT_TRUE(e.ListSaved());
+    EXPECT_FALSE(e.Command2->isEnabled());
+    e.close();
+    EXPECT_EQ(question.asked, 0);
+    EXPECT_FALSE(e.isVisible());
 }
 
 TEST_F(ListEditorTest, UpAndDownMoveTheSelectedBlockUpToTheEdge) {
@@ -255,19 +274,6 @@ TEST_F(ListEditorTest, ClosingPromptAnswers) {
     EXPECT_EQ(TempDir::read(path).substr(0, dir.file("1.mp3").size() + 2), dir.file("1.mp3") + "\r\n");
 }
 
-TEST_F(ListEditorTest, DeletingEverythingThenClosingDoesNotAsk) {
-    fillFive();
-    ListEditor &e = editor();
-    e.List1->selectAll();
-    e.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    e.Command2_Click();
-    EXPECT_TRUE(e.ListSaved());
-    EXPECT_FALSE(e.Command2->isEnabled());
-    e.close();
-    EXPECT_EQ(question.asked, 0);
-    EXPECT_FALSE(e.isVisible());
-}
-
 TEST_F(ListEditorTest, FailedSaveIsReportedAndTheListStaysUnsaved) {
     fillFive();
     ListEditor &e = editor();
@@ -286,22 +292,6 @@ TEST_F(ListEditorTest, FailedSaveIsReportedAndTheListStaysUnsaved) {
     e.close();
     EXPECT_EQ(question.asked, 1);
     EXPECT_TRUE(e.isVisible());
-}
-
-TEST_F(ListEditorTest, DropAddsAcceptedTypesOnly) {
-    const std::string a = dir.write("a.mp3", "x"), b = dir.write("b.MP2", "x"), t = dir.write("t.txt", "x");
-    const std::string other = dir.write("sub/c.mp3", "x");
-    ListEditor &e = editor();
-
-    e.List1_OLEDragDrop({QUrl::fromLocalFile(q(t))});
-    EXPECT_EQ(e.List1->count(), 0);
-    EXPECT_TRUE(e.ListSaved());
-
-    e.List1_OLEDragDrop({QUrl::fromLocalFile(q(a)), QUrl::fromLocalFile(q(t)), QUrl::fromLocalFile(q(b)),
-                         QUrl::fromLocalFile(q(other))});
-    EXPECT_EQ(e.entries(), (Entries{a, b, other}));
-    EXPECT_FALSE(e.ListSaved());
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace

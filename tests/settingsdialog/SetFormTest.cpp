@@ -55,30 +55,28 @@ protected:
     std::unique_ptr<SetForm> form_;
 };
 
-TEST_F(SetFormTest, OkWithoutChangesStoresWhatWasLoaded) {
-    settings = custom();
-    const SettingData loaded = settings;
-    SetForm &f = form();
-    f.Command2_Click();
-    EXPECT_EQ(settings, loaded);
-    EXPECT_FALSE(f.isVisible());
-}
-
-TEST_F(SetFormTest, OneTouchModeShowsStoredValuesNotThePresets) {
-    settings.EasySetting = 0;
-    settings.BasicSet = 4;
-    settings.OutputSample = 11025;
-    settings.InputFrame = 44;
-    const SettingData loaded = settings;
-    SetForm &f = form();
-    EXPECT_EQ(f.Combo1[1]->currentIndex(), 4);
-    EXPECT_EQ(f.HScroll1[0]->value(), 44);
-    EXPECT_EQ(f.Label2[0]->text(), QStringLiteral("44"));
-    EXPECT_FALSE(f.HScroll1[0]->isEnabled());
-    EXPECT_FALSE(f.Combo1[1]->isEnabled());
-    EXPECT_TRUE(f.Option2[0]->isEnabled());
-    f.Command2_Click();
-    EXPECT_EQ(settings, loaded);
+TEST_F(SetFormTest, OkWithoutChangesStoresWhatWasLoadedOneTouchShowsStoredValuesNotPresets) {
+    SettingData oneTouch;
+    oneTouch.EasySetting = 0;
+    oneTouch.BasicSet = 4;
+    oneTouch.OutputSample = 11025;
+    oneTouch.InputFrame = 44;
+    for (const SettingData &loaded : {custom(), oneTouch}) {
+        SCOPED_TRACE(int(loaded.EasySetting));
+        settings = loaded;
+        SetForm f(nullptr, log, dialogs, settings);
+        f.show();
+        if (loaded.EasySetting == 0) {
+            EXPECT_EQ(f.Combo1[1]->currentIndex(), 4);
+            EXPECT_EQ(f.HScroll1[0]->value(), 44);
+            EXPECT_EQ(f.Label2[0]->text(), QStringLiteral("44"));
+            EXPECT_FALSE(f.HScroll1[0]->isEnabled() || f.Combo1[1]->isEnabled());
+            EXPECT_TRUE(f.Option2[0]->isEnabled());
+        }
+        f.Command2_Click();
+        EXPECT_EQ(settings, loaded);
+        EXPECT_FALSE(f.isVisible());
+    }
 }
 
 TEST_F(SetFormTest, OutOfRangeValuesStoreWhatTheControlsShow) {
