@@ -77,10 +77,8 @@ TEST(AppFolderTest, FolderThatCannotBeMadeIsStillNamed) {
 
 TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {
     using A = CommandLineOptions::Action;
-    EXPECT_EQ(CommandLineOptions::parse({"--help"}), A::Help);
-    EXPECT_EQ(CommandLineOptions::parse({"--version"}), A::Version);
-    EXPECT_EQ(CommandLineOptions::parse({}), A::Start);
-    EXPECT_EQ(CommandLineOptions::parse({"--help", "song.mp3"}), A::Start);
-    EXPECT_EQ(CommandLineOptions::parse({"-h"}), A::Start);
-    EXPECT_EQ(CommandLineOptions::parse({"./--version"}), A::Start);
+    const std::pair<std::vector<std::string>, A> cases[] = {
+        {{"--help"}, A::Help}, {{"--version"}, A::Version}, {{}, A::Start},
+        {{"--help", "song.mp3"}, A::Start}, {{"-h"}, A::Start}, {{"./--version"}, A::Start}};
+    for (const auto &[arguments, action] : cases) EXPECT_EQ(CommandLineOptions::parse(arguments), action) << arguments.size();
 }
