@@ -80,8 +80,11 @@ TEST_F(Krc1000Settings, ValueThatDoesNotConvertFailsAndLeavesTheFile) {
         EXPECT_EQ(ini(), text);
         EXPECT_EQ(krc.settings().PlayMode, 255) << "the record stays at its defaults";
     }
-    dir.write("corvale.ini", "ColorSet=  7  \r\nPositionX=1e3\r\nBasicSet=2.5\r\nInputSample=1.5\r\nPlayMode=&H1\r\n");
+    // Numbers in every form; a path in CP932 ("/音楽/").
+    dir.write("corvale.ini", "ColorSet=  7  \r\nPositionX=1e3\r\nBasicSet=2.5\r\nInputSample=1.5\r\nPlayMode=&H1\r\n"
+                             "LastPath=/\x89\xb9\x8a\x79/\r\n");
     ASSERT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(krc.settings().LastPath, "/音楽/");
     EXPECT_EQ(krc.settings().ColorSet, 7);
     EXPECT_EQ(krc.settings().PositionX, 1000);
     EXPECT_EQ(krc.settings().BasicSet, 2);
@@ -110,13 +113,6 @@ TEST_F(Krc1000Settings, BinaryGarbageAndHugeLines) {
 
     dir.write("corvale.ini", "PositionY=" + std::string(10 * 1024 * 1024, '7') + "\r\n");
     EXPECT_EQ(krc.bytSettingRead(), 255);
-}
-
-TEST_F(Krc1000Settings, ShiftJisPathIsDecoded) {
-    // "LastPath=/音楽/" in CP932
-    dir.write("corvale.ini", "LastPath=/\x89\xb9\x8a\x79/\r\n");
-    ASSERT_EQ(krc.bytSettingRead(), 0);
-    EXPECT_EQ(krc.settings().LastPath, "/音楽/");
 }
 
 TEST_F(Krc1000Settings, FileVanishingBeforeTheReadFails) {
