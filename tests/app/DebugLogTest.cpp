@@ -14,41 +14,31 @@ std::tm at(int h, int m, int s) {
 }
 }  // namespace
 
-TEST(DebugLog, OffWritesNothingAnywhere) {
+// Each mode against where its lines go: 255 nowhere, 127 the window's list
+// only, 0 the list and debuglog.txt, appended across runs.
+TEST(DebugLog, EachModeWritesWhereItShould) {
     TempDir dir;
-    DebugLog log;
-    log.setAppPath(dir.path());
-    int loads = 0;
-    log.setWindowLoader([&] { ++loads; });
-    log.WriteDebugLog("MainFrm Called  - Main");
-    EXPECT_EQ(log.list().size(), 0u);
-    EXPECT_EQ(loads, 0);
-    EXPECT_FALSE(PathUtil::fileExists(dir.file("debuglog.txt")));
-}
-
-TEST(DebugLog, WindowOnlyModeFillsTheListButNoFile) {
-    TempDir dir;
-    DebugLog log;
-    log.setAppPath(dir.path());
-    log.setDebugMode(127);
-    log.setTimeSource([] { return at(0, 1, 0); });
-    log.WriteDebugLog("KRC1000 Called  - bytSettingRead");
-    ASSERT_EQ(log.list().size(), 1u);
-    EXPECT_EQ(log.list().lines().back(), "[00:01:00] KRC1000 Called  - bytSettingRead");
-    EXPECT_FALSE(PathUtil::fileExists(dir.file("debuglog.txt")));
-}
-
-TEST(DebugLog, FileModeAppendsAcrossRuns) {
-    TempDir dir;
-    for (int run = 0; run < 2; ++run) {
+    const std::string file = dir.file("debuglog.txt");
+    for (uint8_t mode : {255, 127, 0, 0}) {
+        SCOPED_TRACE(int(mode));
         DebugLog log;
         log.setAppPath(dir.path());
-        log.setDebugMode(0);
+        log.setDebugMode(mode);
+        int loads = 0;
+        log.setWindowLoader([&] { ++loads; });
         log.setTimeSource([] { return at(9, 5, 7); });
-        log.WriteDebugLog("MainFrm Called  - Main");
+        log.WriteDebugLog("KRC1000 Called  - bytSettingRead");
+        EXPECT_EQ(log.list().size(), mode == 255 ? 0u : 1u);
+        EXPECT_EQ(loads, mode == 255 ? 0 : 1);
+        if (mode != 255) {
+            EXPECT_EQ(log.list().lines().back(), "[09:05:07] KRC1000 Called  - bytSettingRead");
+        }
+        if (mode != 0) {
+            EXPECT_FALSE(PathUtil::fileExists(file));
+        }
     }
-    EXPECT_EQ(TempDir::read(dir.file("debuglog.txt")),
-              "[09:05:07] MainFrm Called  - Main\r\n[09:05:07] MainFrm Called  - Main\r\n");
+    const std::string line = "[09:05:07] KRC1000 Called  - bytSettingRead\r\n";
+    EXPECT_EQ(TempDir::read(file), line + line);
 }
 
 TEST(DebugLog, ListKeepsTheNewest199Lines) {
