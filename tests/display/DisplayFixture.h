@@ -12,6 +12,7 @@
 
 #include <QImage>
 
+#include "config/ColorSchemeFile.h"
 #include "display/Krw1000.h"
 #include "display/PanelPainter.h"
 
@@ -32,35 +33,11 @@ protected:
         second.fill(0);
         api.vbmp3_getSpectrum = &GetSpectrum;
         // Every colour distinct, so a picture tells which one a dot shows.
-        color.dotdefaultbg = 0x010101;
-        color.track = 0x000010;
-        color.trackbg = 0x000011;
-        color.nowtime = 0x000020;
-        color.nowtimebg = 0x000021;
-        color.timeslash = 0x000022;
-        color.alltime = 0x000030;
-        color.alltimebg = 0x000031;
-        color.freq = 0x000040;
-        color.freqbg = 0x000041;
-        color.freqstr = 0x000042;
-        color.bitrate = 0x000050;
-        color.bitratebg = 0x000051;
-        color.bitratestr = 0x000052;
-        color.repeatmark = 0x000060;
-        color.repeatmarkbg = 0x000061;
-        color.speana1 = RGBColor(1, 200, 1);
-        color.speana2 = RGBColor(200, 200, 2);
-        color.speana3 = RGBColor(200, 3, 3);
-        color.speanabg1 = RGBColor(4, 50, 4);
-        color.speanabg2 = RGBColor(50, 50, 5);
-        color.speanabg3 = RGBColor(50, 6, 6);
-        color.lvmeter1 = RGBColor(7, 210, 7);
-        color.lvmeter2 = RGBColor(210, 210, 8);
-        color.lvmeter3 = RGBColor(210, 9, 9);
-        color.lvmeterbg1 = RGBColor(10, 60, 10);
-        color.lvmeterbg2 = RGBColor(60, 60, 11);
-        color.lvmeterbg3 = RGBColor(60, 12, 12);
-        color.formbg = RGBColor(12, 34, 56);
+        uint32_t n = 0;
+        for (const auto &f : ColorSchemeFile::colorFields()) {
+            ++n;
+            color.*f.member = RGBColor(n, 3 * n, 7 * n);
+        }
     }
 
     // Columns c0..c1 and rows r0..r1 of the readout panel, one text line
@@ -89,12 +66,7 @@ protected:
         return out;
     }
 
-    int ReadoutFlagCount() const {
-        int n = 0;
-        for (const auto &column : display.ReadoutDirty())
-            for (uint8_t f : column) n += f == Krw1000::Dirty;
-        return n;
-    }
+    int ReadoutFlagCount() const { return FlagCount(display.ReadoutDirty()); }
     template <typename Grid>
     static int FlagCount(const Grid &g) {
         int n = 0;
