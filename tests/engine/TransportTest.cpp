@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 
 #include "EngineFixture.h"
 
@@ -219,13 +220,10 @@ TEST_F(Transport, InitSendsTheOptionsAndReportsRejections) {
     options.OutputSample = 44100;
     EXPECT_EQ(engine.KRM1000_Init(), 0);
     EXPECT_EQ(fake.calls, (std::vector<std::string>{"init", "setVbmp3Option", "setDecodeOption", "setKaraokeUse 1"}));
-    EXPECT_EQ(fake.frames.InputFrame, 30);
-    EXPECT_EQ(fake.frames.OutputFrame, 20);
-    EXPECT_EQ(fake.frames.InputWait, 5);
-    EXPECT_EQ(fake.frames.OutputWait, 0);
-    EXPECT_EQ(fake.decode.InputSample, 1);
-    EXPECT_EQ(fake.decode.OutputChannel, 1);
-    EXPECT_EQ(fake.decode.OutputSample, 44100);
+    const auto &f = fake.frames;
+    const auto &d = fake.decode;
+    EXPECT_EQ(std::tie(f.InputFrame, f.OutputFrame, f.InputWait, f.OutputWait), std::make_tuple(30, 20, 5, 0));
+    EXPECT_EQ(std::tie(d.InputSample, d.OutputChannel, d.OutputSample), std::make_tuple(1, 1, 44100));
     EXPECT_EQ(engine.state().PlayState, 255);
     EXPECT_EQ(list().LastIndex, -1);
     const auto lines = logLines();

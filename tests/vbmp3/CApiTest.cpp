@@ -43,26 +43,47 @@ std::vector<float> sounding(const std::string &raw) {
     return std::vector<float>(f + 2 * first, f + 2 * (last + 1));
 }
 
-class DiskOutput {
+// Points SDL at another output driver for the scope (the disk driver writes
+// into `file`), then restores the previous choice.
+class AudioDriver {
 public:
-    explicit DiskOutput(const TempDir &dir) : file_(dir.file("out.raw")) {
+    AudioDriver(const char *driver, const std::string &file = {}) {
         const char *old = std::getenv("SDL_AUDIODRIVER");
         saved_ = old ? old : "";
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        if (!file.empty())
+            setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     }
-    ~DiskOutput() {
+    ~AudioDriver() {
         if (saved_.empty())
             unsetenv("SDL_AUDIODRIVER");
         else
             setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
     }
-    const std::string &file() const { return file_; }
 
 private:
-    std::string file_;
     std::string saved_;
 };
+
+// Plays a 0.6 s tone through the exported functions into SDL's disk driver;
+// returns the sounding stretch of what reached the device.
+std::vector<float> playOnDisk(fixtures::Tone t, const DecodeOptionData &decode) {
+    TempDir dir;
+    AudioDriver disk("disk", dir.file("out.raw"));
+    t.seconds = 0.6;
+    const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
+    EXPECT_EQ(vbmp3_init(), 1);
+    const Vbmp3OptionData options{30, 20, 5, 0};
+    EXPECT_EQ(vbmp3_setVbmp3Option(&options), 1);
+    EXPECT_EQ(vbmp3_setDecodeOption(&decode), 1);
+    TrackInfoData info{};
+    EXPECT_EQ(vbmp3_open(path.c_str(), &info), 1);
+    EXPECT_EQ(vbmp3_play(), 1);
+    EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
+    EXPECT_TRUE(waitForEnd());
+    EXPECT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
+    return sounding(fixtures::readFile(dir.file("out.raw")));
+}
 
 } // namespace
 
@@ -84,22 +105,7 @@ TEST(CApiTest, CallsOutsideInitAndFreeFail) {
 }
 
 TEST(CApiTest, DiskDriverPlaysTheToneEndToEnd) {
-    TempDir dir;
-    DiskOutput disk(dir);
-    fixtures::Tone t;
-    t.seconds = 0.6;
-    const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
-    ASSERT_EQ(vbmp3_init(), 1);
-    const Vbmp3OptionData options{30, 20, 5, 0};
-    ASSERT_EQ(vbmp3_setVbmp3Option(&options), 1);
-    TrackInfoData info{};
-    ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);
-    ASSERT_EQ(vbmp3_play(), 1);
-    EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
-    ASSERT_TRUE(waitForEnd());
-    ASSERT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
-
-    const std::vector<float> out = sounding(fixtures::readFile(disk.file()));
+    const std::vector<float> out = playOnDisk(fixtures::Tone{}, {0, 0, 48000});
     ASSERT_FALSE(out.empty());
     const std::size_t frames = out.size() / 2;
     // Every frame of the track once, without a gap.
@@ -109,22 +115,9 @@ TEST(CApiTest, DiskDriverPlaysTheToneEndToEnd) {
 }
 
 TEST(CApiTest, DiskDriverMonoAtHalfRate) {
-    TempDir dir;
-    DiskOutput disk(dir);
     fixtures::Tone t;
-    t.seconds = 0.6;
     t.rightHz = 3000;
-    const std::string path = dir.write("lr.wav", fixtures::wavBytes(t));
-    ASSERT_EQ(vbmp3_init(), 1);
-    const DecodeOptionData decode{1, 1, 48000};
-    ASSERT_EQ(vbmp3_setDecodeOption(&decode), 1);
-    TrackInfoData info{};
-    ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);
-    ASSERT_EQ(vbmp3_play(), 1);
-    ASSERT_TRUE(waitForEnd());
-    ASSERT_EQ(vbmp3_free(), 1);
-
-    const std::vector<float> out = sounding(fixtures::readFile(disk.file()));
+    const std::vector<float> out = playOnDisk(t, {1, 1, 48000});
     const std::size_t frames = out.size() / 2;
     // 0.6 s at 22050 Hz, both sides the same mix of the two tones.
     EXPECT_NEAR(double(frames), 0.6 * 22050, 40.0);
@@ -136,9 +129,7 @@ TEST(CApiTest, DiskDriverMonoAtHalfRate) {
 
 TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
     TempDir dir;
-    const char *old = std::getenv("SDL_AUDIODRIVER");
-    const std::string saved = old ? old : "";
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    AudioDriver none("no-such-driver");
     fixtures::Tone t;
     t.seconds = 0.3;
     const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
@@ -150,8 +141,4 @@ TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
     // Free while playing: a second round is cut short.
     ASSERT_EQ(vbmp3_play(), 1);
     EXPECT_EQ(vbmp3_free(), 1);
-    if (saved.empty())
-        unsetenv("SDL_AUDIODRIVER");
-    else
-        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
 }

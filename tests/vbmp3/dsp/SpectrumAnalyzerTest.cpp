@@ -43,23 +43,17 @@ TEST(SpectrumAnalyzerTest, FullScaleSineOnABinReads120WithEveryWindow) {
     EXPECT_EQ(l[100], 0);
 }
 
-TEST(SpectrumAnalyzerTest, OneKilohertzPeaksAtItsBin) {
+// Each side shows its own tone only, at its own level.
+TEST(SpectrumAnalyzerTest, OneKilohertzPeaksAtItsBinOnItsOwnSide) {
     SpectrumAnalyzer fft;
-    const std::vector<float> v = sine(1000, 1.0, 44100, 512, 2); // right channel silent
     int32_t l[256], r[256];
-    fft.analyze(v.data(), 512, 2, 1, l, r);
-    EXPECT_EQ(peakBin(l), 12); // 1000 / (44100 / 512) = 11.6
-    EXPECT_GE(l[12], 117);     // less the Hanning window's scalloping
-    EXPECT_EQ(*std::max_element(r, r + 256), 0);
-
-    // Each side shows its own tone only, at its own level.
     std::vector<float> both = sine(1000, 1.0, 44100, 512, 2);
     const double hz = 58 * 44100.0 / 512;
     for (std::size_t i = 0; i < 512; ++i) {
         both[2 * i + 1] = static_cast<float>(std::pow(10.0, -30.0 / 20.0) * std::sin(2.0 * M_PI * hz * i / 44100));
     }
     fft.analyze(both.data(), 512, 2, 3, l, r);
-    EXPECT_EQ(peakBin(l), 12);
+    EXPECT_EQ(peakBin(l), 12); // 1000 / (44100 / 512) = 11.6
     EXPECT_EQ(peakBin(r), 58);
     EXPECT_NEAR(r[58], 60, 1);
     EXPECT_EQ(l[58], 0);
