@@ -115,8 +115,7 @@ TEST(CApiTest, DiskDriverPlaysTheToneEndToEnd) {
 }
 
 TEST(CApiTest, DiskDriverMonoAtHalfRate) {
-    fixtures::Tone t;
-    t.rightHz = 3000;
+    fixtures::Tone t{.rightHz = 3000};
     const std::vector<float> out = playOnDisk(t, {1, 1, 48000});
     const std::size_t frames = out.size() / 2;
     // 0.6 s at 22050 Hz, both sides the same mix of the two tones.
@@ -130,8 +129,7 @@ TEST(CApiTest, DiskDriverMonoAtHalfRate) {
 TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
     TempDir dir;
     AudioDriver none("no-such-driver");
-    fixtures::Tone t;
-    t.seconds = 0.3;
+    fixtures::Tone t{.seconds = 0.3};
     const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
     ASSERT_EQ(vbmp3_init(), 1);
     TrackInfoData info{};

@@ -26,10 +26,7 @@ std::vector<float> readAll(Decoder &d) {
 
 TEST(DecoderTest, WavInfoAndSamples) {
     TempDir dir;
-    fixtures::Tone t;
-    t.rate = 22050;
-    t.channels = 1;
-    t.seconds = 1.5;
+    fixtures::Tone t{.rate = 22050, .channels = 1, .seconds = 1.5};
     const auto pcm = Decoder::openFile(dir.write("mono.wav", fixtures::wavBytes(t)), 0);
     ASSERT_TRUE(pcm);
     EXPECT_EQ(pcm->info().title, "WAVE_FORMAT_PCM");
@@ -55,8 +52,7 @@ TEST(DecoderTest, WavInfoAndSamples) {
 
 TEST(DecoderTest, ContentDecidesNotTheName) {
     TempDir dir;
-    fixtures::Tone t;
-    t.seconds = 0.2;
+    fixtures::Tone t{.seconds = 0.2};
     // A WAV file named .mp3 is still read as WAV.
     const auto wav = Decoder::openFile(dir.write("really-a-wav.mp3", fixtures::wavBytes(t)), 0);
     ASSERT_TRUE(wav);
@@ -85,8 +81,7 @@ TEST(DecoderTest, BadFilesAreRefusedOrEndCleanly) {
         readAll(*d);
 
     // A WAV cut in the middle of its data, and one whose header claims far more.
-    fixtures::Tone t;
-    t.seconds = 0.5;
+    fixtures::Tone t{.seconds = 0.5};
     const std::string wav = fixtures::wavBytes(t);
     const std::size_t cutAt = wav.size() / 2 + 1;
     const auto cut = Decoder::openFile(dir.write("cut.wav", wav.substr(0, cutAt)), 0);

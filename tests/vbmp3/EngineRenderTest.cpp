@@ -70,7 +70,6 @@ protected:
 
 TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     fixtures::Tone t;
-    t.seconds = 1.0;
     std::vector<std::pair<std::string, std::string>> files;
     files.push_back({"pcm16", wav("pcm16.wav", t)});
     t.sample = fixtures::Sample::Float32;
@@ -104,8 +103,7 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
 }
 
 TEST_F(EngineRenderTest, TrackInformation) {
-    fixtures::Tone t;
-    t.seconds = 2.5;
+    fixtures::Tone t{.seconds = 2.5};
     ASSERT_TRUE(engine.open(wav("a.wav", t).c_str(), &info));
     EXPECT_STREQ(info.Title, "WAVE_FORMAT_PCM");
     EXPECT_STREQ(info.SecondLine, "");
@@ -148,10 +146,7 @@ TEST_F(EngineRenderTest, TrackInformation) {
 
 // (Mono is checked end to end through the disk driver, in CApiTest.)
 TEST_F(EngineRenderTest, DownSamplingAndTheOutputCap) {
-    fixtures::Tone t;
-    t.hz = 1000;
-    t.rightHz = 3000;
-    t.seconds = 1.0;
+    fixtures::Tone t{.rightHz = 3000};
     const std::string path = wav("lr.wav", t);
 
     // Half rate: the output runs at 22050 Hz and the tones keep their pitch.
@@ -193,8 +188,7 @@ TEST_F(EngineRenderTest, DownSamplingAndTheOutputCap) {
 }
 
 TEST_F(EngineRenderTest, PitchMovesThePositionAndTheTone) {
-    fixtures::Tone t;
-    t.seconds = 6.0;
+    fixtures::Tone t{.seconds = 6.0};
     ASSERT_TRUE(engine.open(wav("long.wav", t).c_str(), &info));
     EXPECT_FALSE(engine.setPitch(49));
     EXPECT_FALSE(engine.setPitch(301));
@@ -217,10 +211,7 @@ TEST_F(EngineRenderTest, PitchMovesThePositionAndTheTone) {
 }
 
 TEST_F(EngineRenderTest, EqualizerAndVolumeChangeTheLevelAtReload) {
-    fixtures::Tone t;
-    t.hz = 1000;
-    t.rightHz = 4000;
-    t.seconds = 4.0;
+    fixtures::Tone t{.seconds = 4.0, .rightHz = 4000};
     ASSERT_TRUE(engine.open(wav("eq.wav", t).c_str(), &info));
     ASSERT_TRUE(engine.play());
     auto levels = [&](double &l, double &r) {
@@ -265,8 +256,7 @@ TEST_F(EngineRenderTest, EqualizerAndVolumeChangeTheLevelAtReload) {
 }
 
 TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
-    fixtures::Tone t;
-    t.seconds = 5.0;
+    fixtures::Tone t{.seconds = 5.0};
     ASSERT_TRUE(engine.open(wav("t.wav", t).c_str(), &info));
     EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
     EXPECT_TRUE(engine.pause()); // while stopped: nothing changes
@@ -331,7 +321,6 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     fixtures::Tone t;
-    t.seconds = 1.0;
     ASSERT_TRUE(engine.open(wav("end.wav", t).c_str(), &info));
     ASSERT_TRUE(engine.play());
     const double played = renderToEnd();
@@ -362,7 +351,6 @@ TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
     for (char &c : noise)
         c = static_cast<char>(rng());
     fixtures::Tone t;
-    t.seconds = 1.0;
     const std::string wavBytes = fixtures::wavBytes(t);
     std::vector<std::string> paths = {
         dir.write("noise.mp3", noise),
@@ -401,8 +389,7 @@ TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
 }
 
 TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
-    fixtures::Tone t;
-    t.seconds = 4.0;
+    fixtures::Tone t{.seconds = 4.0};
     ASSERT_TRUE(engine.open(wav("song.wav", t).c_str(), &info));
     const std::string lyrics = dir.write("song.lrc", "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n");
     LyricsData d{};
@@ -468,8 +455,7 @@ TEST_F(EngineRenderTest, OptionsAreCheckedAndKeptAcrossTracks) {
     ASSERT_TRUE(engine.setDecodeOptions({0, 0, 48000}));
     ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50}));
     ASSERT_TRUE(engine.setPitch(150));
-    fixtures::Tone t;
-    t.seconds = 1.5;
+    fixtures::Tone t{.seconds = 1.5};
     const std::string path = wav("small.wav", t);
     for (int round = 0; round < 2; ++round) {
         ASSERT_TRUE(engine.open(path.c_str(), &info));

@@ -65,8 +65,7 @@ TEST(Id3TagsTest, FallsBackToVersion1AndSurvivesDamage) {
 }
 
 TEST(RiffHeaderTest, FormatTagOfWaveFiles) {
-    fixtures::Tone t;
-    t.seconds = 0.01;
+    fixtures::Tone t{.seconds = 0.01};
     EXPECT_EQ(RiffHeader::parse(fixtures::wavBytes(t)).formatTag(), 1);
     t.sample = fixtures::Sample::Float32;
     EXPECT_EQ(RiffHeader::formatTagName(RiffHeader::parse(fixtures::wavBytes(t)).formatTag()),

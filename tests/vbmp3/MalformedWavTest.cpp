@@ -41,10 +41,7 @@ std::vector<float> renderToEnd(Engine &engine) {
 
 TEST(MalformedWavTest, FloatSamplesThatAreNotNumbersPlayAsSilence) {
     TempDir dir;
-    fixtures::Tone t;
-    t.sample = fixtures::Sample::Float32;
-    t.rate = 22050;
-    t.seconds = 0.3;
+    fixtures::Tone t{.rate = 22050, .sample = fixtures::Sample::Float32, .seconds = 0.3};
     std::string broken = fixtures::wavBytes(t);
     const float inf = std::numeric_limits<float>::infinity();
     const float bad[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f};
@@ -81,8 +78,7 @@ TEST(MalformedWavTest, FloatSamplesThatAreNotNumbersPlayAsSilence) {
 
 TEST(MalformedWavTest, SampleRateBeyondAnyRecordingIsRefused) {
     TempDir dir;
-    fixtures::Tone t;
-    t.seconds = 0.1;
+    fixtures::Tone t{.seconds = 0.1};
     std::string wav = fixtures::wavBytes(t);
     putRate(wav, 1163416640u);
     const std::string absurd = dir.write("absurd.wav", wav);
