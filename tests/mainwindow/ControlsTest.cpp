@@ -240,15 +240,11 @@ TEST(ControlsTest, ADropOnTheLyricsLineReachesTheWindow) {
 TEST(ControlsTest, OnlyTheRightButtonPopsTheMenuUp) {
     Loaded h;
     QMenu *menu = h.form->menu().mnuMainForm;
-    for (Qt::MouseButton b : {Qt::LeftButton, Qt::MiddleButton}) {
+    for (Qt::MouseButton b : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton}) {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), h.form->label2()->mapToGlobal(QPointF(5, 5)), b,
                           b, Qt::NoModifier);
         QApplication::sendEvent(h.form->label2(), &press);
-        EXPECT_FALSE(menu->isVisible());
+        EXPECT_EQ(menu->isVisible(), b == Qt::RightButton) << b;
     }
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), h.form->label2()->mapToGlobal(QPointF(5, 5)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(h.form->label2(), &press);
-    EXPECT_TRUE(menu->isVisible());
     menu->hide();
 }

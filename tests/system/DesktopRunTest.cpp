@@ -240,7 +240,8 @@ TEST_F(InstallTest, LaysOutTheProgramFolderCommandAndDesktopEntry) {
 
     const std::string entry = prefix + "/share/applications/corvale.desktop";
     const std::string text = TempDir::read(entry);
-    for (const char *line : {"Exec=corvale %F\n", "Icon=corvale\n", "MimeType=audio/mpeg;audio/x-wav;audio/x-mpegurl;\n"})
+    for (const char *line : {"Exec=corvale %F\n", "Icon=corvale\n", "Categories=AudioVideo;Audio;Player;\n",
+                             "MimeType=audio/mpeg;audio/x-wav;audio/x-mpegurl;\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     const std::string icon = TempDir::read(prefix + "/share/icons/hicolor/scalable/apps/corvale.svg");
     EXPECT_NE(icon.find("<svg"), std::string::npos);
