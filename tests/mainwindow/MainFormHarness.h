@@ -128,6 +128,12 @@ struct MainFormHarness {
         return *form;
     }
 
+    // Started with the log kept in memory.
+    MainForm &startLogged(std::vector<std::string> arguments = {}) {
+        ini("DebugMode=127\r\n");
+        return start(std::move(arguments));
+    }
+
     Krm1000 &engine() { return *form->engine(); }
     SettingData &settings() { return form->config()->settings(); }
     const EngineState &state() { return form->engine()->state(); }

@@ -54,8 +54,7 @@ TEST(MenuTest, EveryEntryInItsOrder) {
 
 TEST(MenuTest, PitchItemsSendTheirValueAndCarryTheOnlyCheck) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     f.menu().mnuPlayPitchSet[0]->trigger();
     EXPECT_EQ(h.fake.count("setPitch 50"), 1);
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayPitchSet(x0.5)"));
@@ -89,8 +88,7 @@ TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
 
 TEST(MenuTest, SoundAssistsFillTheirOwnBands) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     MainMenu &m = f.menu();
     m.mnuSoundAssistSet[0]->trigger();
     m.mnuSoundAssistSet[1]->trigger();
@@ -109,8 +107,7 @@ TEST(MenuTest, SoundAssistsFillTheirOwnBands) {
 
 TEST(MenuTest, AnalyserPeakHoldAndModeItems) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     MainMenu &m = f.menu();
     m.mnuSpeanaPeakHold->trigger();
     EXPECT_TRUE(m.mnuSpeanaPeakHold->isChecked());
@@ -130,8 +127,7 @@ TEST(MenuTest, AnalyserPeakHoldAndModeItems) {
 
 TEST(MenuTest, SecondaryWindowItemsAndTheColourEditorOnlyWhenItExists) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     f.menu().mnuRunListEditor->trigger();
     f.menu().mnuRunSetting->trigger();
     f.menu().mnuRunVersion->trigger();
@@ -202,8 +198,7 @@ TEST(PaintTest, APaintEventFlagsNothingAndARepaintRequestFlagsEverything) {
 
 TEST(LayoutTest, HidingTheAnalyserGivesTheCompactLayoutAndBack) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start({h.audio("a.mp3")});
+    MainForm &f = h.startLogged({h.audio("a.mp3")});
     f.Timer1_Timer();
     f.menu().mnuSpeanaEnable->trigger();
     EXPECT_FALSE(f.menu().mnuSpeanaEnable->isChecked());
@@ -236,8 +231,7 @@ TEST(LayoutTest, HidingTheAnalyserGivesTheCompactLayoutAndBack) {
 
 TEST(PlacementTest, AlwaysOnTopTogglesTheHintAndTheCheck) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     f.menu().mnuSetWindowTop->trigger();
     EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(f.menu().mnuSetWindowTop->isChecked());
@@ -271,8 +265,7 @@ TEST(PlacementTest, EdgeMovesAlignTheFrameWithTheWorkArea) {
 
 TEST(ShutdownTest, ClosingWritesThePositionInTwipsAndTheSettings) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     f.move(40, 30);
     f.menu().mnuSpeanaPeakHold->trigger();
     f.close();

@@ -25,8 +25,7 @@ bool hasCall(const FakeVbmp3 &fake, const std::string &prefix) {
 
 TEST(StartupTest, DefaultsRunOnlyTheColourPlayModeAndAnalyserModeHandlers) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    MainForm &f = h.start();
+    MainForm &f = h.startLogged();
     ASSERT_TRUE(h.loaded);
 
     const auto log = h.log();
@@ -218,8 +217,7 @@ TEST(StartupTest, CommandLineArgumentsBecomeAbsolutePathsJoinedByNuls) {
 
 TEST(StartupTest, AnEmptyCommandLineOpensNothing) {
     MainFormHarness h;
-    h.ini("DebugMode=127\r\n");
-    h.start({"  "});
+    h.startLogged({"  "});
     EXPECT_EQ(h.logCount("KRM1000 Called  - bytPlayListNewOpen"), 0);
     EXPECT_EQ(h.log().back(), "MainFrm Enable  - Timer1");
 }
