@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -22,6 +24,25 @@ bool writeAllFd(int fd, std::string_view bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// A write cut short (the process killed between creating its temporary file
+// and the rename) leaves "<name>.tmp-XXXXXX" behind. Remove such files once
+// they are a minute old: a write in progress never is.
+void removeStaleTemporaries(const std::string &path) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const std::string prefix = target.filename().string() + ".tmp-";
+    const auto cutoff = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    std::error_code ec;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::error_code statError;
+        if (!it->is_regular_file(statError) || it->last_write_time(statError) > cutoff || statError) continue;
+        fs::remove(it->path(), statError);
+    }
 }
 
 }  // namespace
@@ -85,6 +106,7 @@ bool TextFile::writeAtomic(const std::string &path, std::string_view bytes) {
         ::fsync(dfd);
         ::close(dfd);
     }
+    removeStaleTemporaries(path);
     return true;
 }
 

@@ -16,6 +16,8 @@ public:
     // Writes a temporary file in the same folder, flushes it to disk and renames
     // it over path. On any failure the old file stays as it was and false is
     // returned.
+    // After a write, temporary files that earlier writes of the same path left
+    // behind (cut short by a kill) are removed once they are a minute old.
     static bool writeAtomic(const std::string &path, std::string_view bytes);
 
     // Appends bytes (opening and closing the file); false on failure.

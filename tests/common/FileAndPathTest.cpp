@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "common/Clock.h"
@@ -58,4 +59,20 @@ TEST(Clock, DifferencesSurviveTheWrap) {
     EXPECT_EQ(Clock::diff(5, -3), 8);
     EXPECT_EQ(Clock::diff(INT32_MIN + 10, INT32_MAX - 9), 20);
     EXPECT_EQ(Clock::diff(100, 250), -150);
+}
+
+TEST(TextFile, AWriteClearsTemporariesThatAKilledWriteLeft) {
+    TempDir dir;
+    const std::string f = dir.write("a.ini", "old");
+    const std::string stale = dir.write("a.ini.tmp-Ab12Cd", "half");
+    const std::string fresh = dir.write("a.ini.tmp-Ef34Gh", "being written");
+    const std::string other = dir.write("b.ini.tmp-Ab12Cd", "not ours");
+    const std::string longer = dir.write("a.ini.tmp-Ab12Cd7", "not a temporary name");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const std::string &p : {stale, other, longer}) std::filesystem::last_write_time(p, old);
+    ASSERT_TRUE(TextFile::writeAtomic(f, "new"));
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(fresh));
+    EXPECT_TRUE(std::filesystem::exists(other));
+    EXPECT_TRUE(std::filesystem::exists(longer));
 }
