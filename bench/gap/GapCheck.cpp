@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "WavHeader.h"
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -34,21 +36,8 @@ double original(int n) {
 
 bool writeWav(const std::string &path, int from, int to) {
     std::ofstream out(path, std::ios::binary);
-    const uint32_t frames = uint32_t(to - from), bytes = frames * 4;
-    auto u32 = [&out](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&out](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(kRate);
-    u32(kRate * 4);
-    u16(4);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
+    const uint32_t frames = uint32_t(to - from);
+    WavHeader::write(out, kRate, 2, frames);
     for (int n = from; n < to; ++n) {
         const int16_t s = static_cast<int16_t>(std::lround(original(n) * 32767));
         out.write(reinterpret_cast<const char *>(&s), 2);

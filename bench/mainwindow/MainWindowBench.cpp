@@ -32,6 +32,7 @@
 #include "engine/Krm1000.h"
 #include "mainwindow/MainForm.h"
 #include "vbmp3/vbmp3.h"
+#include "WavHeader.h"
 
 extern char **environ;
 
@@ -71,22 +72,9 @@ std::string makeProgramFolder(const std::string &name) {
 // second, a little noise), 44.1 kHz stereo, encoded at 192 kbit/s.
 std::string makeMusic(const std::string &folder) {
     const std::string wav = folder + "music.wav", mp3 = folder + "music.mp3";
-    const uint32_t rate = 44100, frames = rate * 180, bytes = frames * 4;
+    const uint32_t rate = 44100, frames = rate * 180;
     std::ofstream out(wav, std::ios::binary);
-    auto u32 = [&out](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&out](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(rate);
-    u32(rate * 4);
-    u16(4);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
+    WavHeader::write(out, rate, 2, frames);
     uint32_t noise = 1;
     std::vector<int16_t> block(2 * 4410);
     for (uint32_t start = 0; start < frames; start += 4410) {

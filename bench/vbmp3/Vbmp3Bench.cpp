@@ -11,6 +11,7 @@
 //    driver): from play to the first frame of the track, from pause and stop to
 //    the last, from setPitch and reload to the first changed frame.
 #include "vbmp3/Engine.h"
+#include "WavHeader.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -47,21 +48,7 @@ bool makeTestMp3(const std::string &wav, const std::string &mp3) {
     const int rate = 44100;
     const int seconds = 180;
     std::ofstream out(wav, std::ios::binary);
-    auto put32 = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
-    auto put16 = [&](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
-    const uint32_t dataBytes = uint32_t(rate) * seconds * 4;
-    out.write("RIFF", 4);
-    put32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(16);
-    put16(1);
-    put16(2);
-    put32(rate);
-    put32(rate * 4);
-    put16(4);
-    put16(16);
-    out.write("data", 4);
-    put32(dataBytes);
+    WavHeader::write(out, rate, 2, uint32_t(rate) * seconds);
     std::mt19937 rng(1);
     std::uniform_real_distribution<double> noise(-1.0, 1.0);
     const double notes[] = {220.0, 277.18, 329.63, 440.0, 554.37, 659.25, 880.0};
@@ -171,20 +158,8 @@ std::string makeToneWav(const std::string &path) {
     const int rate = 44100;
     const uint32_t frames = rate * 10;
     std::ofstream out(path, std::ios::binary);
-    auto put32 = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
     auto put16 = [&](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
-    out.write("RIFF", 4);
-    put32(36 + frames * 4);
-    out.write("WAVEfmt ", 8);
-    put32(16);
-    put16(1);
-    put16(2);
-    put32(rate);
-    put32(rate * 4);
-    put16(4);
-    put16(16);
-    out.write("data", 4);
-    put32(frames * 4);
+    WavHeader::write(out, rate, 2, frames);
     for (uint32_t i = 0; i < frames; ++i) {
         const auto v = int16_t(std::lround(16000.0 * std::sin(2 * M_PI * 1000.0 * i / rate)));
         put16(uint16_t(v));
