@@ -56,28 +56,28 @@ section() {  # title, description, part output file
 LOAD_BEFORE=$(load)
 if wanted engine; then
   echo "engine module: playlist load and shuffle" >&2
-  "$BUILD/bench/engine_bench" >"$WORK/engine.txt" 2>&1 || true
+  "$BUILD/bench/engine_bench" >"$WORK/engine.txt" 2>"$WORK/engine.err" || true
   section "Engine module: playlist load and shuffle" \
     "A 9999-entry m3u of relative, backslash-separated lines loaded with \`bytPlayListNewOpen\` (median of 21), \`TrackRandomize\` of 9999 entries (median of 201)." \
     "$WORK/engine.txt"
 fi
 if wanted display; then
   echo "drawing module: tick and full repaint" >&2
-  "$BUILD/bench/display_bench" >"$WORK/display.txt" 2>&1 || true
+  "$BUILD/bench/display_bench" >"$WORK/display.txt" 2>"$WORK/display.err" || true
   section "Drawing module: display cost" \
     "One tick's drawing with a changing spectrum, and a full repaint of the three grids, into a 634 x 115 image." \
     "$WORK/display.txt"
 fi
 if wanted vbmp3; then
   echo "engine library: decode floor, real-time CPU, latencies" >&2
-  "$BUILD/bench/Vbmp3Bench" "$WORK" >"$WORK/vbmp3.txt" 2>&1 || true
+  "$BUILD/bench/Vbmp3Bench" "$WORK" >"$WORK/vbmp3.txt" 2>"$WORK/vbmp3.err" || true
   section "Engine library: decode floor, real-time playback, latencies" \
     "The 3-minute 192 kbit/s MP3 through the whole chain on the render path against \`mpg123 -t\` (CPU seconds); 30 s of real-time playback through SDL's disk driver; latencies of the transport calls." \
     "$WORK/vbmp3.txt"
 fi
 if wanted mainwindow; then
   echo "main window: tick, start-up, whole program" >&2
-  xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/bench/mainwindow_bench" >"$WORK/mainwindow.txt" 2>&1 || true
+  xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/bench/mainwindow_bench" >"$WORK/mainwindow.txt" 2>"$WORK/mainwindow.err" || true
   section "Main window: tick cost, start-up, whole program beside mpg123 (disk driver)" \
     "\`Timer1_Timer\` with the analyser shown (median of 1400 ticks); process start to the first painted frame (14 runs); the built program for 30 s through SDL's disk driver beside \`mpg123 -s\` into a pipe." \
     "$WORK/mainwindow.txt"
@@ -103,11 +103,12 @@ COMPARE_LOAD=""
 if wanted compare; then
   echo "playback side by side ($RUNS runs of 30 s per player, about $((RUNS * 9 * 36 / 60)) minutes)" >&2
   LOAD_C0=$(load)
-  mkdir -p "$WORK/compare"
+  COMPARE_OUT="$BUILD/bench-results/compare"   # kept: the samples, to draw the plot again
+  rm -rf "$COMPARE_OUT"; mkdir -p "$COMPARE_OUT"
   if [ ! -f "$WORK/vbmp3-bench-192k.mp3" ]; then "$BUILD/bench/Vbmp3Bench" "$WORK" decode >/dev/null 2>&1; fi
-  if "$ROOT/bench/compare/run-compare.sh" "$BUILD" "$WORK/compare" "$WORK/vbmp3-bench-192k.mp3" "$RUNS" \
+  if "$ROOT/bench/compare/run-compare.sh" "$BUILD" "$COMPARE_OUT" "$WORK/vbmp3-bench-192k.mp3" "$RUNS" \
       2>"$WORK/compare.err" >/dev/null; then
-    cp "$WORK/compare/compare-cpu.png" "$PLOT"
+    cp "$COMPARE_OUT/compare-cpu.png" "$PLOT"
     COMPARE_LOAD="load average $LOAD_C0 before, $(load) after"
     {
       echo
@@ -115,7 +116,7 @@ if wanted compare; then
       echo
       echo "Each player plays the same 3-minute 192 kbit/s MP3 (made with \`lame -b 192\`) into a PulseAudio null sink under Xvfb, $RUNS runs each, one player at a time, in turns. CPU: utime + stime of the player's process tree (with the children it reaped) over the 30 s after its first sound reached the sink, median and range. Peak RSS: VmHWM summed over the tree. First sound: from the play command (Corvale: the P key, pressed with xdotool 1 s after its window appeared; the others are started with the file and timed from their start) to the first non-silent sample in the sink's monitor (parec, 10 ms fragments). Ratios against mpg123 (\`mpg123 -o pulse\`) in the same run. Machine during the runs: $COMPARE_LOAD."
       echo
-      cat "$WORK/compare/compare.md"
+      cat "$COMPARE_OUT/compare.md"
       echo
       echo "![CPU use over time](report-cpu.png)"
       echo
@@ -123,7 +124,7 @@ if wanted compare; then
       echo
       echo "| Player | Run | CPU s | Peak RSS kB | First sound ms |"
       echo "|---|---|---|---|---|"
-      awk -F'\t' '{ printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5 }' "$WORK/compare/compare-results.tsv"
+      awk -F'\t' '{ printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5 }' "$COMPARE_OUT/compare-results.tsv"
     } >>"$WORK/sections.md"
   else
     printf '\n## Playback side by side\n\nThe run failed:\n\n```\n%s\n```\n' "$(tail -5 "$WORK/compare.err")" >>"$WORK/sections.md"

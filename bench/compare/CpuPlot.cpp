@@ -5,6 +5,7 @@
 // PLOTLIST has lines "player<TAB>samples.csv" (as playmeter summary writes);
 // each CSV holds "seconds from first sound<TAB>CPU seconds so far<TAB>RSS kB".
 // Each player is one line: per cent of one core over each second.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -57,6 +58,60 @@ std::vector<Series> readSeries(const char *listPath) {
     return all;
 }
 
+constexpr double kFrom = -2, kTo = 30, kBin = 2;  // seconds from the first sound
+const QColor kPalette[] = {QColor(200, 30, 30),  QColor(240, 130, 20), QColor(0, 0, 0),     QColor(30, 90, 200),
+                           QColor(20, 160, 200), QColor(40, 150, 40),  QColor(150, 60, 180), QColor(120, 90, 40),
+                           QColor(230, 60, 160), QColor(110, 110, 110)};
+
+// Per cent of one core over each bin, at the bin's middle.
+std::vector<QPointF> perCent(const Series &s) {
+    std::vector<QPointF> pts;
+    for (double t = kFrom; t + kBin <= kTo + 1e-9; t += kBin) {
+        if (t + kBin > s.points.back().first + 0.05 || t < s.points.front().first - 0.05) continue;
+        pts.emplace_back(t + kBin / 2, (cpuAt(s, t + kBin) - cpuAt(s, t)) / kBin * 100);
+    }
+    return pts;
+}
+
+double niceStep(double v) {
+    for (double step : {0.5, 1.0, 2.0, 5.0, 10.0, 20.0})
+        if (step * 5 >= v) return step;
+    return 50;
+}
+
+double niceTop(double v) { return std::max(1.0, std::ceil(v / niceStep(v))) * niceStep(v); }
+
+// One panel: axes from 0 to top per cent, every line clipped to it.
+void drawPanel(QPainter &p, const QRectF &plot, double top, const QString &title,
+               const std::vector<std::vector<QPointF>> &lines) {
+    const double step = niceStep(top);
+    auto x = [&](double t) { return plot.left() + (t - kFrom) / (kTo - kFrom) * plot.width(); };
+    auto y = [&](double pct) { return plot.bottom() - pct / top * plot.height(); };
+    p.setPen(QColor(220, 220, 220));
+    for (double v = 0; v <= top + 1e-9; v += step) p.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
+    for (double t = 0; t <= kTo; t += 5) p.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
+    p.setPen(Qt::black);
+    p.drawRect(plot);
+    for (double v = 0; v <= top + 1e-9; v += step)
+        p.drawText(QRectF(0, y(v) - 8, plot.left() - 8, 16), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(v) + " %");
+    for (double t = 0; t <= kTo; t += 5)
+        p.drawText(QRectF(x(t) - 20, plot.bottom() + 4, 40, 16), Qt::AlignCenter, QString::number(t));
+    p.drawText(QRectF(plot.left(), plot.top() - 20, plot.width(), 18), Qt::AlignLeft | Qt::AlignVCenter, title);
+    p.save();
+    p.setClipRect(plot.adjusted(0, -1, 0, 1));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        p.setPen(QPen(kPalette[i % std::size(kPalette)], 2));
+        QPainterPath path;
+        for (std::size_t k = 0; k < lines[i].size(); ++k) {
+            const QPointF pt(x(lines[i][k].x()), y(lines[i][k].y()));
+            if (k == 0) path.moveTo(pt); else path.lineTo(pt);
+        }
+        p.drawPath(path);
+    }
+    p.restore();
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -67,68 +122,49 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const std::vector<Series> series = readSeries(argv[1]);
-
-    constexpr double t0 = -3, t1 = 30;
-    std::vector<std::vector<QPointF>> lines;  // (second, per cent) per player
-    double top = 5;
+    std::vector<std::vector<QPointF>> lines;
+    std::vector<double> peaks;
     for (const Series &s : series) {
-        std::vector<QPointF> pts;
-        for (double t = t0; t + 1 <= t1 + 1e-9; t += 1) {
-            if (t + 1 > s.points.back().first + 0.05 || t < s.points.front().first - 0.05) continue;
-            const double pct = (cpuAt(s, t + 1) - cpuAt(s, t)) * 100;
-            pts.emplace_back(t + 0.5, pct);
-            top = std::max(top, pct);
-        }
-        lines.push_back(std::move(pts));
+        lines.push_back(perCent(s));
+        double peak = 0;
+        for (const QPointF &pt : lines.back()) peak = std::max(peak, pt.y());
+        peaks.push_back(peak);
     }
-    const double step = top <= 10 ? 1 : top <= 25 ? 5 : top <= 60 ? 10 : 20;
-    top = std::ceil(top / step) * step;
+    // The lower panel leaves out players far above the rest.
+    std::vector<double> sorted = peaks;
+    std::sort(sorted.begin(), sorted.end());
+    const double typical = sorted.empty() ? 1 : sorted[sorted.size() / 2];
+    double all = 1, most = 1;
+    for (double peak : peaks) {
+        all = std::max(all, peak);
+        if (peak <= 4 * typical + 1) most = std::max(most, peak);
+    }
 
-    const int width = 1000, height = 560, left = 70, right = 200, topMargin = 50, bottom = 60;
+    const int width = 1100, height = 820, left = 70, right = 250, top = 50;
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QFont font = p.font();
-    font.setPixelSize(13);
-    p.setFont(font);
-    const QRectF plot(left, topMargin, width - left - right, height - topMargin - bottom);
-    auto x = [&](double t) { return plot.left() + (t - t0) / (t1 - t0) * plot.width(); };
-    auto y = [&](double pct) { return plot.bottom() - pct / top * plot.height(); };
-
-    p.setPen(QColor(220, 220, 220));
-    for (double v = 0; v <= top + 1e-9; v += step) p.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
-    for (double t = 0; t <= t1; t += 5) p.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
-    p.setPen(Qt::black);
-    p.drawRect(plot);
-    for (double v = 0; v <= top + 1e-9; v += step)
-        p.drawText(QRectF(0, y(v) - 8, left - 8, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(v) + " %");
-    for (double t = 0; t <= t1; t += 5)
-        p.drawText(QRectF(x(t) - 20, plot.bottom() + 4, 40, 16), Qt::AlignCenter, QString::number(t));
-    p.drawText(QRectF(plot.left(), height - 30, plot.width(), 20), Qt::AlignCenter,
-               "seconds from the first sound in the sink");
     font.setPixelSize(16);
     p.setFont(font);
-    p.drawText(QRectF(0, 10, width, 24), Qt::AlignCenter, "CPU use while playing (per cent of one core, per second)");
+    p.drawText(QRectF(0, 10, width, 24), Qt::AlignCenter,
+               QString("CPU use while playing (per cent of one core, %1 s steps)").arg(kBin));
     font.setPixelSize(13);
     p.setFont(font);
-
-    const QColor palette[] = {QColor(200, 30, 30),  QColor(240, 130, 20), QColor(0, 0, 0),     QColor(30, 90, 200),
-                              QColor(20, 160, 200), QColor(40, 150, 40),  QColor(150, 60, 180), QColor(120, 90, 40),
-                              QColor(230, 60, 160), QColor(110, 110, 110)};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QColor colour = palette[i % std::size(palette)];
-        p.setPen(QPen(colour, 2));
-        QPainterPath path;
-        for (std::size_t k = 0; k < lines[i].size(); ++k) {
-            const QPointF pt(x(lines[i][k].x()), y(lines[i][k].y()));
-            if (k == 0) path.moveTo(pt); else path.lineTo(pt);
-        }
-        p.drawPath(path);
-        const double ly = plot.top() + 10 + 22 * double(i);
-        p.drawLine(QPointF(plot.right() + 15, ly), QPointF(plot.right() + 45, ly));
+    const double panelHeight = (height - top - 110) / 2.0;
+    const QRectF upper(left, top + 10, width - left - right, panelHeight);
+    const QRectF lower(left, upper.bottom() + 45, upper.width(), panelHeight);
+    drawPanel(p, upper, niceTop(all), "every player", lines);
+    drawPanel(p, lower, niceTop(most), "the same, up to " + QString::number(niceTop(most)) + " %", lines);
+    p.drawText(QRectF(left, height - 30, upper.width(), 20), Qt::AlignCenter,
+               "seconds from the first sound in the sink");
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        const double ly = upper.top() + 10 + 22 * double(i);
+        p.setPen(QPen(kPalette[i % std::size(kPalette)], 2));
+        p.drawLine(QPointF(upper.right() + 15, ly), QPointF(upper.right() + 45, ly));
         p.setPen(Qt::black);
-        p.drawText(QRectF(plot.right() + 52, ly - 9, right - 55, 18), Qt::AlignLeft | Qt::AlignVCenter, series[i].name);
+        p.drawText(QRectF(upper.right() + 52, ly - 9, right - 55, 18), Qt::AlignLeft | Qt::AlignVCenter, series[i].name);
     }
     p.end();
     if (!image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {

@@ -205,6 +205,6 @@ for run in $(seq "$RUNS"); do
   done
 done
 
-"$BUILD/bench/playmeter" summary "$RESULTS" "$WORK/plotlist" >"$OUT/compare.md"
-XDG_RUNTIME_DIR="$(home_for plot)/run" QT_QPA_PLATFORM=offscreen "$BUILD/bench/cpuplot" "$WORK/plotlist" "$OUT/compare-cpu.png"
+"$BUILD/bench/playmeter" summary "$RESULTS" "$OUT/compare-plotlist.tsv" >"$OUT/compare.md"
+XDG_RUNTIME_DIR="$(home_for plot)/run" QT_QPA_PLATFORM=offscreen "$BUILD/bench/cpuplot" "$OUT/compare-plotlist.tsv" "$OUT/compare-cpu.png"
 cat "$OUT/compare.md"
