@@ -51,6 +51,7 @@ private:
 };
 
 constexpr int DotSize = 2, DotPitch = 3, PanelLeft = 258, PanelTop = 52;
+constexpr size_t SpeanaGroupColumns = 8;
 constexpr int CellWidth = 7, CellHeight = 2, CellPitchX = 8, CellPitchY = 3, CellsLeft = 2, SpeanaTop = 2,
               LvMeterTop = 100;
 
@@ -105,12 +106,29 @@ QRect PanelPainter::FlushReadout(QImage &img) {
     return out.Touched();
 }
 
-QRect PanelPainter::FlushSpeana(QImage &img) {
-    BoxWriter out(img);
+QRegion PanelPainter::FlushSpeana(QImage &img) {
     const StateColours colours = {ToRgb(color_.speana1),   ToRgb(color_.speana2),   ToRgb(color_.speana3),
                                   ToRgb(color_.speanabg1), ToRgb(color_.speanabg2), ToRgb(color_.speanabg3)};
-    FlushCells(display_.speanaCells_, display_.speanaDirty_, colours, out, &SpeanaCellBox);
-    return out.Touched();
+    auto &dirty = display_.speanaDirty_;
+    const auto &cells = display_.speanaCells_;
+    // A tick moves the top of each bar by a few cells, at different heights
+    // across the analyser: the region is the bounds of what was painted in
+    // each group of SpeanaGroupColumns columns, so a repaint copies a
+    // fraction of the analyser at the cost of a few rectangles.
+    QRegion touched;
+    for (size_t group = 0; group < dirty.size(); group += SpeanaGroupColumns) {
+        BoxWriter part(img);
+        for (size_t x = group; x < std::min(dirty.size(), group + SpeanaGroupColumns); ++x) {
+            for (size_t y = 0; y < dirty[x].size(); ++y) {
+                if (dirty[x][y] < Krw1000::Dirty) continue;
+                const QRect box = SpeanaCellBox(static_cast<int>(x), static_cast<int>(y));
+                part.Fill(box.x(), box.y(), box.width(), box.height(), colours[std::min<size_t>(cells[x][y], 5)]);
+                dirty[x][y] = 0;
+            }
+        }
+        touched += part.Touched();
+    }
+    return touched;
 }
 
 QRect PanelPainter::FlushLvMeter(QImage &img) {

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 
 #include "config/ColorSetData.h"
 
@@ -15,9 +16,11 @@ public:
     // Both references must outlive this object; `current` is the scheme in use.
     PanelPainter(Krw1000 &display, const ColorSetData &current);
 
-    // Each returns the rectangle it painted, empty when nothing was flagged.
+    // Each returns what it painted, empty when nothing was flagged: the
+    // bounds of the painted cells; for the analyser, the bounds of the
+    // painted cells of each group of eight columns.
     QRect FlushReadout(QImage &img);
-    QRect FlushSpeana(QImage &img);
+    QRegion FlushSpeana(QImage &img);
     QRect FlushLvMeter(QImage &img);
 
     static QRgb ToRgb(ColorValue c);

@@ -374,10 +374,15 @@ void MainForm::Timer1_Timer() {
         lastSlowTick_ = tickNow_;
     }
     flush(painter_->FlushReadout(backing_));
+    if (!pendingPaint_.isEmpty() && Clock::diff(tickNow_, lastPresent_) >= PresentInterval) {
+        update(pendingPaint_);
+        pendingPaint_ = QRegion();
+        lastPresent_ = tickNow_;
+    }
 }
 
-void MainForm::flush(QRect touched) {
-    if (!touched.isEmpty()) update(touched);
+void MainForm::flush(const QRegion &touched) {
+    pendingPaint_ += touched;
 }
 
 void MainForm::Form_Paint() {
@@ -392,8 +397,7 @@ void MainForm::refillBacking() {
 
 void MainForm::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
-    const QRect r = event->rect();
-    painter.drawImage(r, backing_, r);
+    for (const QRect &r : event->region()) painter.drawImage(r, backing_, r);
 }
 
 void MainForm::showEvent(QShowEvent *event) {

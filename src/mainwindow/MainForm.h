@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include "app/DebugLog.h"
@@ -168,7 +169,7 @@ private:
     void applyLayout();
     void applyColours();
     void refillBacking();
-    void flush(QRect touched);
+    void flush(const QRegion &touched);
     void applyButtonStates(const std::array<bool, 6> &states);
     void focusText1();
     void placeAt(int32_t positionX, int32_t positionY);
@@ -197,6 +198,13 @@ private:
 
     int32_t tickNow_ = 0;
     int32_t lastSlowTick_ = 0;
+    // What the flushes touched since the window was last asked to repaint.
+    // The tick runs every 10 ms, faster than screens refresh, and every
+    // repaint is a trip through the window system: the window is asked at
+    // most once per PresentInterval ms.
+    static constexpr int32_t PresentInterval = 15;
+    QRegion pendingPaint_;
+    int32_t lastPresent_ = 0;
     std::array<int32_t, 10> equalizerBands_{};
     QRect workAreaRect_;
     bool started_ = false;    // Main ran to its end or to the library check

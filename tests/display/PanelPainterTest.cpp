@@ -1,5 +1,7 @@
 // The flushes: each flagged cell becomes its filled box at its pixel place
 // in the window image, with the background left between boxes.
+#include <random>
+
 #include <QImage>
 
 #include "display/DisplayFixture.h"
@@ -79,7 +81,7 @@ TEST_F(PanelPainterTest, ShiftedPanelStartsAtTheLeftEdge) {
 
 TEST_F(PanelPainterTest, AnalyserAndMeterCellsAtTheirBoxes) {
     display.DrawAllDisplay();
-    EXPECT_EQ(painter.FlushSpeana(img), QRect(2, 2, 255, 95));
+    EXPECT_EQ(painter.FlushSpeana(img).boundingRect(), QRect(2, 2, 255, 95));
     EXPECT_EQ(painter.FlushLvMeter(img), QRect(2, 100, 255, 12));
     EXPECT_EQ(FlagCount(display.SpeanaDirty()) + FlagCount(display.LvMeterDirty()), 0);
 
@@ -103,13 +105,41 @@ TEST_F(PanelPainterTest, AnalyserAndMeterCellsAtTheirBoxes) {
     first[0] = 95;  // band 0 height 1
     display.UpdateSpeana();
     display.UpdateLvMeter();  // level 95 / 3.5 = 27: every column through zone 3's first
-    EXPECT_EQ(painter.FlushSpeana(img), QRect(2, 3 * 30 + 2, 8 * 31 + 7, 3 + 2));
+    EXPECT_EQ(painter.FlushSpeana(img).boundingRect(), QRect(2, 3 * 30 + 2, 8 * 31 + 7, 3 + 2));
     EXPECT_TRUE(Filled(QRect(2, 3 * 30 + 2, 7, 2), Rgb(color.speana1)));
     painter.FlushLvMeter(img);
     EXPECT_TRUE(Filled(QRect(8 * 27 + 2, 100, 7, 2), Rgb(color.lvmeter3)));
     EXPECT_TRUE(Filled(QRect(8 * 28 + 2, 100, 7, 2), Rgb(color.lvmeterbg3)));
     EXPECT_TRUE(Filled(QRect(2, 107, 7, 2), Rgb(color.lvmeter1)));   // second channel: column 0 only
     EXPECT_TRUE(Filled(QRect(10, 107, 7, 2), Rgb(color.lvmeterbg1)));
+}
+
+// The window repaints only the analyser region a flush returns: a changed
+// pixel outside it would stay stale on screen.
+TEST_F(PanelPainterTest, AnalyserRegionHoldsEveryChangedPixelInAFewRectangles) {
+    display.DrawAllDisplay();
+    FlushAll();
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int32_t> level(0, 127);
+    int partial = 0;
+    for (int round = 0; round < 20; ++round) {
+        tick += 10;
+        for (size_t i = 0; i < first.size(); ++i) first[i] = second[i] = round % 4 == 3 ? 0 : level(random);
+        const QImage before = img.copy();
+        display.UpdateSpeana();
+        const QRegion touched = painter.FlushSpeana(img);
+        EXPECT_LE(touched.rectCount(), 16) << round;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != before.pixel(x, y)) {
+                    ASSERT_TRUE(touched.contains(QPoint(x, y))) << x << "," << y;
+                }
+        qint64 area = 0;
+        for (const QRect &r : touched) area += qint64(r.width()) * r.height();
+        const QRect bounds = touched.boundingRect();
+        partial += area < qint64(bounds.width()) * bounds.height();
+    }
+    EXPECT_GT(partial, 0);  // bars of different heights leave parts of the bounds out
 }
 
 TEST_F(PanelPainterTest, ColourChangeRepaintsEveryDotOnceInTheNewColours) {
@@ -159,7 +189,7 @@ TEST_F(PanelPainterTest, SmallerImageIsPaintedWithoutWritingOutside) {
     small.fill(Qt::black);
     display.DrawAllDisplay();
     EXPECT_EQ(painter.FlushReadout(small), QRect(258, 52, 41, 8));
-    EXPECT_EQ(painter.FlushSpeana(small), QRect(2, 2, 255, 58));
+    EXPECT_EQ(painter.FlushSpeana(small).boundingRect(), QRect(2, 2, 255, 58));
     EXPECT_TRUE(painter.FlushLvMeter(small).isEmpty());
     EXPECT_EQ(FlagCount(display.LvMeterDirty()), 0);
 }

@@ -2,6 +2,7 @@
 // window placement and shutdown.
 #include <QExposeEvent>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QWindow>
 
 #include "display/Krw1000.h"
@@ -194,6 +195,46 @@ TEST(PaintTest, APaintEventFlagsNothingAndARepaintRequestFlagsEverything) {
     QExposeEvent expose(QRegion(f.rect()));
     QCoreApplication::sendEvent(f.windowHandle(), &expose);
     EXPECT_TRUE(allFlagged(*f.display()));
+}
+
+// Records the regions of the paint events a widget receives.
+class PaintRecorder : public QObject {
+public:
+    QRegion painted;
+    int events = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            ++events;
+            painted += static_cast<QPaintEvent *>(event)->region();
+        }
+        return false;
+    }
+};
+
+TEST(PaintTest, TheWindowIsRepaintedEveryOtherTickWithAllTheTicksChanged) {
+    MainFormHarness h;
+    MainForm &f = h.start({h.audio("a.mp3")});
+    f.show();
+    QCoreApplication::processEvents();
+    f.Timer1_Timer();
+    QCoreApplication::processEvents();
+    PaintRecorder recorder;
+    f.installEventFilter(&recorder);
+
+    h.clock.now += 10;
+    f.Form_Paint();
+    f.Timer1_Timer();  // everything painted into the image, the window not yet
+    QCoreApplication::processEvents();
+    EXPECT_EQ(recorder.events, 0);
+    h.clock.now += 10;
+    f.Timer1_Timer();  // the window shows both ticks at once
+    QCoreApplication::processEvents();
+    EXPECT_EQ(recorder.events, 1);
+    EXPECT_TRUE(recorder.painted.contains(PanelPainter::SpeanaCellBox(31, 31)));
+    EXPECT_TRUE(recorder.painted.contains(PanelPainter::LvMeterCellBox(31, 3)));
+    EXPECT_TRUE(recorder.painted.contains(PanelPainter::ReadoutDotBox(105, 20, 0)));
+    EXPECT_TRUE(recorder.painted.contains(PanelPainter::SpeanaCellBox(0, 0)));
+    f.removeEventFilter(&recorder);
 }
 
 TEST(LayoutTest, HidingTheAnalyserGivesTheCompactLayoutAndBack) {
