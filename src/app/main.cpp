@@ -38,8 +38,12 @@ int main(int argc, char **argv) {
     // shared memory every repaint of an area the server may still be reading
     // first waits for a round trip to the server; sent down the connection,
     // the pixels cost less than that wait (a third of the CPU time, playing).
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    const bool setNoShm = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (setNoShm) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);  // takes its own options out of argv
+    // Read when the connection opened; the programs started from the menu
+    // keep the user's own setting.
+    if (setNoShm) qunsetenv("QT_XCB_NO_MITSHM");
 
     MainForm::Environment env;
     env.programDir = PathUtil::withTrailingSlash(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
