@@ -79,7 +79,7 @@ if wanted mainwindow; then
   echo "main window: tick, start-up, whole program" >&2
   xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/bench/mainwindow_bench" >"$WORK/mainwindow.txt" 2>"$WORK/mainwindow.err" || true
   section "Main window: tick cost, start-up, whole program beside mpg123 (disk driver)" \
-    "\`Timer1_Timer\` with the analyser shown (median of 1400 ticks); process start to the first painted frame (14 runs); the built program for 30 s through SDL's disk driver beside \`mpg123 -s\` into a pipe." \
+    "\`Timer1_Timer\` with the analyser shown (median of 1400 ticks), and the main thread's mean CPU time per tick with its share of the repaints; process start to the first painted frame (14 runs); the built program for 30 s through SDL's disk driver beside \`mpg123 -s\` into a pipe." \
     "$WORK/mainwindow.txt"
 fi
 if wanted gap; then
