@@ -41,17 +41,14 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-int64_t nowNs() {
+int64_t clockNs(clockid_t clock) {
     timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
+    clock_gettime(clock, &ts);
     return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-int64_t threadCpuNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
+int64_t nowNs() { return clockNs(CLOCK_MONOTONIC); }
+int64_t threadCpuNs() { return clockNs(CLOCK_THREAD_CPUTIME_ID); }
 
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 
 #include "display/Krw1000.h"
 
@@ -58,9 +59,11 @@ constexpr int CellWidth = 7, CellHeight = 2, CellPitchX = 8, CellPitchY = 3, Cel
 // Painted colour of each cell state: lit zones 1 to 3, then unlit zones 1 to 3.
 using StateColours = std::array<QRgb, 6>;
 
+// Paints the flagged cells of columns [first, end) and clears their flags.
 template <typename Grid, typename BoxOf>
-void FlushCells(const Grid &cells, Grid &dirty, const StateColours &colours, BoxWriter &out, BoxOf boxOf) {
-    for (size_t x = 0; x < dirty.size(); ++x) {
+void FlushCells(const Grid &cells, Grid &dirty, const StateColours &colours, BoxWriter &out, BoxOf boxOf,
+                size_t first = 0, size_t end = SIZE_MAX) {
+    for (size_t x = first; x < std::min(end, dirty.size()); ++x) {
         for (size_t y = 0; y < dirty[x].size(); ++y) {
             if (dirty[x][y] < Krw1000::Dirty) continue;
             const QRect box = boxOf(static_cast<int>(x), static_cast<int>(y));
@@ -109,23 +112,15 @@ QRect PanelPainter::FlushReadout(QImage &img) {
 QRegion PanelPainter::FlushSpeana(QImage &img) {
     const StateColours colours = {ToRgb(color_.speana1),   ToRgb(color_.speana2),   ToRgb(color_.speana3),
                                   ToRgb(color_.speanabg1), ToRgb(color_.speanabg2), ToRgb(color_.speanabg3)};
-    auto &dirty = display_.speanaDirty_;
-    const auto &cells = display_.speanaCells_;
     // A tick moves the top of each bar by a few cells, at different heights
     // across the analyser: the region is the bounds of what was painted in
     // each group of SpeanaGroupColumns columns, so a repaint copies a
     // fraction of the analyser at the cost of a few rectangles.
     QRegion touched;
-    for (size_t group = 0; group < dirty.size(); group += SpeanaGroupColumns) {
+    for (size_t group = 0; group < display_.speanaDirty_.size(); group += SpeanaGroupColumns) {
         BoxWriter part(img);
-        for (size_t x = group; x < std::min(dirty.size(), group + SpeanaGroupColumns); ++x) {
-            for (size_t y = 0; y < dirty[x].size(); ++y) {
-                if (dirty[x][y] < Krw1000::Dirty) continue;
-                const QRect box = SpeanaCellBox(static_cast<int>(x), static_cast<int>(y));
-                part.Fill(box.x(), box.y(), box.width(), box.height(), colours[std::min<size_t>(cells[x][y], 5)]);
-                dirty[x][y] = 0;
-            }
-        }
+        FlushCells(display_.speanaCells_, display_.speanaDirty_, colours, part, &SpeanaCellBox, group,
+                   group + SpeanaGroupColumns);
         touched += part.Touched();
     }
     return touched;
