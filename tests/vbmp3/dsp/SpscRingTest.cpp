@@ -31,7 +31,6 @@ TEST(SpscRingTest, FullRingTakesWhatFitsDiscardSkipsAndClearEmpties) {
 TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
     constexpr std::uint64_t kFrames = 400000;
     SpscRing ring(1000, 2);
-    std::uint64_t producerSum = 0;
     std::thread producer([&] {
         std::vector<float> block(2 * 97);
         std::uint64_t sent = 0;
@@ -41,7 +40,6 @@ TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
                 const auto v = static_cast<float>((sent + i) % 65536);
                 block[2 * i] = v;
                 block[2 * i + 1] = -v;
-                producerSum += (sent + i) % 65536;
             }
             std::size_t done = 0;
             while (done < n) {
@@ -54,7 +52,6 @@ TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
         }
     });
     std::uint64_t received = 0;
-    std::uint64_t consumerSum = 0;
     bool ordered = true;
     std::vector<float> block(2 * 61);
     while (received < kFrames) {
@@ -62,7 +59,6 @@ TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
         for (std::size_t i = 0; i < got; ++i) {
             const auto expected = static_cast<float>((received + i) % 65536);
             ordered = ordered && block[2 * i] == expected && block[2 * i + 1] == -expected;
-            consumerSum += static_cast<std::uint64_t>(block[2 * i]);
         }
         received += got;
         if (got == 0) {
@@ -71,6 +67,5 @@ TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
     }
     producer.join();
     EXPECT_TRUE(ordered);
-    EXPECT_EQ(consumerSum, producerSum);
     EXPECT_EQ(ring.availableFrames(), 0u);
 }
