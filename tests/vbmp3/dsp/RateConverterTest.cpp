@@ -77,27 +77,6 @@ TEST(RateConverterTest, EqualRatesAtPitch100CopyTheInputExactly) {
     EXPECT_DOUBLE_EQ(rc.positionFrames(), 10000.0);
 }
 
-// Pitch 200 halves the frames and doubles the tone; halving the rate keeps the
-// tone at its frequency. A second of input either way, left + and right -.
-TEST(RateConverterTest, PitchAndRateChangeFramesAndTone) {
-    struct Row { double inRate; int pitch; double frames; double hz; double tolerance; };
-    for (const Row &row : {Row{44100, 200, 22050, 2000, 5}, Row{88200, 100, 44100, 1000, 3}}) {
-        SCOPED_TRACE(row.inRate);
-        RateConverter rc(2);
-        rc.setRates(row.inRate, 44100);
-        rc.setPitchPercent(row.pitch);
-        SineSource src{1000, row.inRate, std::uint64_t(row.inRate)};
-        const std::vector<float> out = convertAll(rc, src);
-        EXPECT_TRUE(rc.converting());
-        EXPECT_NEAR(static_cast<double>(out.size() / 2), row.frames, 4.0);
-        EXPECT_NEAR(measuredFrequency(out, 44100), row.hz, row.tolerance);
-        EXPECT_NEAR(rc.positionFrames(), row.inRate, 8.0);
-        EXPECT_EQ(rc.consumedFrames(), std::uint64_t(row.inRate));
-        for (std::size_t i = 0; i < out.size(); i += 2)
-            ASSERT_NEAR(out[i], -out[i + 1], 1e-6f);
-    }
-}
-
 TEST(RateConverterTest, PitchChangesWhilePlayingWithoutAJump) {
     RateConverter rc(2);
     rc.setRates(44100, 44100);
