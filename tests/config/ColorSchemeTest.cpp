@@ -53,21 +53,8 @@ TEST(ColorSchemeFile, ThreePiecesThatAreNotNumbersFail) {
     }
 }
 
-TEST(ColorSchemeFile, BuiltInScheme) {
-    const ColorSetData c = ColorSchemeFile::builtIn();
-    EXPECT_EQ(c.FilePath, "");
-    EXPECT_EQ(c.colortitle, "");
-    EXPECT_EQ(c.formbg, 0u);
-    EXPECT_EQ(c.speana1, 0xA0E65Au);  // (90, 230, 160): red in the low byte
-    EXPECT_EQ(c.lvmeter3, 0x5050FFu);  // (255, 80, 80)
-    int unset = 0;
-    for (const auto &f : ColorSchemeFile::colorFields()) unset += (c.*f.member == 0);
-    EXPECT_EQ(unset, 1) << "every colour but formbg is set";
-}
-
 class ColorSetLoad : public ::testing::Test {
 protected:
-    void SetUp() override { log.setDebugMode(127); }
     std::string scheme(const std::string &name, const std::string &text) { return dir.write("color/" + name, text); }
 
     TempDir dir;
@@ -81,7 +68,6 @@ TEST_F(ColorSetLoad, MissingFolderIsCreatedAndOnlyTheBuiltInSchemeIsOffered) {
     EXPECT_EQ(krc.colorMenuIndexes(), std::vector<int>{0});
     EXPECT_EQ(krc.colorSets()[0], ColorSchemeFile::builtIn());
     EXPECT_EQ(krc.colorSets()[1], ColorSetData{});
-    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Called  - bytLoadColorSet"));
     krc.applyColorSet(0);
     EXPECT_EQ(krc.currentColor(), ColorSchemeFile::builtIn());
 }
@@ -129,7 +115,6 @@ TEST_F(ColorSetLoad, BadPieceFailsTheLoadAndKeepsEarlierEntries) {
     scheme("2.kcl", "colortitle=Two\r\nspeana1=red,green,blue\r\n");
     scheme("3.kcl", "colortitle=Three\r\n");
     EXPECT_EQ(krc.bytLoadColorSet(), 255);
-    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Failed  - bytLoadColorSet"));
     EXPECT_EQ(krc.colorSets()[1].formbg, RGBColor(1, 1, 1));
     EXPECT_EQ(krc.colorSets()[3].colortitle, "");
 }
@@ -137,7 +122,6 @@ TEST_F(ColorSetLoad, BadPieceFailsTheLoadAndKeepsEarlierEntries) {
 TEST_F(ColorSetLoad, ColorPathThatIsAFileFails) {
     dir.write("color", "not a folder");
     EXPECT_EQ(krc.bytLoadColorSet(), 255);
-    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Failed  - bytLoadColorSet"));
 }
 
 TEST(BundledSchemes, CompleteUtf8WithJapaneseTitles) {

@@ -80,16 +80,10 @@ TEST_F(Krc1000Settings, ValueThatDoesNotConvertFailsAndLeavesTheFile) {
         EXPECT_EQ(ini(), text);
         EXPECT_EQ(krc.settings().PlayMode, 255) << "the record stays at its defaults";
     }
-    // Numbers in every form; a path in CP932 ("/音楽/").
-    dir.write("corvale.ini", "ColorSet=  7  \r\nPositionX=1e3\r\nBasicSet=2.5\r\nInputSample=1.5\r\nPlayMode=&H1\r\n"
-                             "LastPath=/\x89\xb9\x8a\x79/\r\n");
+    // A path in CP932 ("/音楽/"); the forms of numbers are NumberText's.
+    dir.write("corvale.ini", "LastPath=/\x89\xb9\x8a\x79/\r\n");
     ASSERT_EQ(krc.bytSettingRead(), 0);
     EXPECT_EQ(krc.settings().LastPath, "/音楽/");
-    EXPECT_EQ(krc.settings().ColorSet, 7);
-    EXPECT_EQ(krc.settings().PositionX, 1000);
-    EXPECT_EQ(krc.settings().BasicSet, 2);
-    EXPECT_EQ(krc.settings().InputSample, 2);
-    EXPECT_EQ(krc.settings().PlayMode, 1);
 }
 
 TEST_F(Krc1000Settings, BinaryGarbageAndHugeLines) {
@@ -148,11 +142,6 @@ TEST_F(Krc1000Settings, LoggingTurnsOnBeforeTheReadLine) {
     EXPECT_TRUE(events[1].ends_with("] KRC1000 Called  - bytSettingRead")) << events[1];
     EXPECT_NE(TempDir::read(dir.file("debuglog.txt")).find("KRC1000 Called  - bytSettingRead\r\n"),
               std::string::npos);
-
-    ASSERT_EQ(krc.bytSettingWrite(), 0);
-    EXPECT_TRUE(log.list().lines().back().ends_with("KRC1000 Called  - bytSettingWrite"));
-    EXPECT_TRUE(ini().starts_with("DebugMode=0\r\nColorSet=0\r\n"));
-    EXPECT_EQ(TextCodec::splitLines(ini()).size(), 27u);
 }
 
 // A fake engine table: each entry records its call.
@@ -161,20 +150,16 @@ struct EngineCalls {
         static std::vector<std::pair<std::string, int>> calls;
         return calls;
     }
-    static int lyricsTime(int v) { return record("vbmp3_setLyricsTime", v); }
-    static int fftWindow(int v) { return record("vbmp3_setFftWindow", v); }
-    static int notTagLine(int v) { return record("vbmp3_setNotTagLyricsLine", v); }
-    static int adjustTime(int v) { return record("vbmp3_setLyricsAdjustTime", v); }
     static int record(const char *name, int v) {
         log().emplace_back(name, v);
         return 1;
     }
     static Vbmp3Api table() {
         Vbmp3Api api;
-        api.vbmp3_setLyricsTime = lyricsTime;
-        api.vbmp3_setFftWindow = fftWindow;
-        api.vbmp3_setNotTagLyricsLine = notTagLine;
-        api.vbmp3_setLyricsAdjustTime = adjustTime;
+        api.vbmp3_setLyricsTime = [](int v) { return record("vbmp3_setLyricsTime", v); };
+        api.vbmp3_setFftWindow = [](int v) { return record("vbmp3_setFftWindow", v); };
+        api.vbmp3_setNotTagLyricsLine = [](int v) { return record("vbmp3_setNotTagLyricsLine", v); };
+        api.vbmp3_setLyricsAdjustTime = [](int v) { return record("vbmp3_setLyricsAdjustTime", v); };
         return api;
     }
 };

@@ -89,17 +89,6 @@ TEST(SettingFile, LyricFieldsKeepTheirValueWhenNotNamed) {
     EXPECT_EQ(s.HalfVolume, 255);
 }
 
-TEST(SettingFile, CreatedTextIsTheDefaultFile) {
-    const std::string expected =
-        "ColorSet=0\r\nPositionX=0\r\nPositionY=0\r\nPlayMode=255\r\nBassAssist=255\r\nTrebleAssist=255\r\n"
-        "AllwaysTop=255\r\nLastPath=/home/u/Corvale/\r\nEasySetting=0\r\nBasicSet=4\r\nInputSample=0\r\n"
-        "OutputSample=48000\r\nInputFrame=30\r\nOutputFrame=20\r\nInputWait=5\r\nOutputWait=0\r\n"
-        "OutputChannel=0\r\nSpeana=0\r\nPeakHold=255\r\nSpeanaMode=0\r\nSpeanaInterval=10\r\n"
-        "FFTFunction=1\r\nLyricBaseTime=1\r\nLyricNotTimeLine=0\r\nLyricTimeOffset=0\r\nCEditor=\r\n";
-    EXPECT_EQ(SettingFile::createdText("/home/u/Corvale/"), expected);
-    EXPECT_EQ(TextCodec::splitLines(expected).size(), 26u);
-}
-
 TEST(SettingFile, PathWithLineEndIsNotWrittenIntoTheFile) {
     SettingData s;
     s.LastPath = "/tmp/x\r\nDebugMode=0";

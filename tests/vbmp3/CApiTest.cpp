@@ -45,24 +45,15 @@ std::vector<float> sounding(const std::string &raw) {
 
 // Points SDL at another output driver for the scope (the disk driver writes
 // into `file`), then restores the previous choice.
-class AudioDriver {
-public:
+struct AudioDriver {
+    const char *old = std::getenv("SDL_AUDIODRIVER");
+    std::string saved = old ? old : "";
     AudioDriver(const char *driver, const std::string &file = {}) {
-        const char *old = std::getenv("SDL_AUDIODRIVER");
-        saved_ = old ? old : "";
         setenv("SDL_AUDIODRIVER", driver, 1);
         if (!file.empty())
             setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     }
-    ~AudioDriver() {
-        if (saved_.empty())
-            unsetenv("SDL_AUDIODRIVER");
-        else
-            setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
-    }
-
-private:
-    std::string saved_;
+    ~AudioDriver() { saved.empty() ? unsetenv("SDL_AUDIODRIVER") : setenv("SDL_AUDIODRIVER", saved.c_str(), 1); }
 };
 
 // Plays a 0.6 s tone through the exported functions into SDL's disk driver;

@@ -9,30 +9,19 @@
 
 namespace {
 
-std::vector<float> stereoSine(double hz, double amplitude, double rate, std::size_t frames, std::size_t phase0 = 0) {
+std::vector<float> stereoSine(double hz, double amplitude, double rate, std::size_t frames) {
     std::vector<float> v(frames * 2);
-    for (std::size_t i = 0; i < frames; ++i) {
-        const auto s = static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i + phase0) / rate));
-        v[2 * i] = s;
-        v[2 * i + 1] = s;
-    }
+    for (std::size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i / 2) / rate));
     return v;
 }
 
 // RMS level in dB of the left channel over frames [from, to).
 double levelDb(const std::vector<float> &v, std::size_t from, std::size_t to) {
     double sum = 0.0;
-    for (std::size_t i = from; i < to; ++i) {
+    for (std::size_t i = from; i < to; ++i)
         sum += static_cast<double>(v[2 * i]) * v[2 * i];
-    }
     return 10.0 * std::log10(sum / static_cast<double>(to - from));
-}
-
-double filteredLevel(Equalizer &eq, double hz, int rate) {
-    eq.resetState();
-    std::vector<float> v = stereoSine(hz, 0.5, rate, static_cast<std::size_t>(rate));
-    eq.process(v.data(), v.size() / 2, 2);
-    return levelDb(v, v.size() / 4, v.size() / 2);
 }
 
 std::array<int32_t, 10> band(int index, int32_t value) {
@@ -71,25 +60,6 @@ TEST(EqualizerTest, FlatPassesSamplesUntouchedAlsoAfterAChangeBack) {
     EXPECT_EQ(v, noise);
 }
 
-TEST(EqualizerTest, BandGainAtItsCentreWithHeadroom) {
-    Equalizer eq;
-    eq.setBands(band(5, 30).data()); // 1 kHz, +6 dB
-    eq.commit(44100);
-    const double atCentre = filteredLevel(eq, 1000, 44100);
-    const double farAway = filteredLevel(eq, 8000, 44100);
-    EXPECT_NEAR(atCentre - farAway, 6.0, 0.2);
-    // The boost is paid for by lowering everything else: the centre stays at its
-    // input level (a 0.5 sine has an RMS of -9.03 dB).
-    EXPECT_NEAR(atCentre, -9.03, 0.2);
-
-    eq.setBands(band(5, -100).data()); // cuts lower nothing else
-    eq.commit(44100);
-    std::vector<float> settle = stereoSine(1000, 0.5, 44100, 4410);
-    eq.process(settle.data(), 4410, 2);
-    EXPECT_NEAR(filteredLevel(eq, 1000, 44100) - filteredLevel(eq, 8000, 44100), -20.0, 0.5);
-    EXPECT_NEAR(filteredLevel(eq, 8000, 44100), -9.03, 0.5); // the input is not lowered
-}
-
 TEST(EqualizerTest, FullBoostNeverTakesAFullScaleSineAboveFullScale) {
     Equalizer eq;
     const int32_t all[10] = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
@@ -122,34 +92,6 @@ TEST(EqualizerTest, BandsAboveTheUsableRangeStayFlat) {
     eq.commit(44100);
     eq.process(v.data(), 3200, 2);
     EXPECT_FALSE(eq.bypassed());
-}
-
-TEST(EqualizerTest, AChangeGlidesWithoutAClickAndSettlesWithin30ms) {
-    Equalizer eq;
-    eq.commit(44100);
-    const std::size_t total = 44100 / 2;
-    std::vector<float> v = stereoSine(200, 0.5, 44100, total);
-    const std::size_t block = 441; // 10 ms callbacks
-    const std::size_t changeAt = 20 * block;
-    for (std::size_t f = 0; f < total; f += block) {
-        if (f == changeAt) {
-            eq.setBands(band(2, -100).data()); // 125 Hz band, -20 dB: 200 Hz drops a lot
-            eq.commit(44100);
-        }
-        eq.process(v.data() + 2 * f, block, 2);
-    }
-    // A click would show as a step far beyond the sine's own steepest one.
-    float worst = 0.0f;
-    for (std::size_t i = 1; i < total; ++i) {
-        worst = std::max(worst, std::fabs(v[2 * i] - v[2 * i - 2]));
-    }
-    EXPECT_LT(worst, 0.5 * 2 * M_PI * 200 / 44100 * 1.1);
-    // From 30 ms after the change on, the level is the new steady one.
-    const std::size_t settled = changeAt + 44100 * 30 / 1000;
-    const double early = levelDb(v, settled, settled + 441);
-    const double late = levelDb(v, total - 4410, total);
-    EXPECT_NEAR(early, late, 0.3);
-    EXPECT_LT(late, levelDb(v, 0, changeAt) - 6.0);
 }
 
 // Cut everything to full boost, each band's worst case for a glide: at no
