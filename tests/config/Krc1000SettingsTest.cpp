@@ -118,21 +118,6 @@ TEST_F(Krc1000Settings, FileThatCannotBeCreatedOrWritten) {
     EXPECT_EQ(nowhere.bytSettingWrite(), 255);
 }
 
-TEST_F(Krc1000Settings, LoggingTurnsOnBeforeTheReadLine) {
-    std::vector<std::string> events;
-    log.setWindowLoader([&] { events.push_back("window"); });
-    log.list().setListener([&](std::size_t) { events.push_back(log.list().lines().back()); });
-    log.setAppPath(dir.path());
-    dir.write("corvale.ini", "DebugMode=0\r\n");
-    ASSERT_EQ(krc.bytSettingRead(), 0);
-    EXPECT_EQ(log.debugMode(), 0);
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0], "window");
-    EXPECT_TRUE(events[1].ends_with("] KRC1000 Called  - bytSettingRead")) << events[1];
-    EXPECT_NE(TempDir::read(dir.file("debuglog.txt")).find("KRC1000 Called  - bytSettingRead\r\n"),
-              std::string::npos);
-}
-
 // A fake engine table: each entry records its call.
 struct EngineCalls {
     static std::vector<std::pair<std::string, int>> &log() {
