@@ -25,10 +25,6 @@ protected:
     QImage img{634, 115, QImage::Format_RGB32};
 };
 
-TEST_F(PanelPainterTest, ColoursKeepRedInTheLowByte) {
-    EXPECT_EQ(PanelPainter::ToRgb(RGBColor(10, 20, 30)), qRgb(10, 20, 30));
-}
-
 // Dots are 2 x 2 boxes on a 3-pixel pitch; only flagged dots are painted.
 TEST_F(PanelPainterTest, ReadoutFlushPaintsFlaggedDotsOnly) {
     engine.PlayList.TrackNumber = 7;
