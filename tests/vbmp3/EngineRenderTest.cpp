@@ -144,49 +144,6 @@ TEST_F(EngineRenderTest, TrackInformation) {
     EXPECT_EQ(engine.playBitRate(), 0);
 }
 
-// (Mono is checked end to end through the disk driver, in CApiTest.)
-TEST_F(EngineRenderTest, DownSamplingAndTheOutputCap) {
-    fixtures::Tone t{.rightHz = 3000};
-    const std::string path = wav("lr.wav", t);
-
-    // Half rate: the output runs at 22050 Hz and the tones keep their pitch.
-    DecodeOptionData half{1, 0, 48000};
-    ASSERT_TRUE(engine.setDecodeOptions(half));
-    ASSERT_TRUE(engine.open(path.c_str(), &info));
-    EXPECT_EQ(info.SamplingRate, 44100);
-    EXPECT_EQ(engine.outputRate(), 22050);
-    ASSERT_TRUE(engine.play());
-    std::vector<float> out = render(0.5);
-    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 0, 22050), 1000.0, 2.0);
-    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 1, 22050), 3000.0, 6.0);
-    EXPECT_NEAR(seconds(), 0.5, 0.01);
-
-    // The cap: a 44.1 kHz source is converted down to 32 kHz.
-    DecodeOptionData capped{0, 0, 32000};
-    ASSERT_TRUE(engine.setDecodeOptions(capped));
-    ASSERT_TRUE(engine.open(path.c_str(), &info));
-    EXPECT_EQ(engine.outputRate(), 32000);
-    ASSERT_TRUE(engine.play());
-    out = render(0.5);
-    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 0, 32000), 1000.0, 2.0);
-    EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 32000, 1000), -6.0, 0.5);
-
-    // libmpg123's own down-sampling for MPEG, a quarter of the rate.
-    const std::string mp3 = encoded("lr.mp3", t, "lame", "-b 192 -m s");
-    if (mp3.empty())
-        GTEST_SKIP() << "lame not installed";
-    DecodeOptionData quarter{2, 0, 48000};
-    ASSERT_TRUE(engine.setDecodeOptions(quarter));
-    ASSERT_TRUE(engine.open(mp3.c_str(), &info));
-    EXPECT_EQ(info.SamplingRate, 44100);
-    EXPECT_EQ(info.LengthSeconds, 1);
-    EXPECT_EQ(engine.outputRate(), 11025);
-    ASSERT_TRUE(engine.play());
-    out = render(0.5);
-    EXPECT_NEAR(fixtures::measuredHz(out.data() + 1000, 4000, 2, 0, 11025), 1000.0, 3.0);
-    EXPECT_NEAR(fixtures::measuredHz(out.data() + 1000, 4000, 2, 1, 11025), 3000.0, 9.0);
-}
-
 TEST_F(EngineRenderTest, EqualizerAndVolumeChangeTheLevelAtReload) {
     fixtures::Tone t{.seconds = 4.0, .rightHz = 4000};
     ASSERT_TRUE(engine.open(wav("eq.wav", t).c_str(), &info));
