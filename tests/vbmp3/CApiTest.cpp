@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -36,7 +37,7 @@ struct AudioDriver {
 
 } // namespace
 
-TEST(CApiTest, CallsOutsideInitAndFreeFail) {
+TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFail) {
     int seconds = 7;
     EXPECT_EQ(vbmp3_play(), 0);
     EXPECT_EQ(vbmp3_getState(&seconds), 0);
@@ -44,42 +45,77 @@ TEST(CApiTest, CallsOutsideInitAndFreeFail) {
     EXPECT_EQ(vbmp3_free(), 0);
     ASSERT_EQ(vbmp3_init(), 1);
     EXPECT_EQ(vbmp3_getVersion(), VBMP3_VERSION);
-    EXPECT_EQ(vbmp3_setVbmp3Option(nullptr), 0);
-    EXPECT_EQ(vbmp3_open(nullptr, nullptr), 0);
+    const std::pair<Vbmp3OptionData, int> buffers[] = {
+        {{100, 100, 50, 50}, 1}, {{10, 20, 5, 0}, 0}, {{101, 20, 5, 0}, 0}, {{30, 20, 51, 0}, 0}, {{30, 20, 5, -1}, 0}};
+    for (const auto &[options, ok] : buffers)
+        EXPECT_EQ(vbmp3_setVbmp3Option(&options), ok) << options.InputFrame << " " << options.InputWait;
+    const std::pair<DecodeOptionData, int> decodes[] = {
+        {{2, 1, 8000}, 1}, {{3, 0, 44100}, 0}, {{0, 2, 44100}, 0}, {{0, 0, 7999}, 0}, {{0, 0, 48001}, 0}};
+    for (const auto &[options, ok] : decodes)
+        EXPECT_EQ(vbmp3_setDecodeOption(&options), ok) << options.InputSample << " " << options.OutputSample;
+    for (int refused : {vbmp3_setPitch(49), vbmp3_setPitch(301), vbmp3_setFftWindow(4), vbmp3_setLyricsTime(2),
+                        vbmp3_setSoftVolume(101, 100), vbmp3_setVbmp3Option(nullptr)})
+        EXPECT_EQ(refused, 0);
+    // A failed open zeroes the record and leaves nothing to play.
+    TempDir dir;
+    TrackInfoData info;
+    std::memset(&info, 0x55, sizeof info);
+    EXPECT_EQ(vbmp3_open(dir.write("empty.mp3", "").c_str(), &info), 0);
+    EXPECT_EQ(info.Title[0], 0);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    EXPECT_EQ(vbmp3_play(), 0);
     EXPECT_EQ(vbmp3_free(), 1);
     EXPECT_EQ(vbmp3_setPitch(100), 0);
 }
 
 // A 1 kHz left / 3 kHz right tone through the disk driver: every frame once at
-// the output rate chosen, each tone at its pitch and level (mono: both mixed
-// at half level on both sides).
+// the output rate chosen, each tone at its pitch and level (mono: both mixed at
+// half level on both sides). The tagged MPEG file has a CP932 title longer
+// than its field and the artist in an ID3v1 tag.
 TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
     struct Row {
         const char *name;
+        Vbmp3OptionData buffers;
         DecodeOptionData decode;
+        int pitch;
         bool mp3;
+        double seconds;
         int rate;
         double db;
-        double frameSlack;
+        int kbps;
     };
-    const Row rows[] = {{"as it is", {0, 0, 48000}, false, 44100, -6.0, 3},
-                        {"mono at half rate", {1, 1, 48000}, false, 22050, -12.0, 40},
-                        {"capped at 32 kHz", {0, 0, 32000}, false, 32000, -6.0, 40},
-                        {"MPEG at a quarter", {2, 0, 48000}, true, 11025, -6.0, 400}};
+    const Row rows[] = {{"as it is", {30, 20, 5, 0}, {0, 0, 48000}, 100, false, 0.6, 44100, -6.0, 1411},
+                        {"mono at half rate", {30, 20, 5, 0}, {1, 1, 48000}, 100, false, 0.6, 22050, -12.0, 1411},
+                        {"capped at 32 kHz", {30, 20, 5, 0}, {0, 0, 32000}, 100, false, 0.6, 32000, -6.0, 1411},
+                        {"smallest buffers, pitch 150", {1, 1, 0, 50}, {0, 0, 48000}, 150, false, 0.6, 44100, -6.0, 1411},
+                        {"tagged MPEG at a quarter", {30, 20, 5, 0}, {2, 0, 48000}, 100, true, 2.0, 11025, -6.0, 192}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        std::string path = dir.write("tone.wav", fixtures::wavBytes({.seconds = 0.6, .rightHz = 3000}));
-        if (row.mp3 && !fixtures::run("lame --quiet -b 192 -m s '" + path + "' '" + dir.file("tone.mp3") + "'"))
-            continue;
-        path = row.mp3 ? dir.file("tone.mp3") : path;
+        std::string path = dir.write("tone.wav", fixtures::wavBytes({.seconds = row.seconds, .rightHz = 3000}));
+        if (row.mp3) {
+            if (!fixtures::run("lame --quiet -b 192 -m s '" + path + "' '" + dir.file("t.mp3") + "'"))
+                continue;
+            std::string cp932;
+            for (int i = 0; i < 60; ++i)
+                cp932 += "\x82\xA0"; // あ
+            path = dir.write("tone.mp3", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(dir.file("t.mp3")) +
+                                             fixtures::id3v1("v1 title", "v1 artist"));
+        }
         AudioDriver disk("disk", dir.file("out.raw"));
         ASSERT_EQ(vbmp3_init(), 1);
-        const Vbmp3OptionData options{30, 20, 5, 0};
-        EXPECT_EQ(vbmp3_setVbmp3Option(&options), 1);
+        EXPECT_EQ(vbmp3_setVbmp3Option(&row.buffers), 1);
         EXPECT_EQ(vbmp3_setDecodeOption(&row.decode), 1);
+        EXPECT_EQ(vbmp3_setPitch(row.pitch), 1);
         TrackInfoData info{};
         EXPECT_EQ(vbmp3_open(path.c_str(), &info), 1);
+        EXPECT_EQ(info.AverageBitRate, row.kbps);
+        if (row.mp3) {
+            // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
+            EXPECT_EQ(std::strlen(info.Title), 126u);
+            EXPECT_EQ(std::string(info.Title, 3), "あ");
+            EXPECT_STREQ(info.SecondLine, "v1 artist");
+        }
         EXPECT_EQ(vbmp3_play(), 1);
         EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
         EXPECT_TRUE(waitForEnd());
@@ -94,18 +130,19 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
             ++first;
         while (last > first && f[2 * last - 2] == 0.0f && f[2 * last - 1] == 0.0f)
             --last;
+        const double speed = row.pitch / 100.0;
         const std::size_t frames = last - first;
-        EXPECT_NEAR(double(frames), 0.6 * row.rate, row.frameSlack);
+        EXPECT_NEAR(double(frames), row.seconds * row.rate / speed, 3.0);
         const float *mid = f + 2 * (first + frames / 10);
         const std::size_t n = frames * 8 / 10;
-        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000), row.db, 0.3);
-        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000), row.db, 0.3);
+        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.db, 0.3);
+        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.db, 0.3);
         if (row.decode.OutputChannel == 1) {
             EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 3000), row.db, 0.3);
             for (std::size_t i = first; i < last; i += 31)
                 ASSERT_EQ(f[2 * i], f[2 * i + 1]);
         } else {
-            EXPECT_NEAR(fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0, 1.0);
+            EXPECT_NEAR(fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0 * speed, 1.0);
         }
     }
 }

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -100,48 +99,6 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
         EXPECT_LE(left[40], 20);
     }
     EXPECT_GE(files.size(), 2u);
-}
-
-TEST_F(EngineRenderTest, TrackInformation) {
-    fixtures::Tone t{.seconds = 2.5};
-    ASSERT_TRUE(engine.open(wav("a.wav", t).c_str(), &info));
-    EXPECT_STREQ(info.Title, "WAVE_FORMAT_PCM");
-    EXPECT_STREQ(info.SecondLine, "");
-    EXPECT_EQ(info.SamplingRate, 44100);
-    EXPECT_EQ(info.LengthSeconds, 2);
-    EXPECT_EQ(info.Channels, 2);
-    EXPECT_EQ(info.AverageBitRate, 1411);
-
-    const std::string mp3 = encoded("plain.mp3", t, "lame", "-b 160");
-    if (mp3.empty())
-        GTEST_SKIP() << "lame not installed";
-    // Our own tags in front of and behind lame's output; the title is CP932 and
-    // longer than the field.
-    std::string cp932;
-    for (int i = 0; i < 60; ++i)
-        cp932 += "\x82\xA0"; // あ
-    const std::string tagged = dir.write(
-        "tagged.mp3", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(mp3) + fixtures::id3v1("v1 title", "v1 artist"));
-    ASSERT_TRUE(engine.open(tagged.c_str(), &info));
-    // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
-    EXPECT_EQ(std::strlen(info.Title), 126u);
-    EXPECT_EQ(std::string(info.Title, 3), "\xE3\x81\x82");
-    EXPECT_STREQ(info.SecondLine, "v1 artist");
-    EXPECT_EQ(info.SamplingRate, 44100);
-    EXPECT_EQ(info.LengthSeconds, 2);
-    EXPECT_EQ(info.AverageBitRate, 160);
-    EXPECT_EQ(engine.playBitRate(), 160);
-    ASSERT_TRUE(engine.play());
-    render(0.5);
-    EXPECT_EQ(engine.playBitRate(), 160);
-
-    // A failed open zeroes the record and leaves nothing open.
-    std::memset(&info, 0x55, sizeof info);
-    EXPECT_FALSE(engine.open(dir.write("empty.mp3", "").c_str(), &info));
-    EXPECT_EQ(info.Title[0], 0);
-    EXPECT_EQ(info.LengthSeconds, 0);
-    EXPECT_FALSE(engine.play());
-    EXPECT_EQ(engine.playBitRate(), 0);
 }
 
 TEST_F(EngineRenderTest, EqualizerAndVolumeChangeTheLevelAtReload) {
@@ -367,35 +324,3 @@ TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
     EXPECT_FALSE(engine.setLyricsFile(dir.file("missing.lrc").c_str()));
 }
 
-TEST_F(EngineRenderTest, OptionsAreCheckedAndKeptAcrossTracks) {
-    EXPECT_TRUE(engine.setBufferOptions({30, 20, 5, 0}));
-    EXPECT_TRUE(engine.setBufferOptions({100, 100, 50, 50}));
-    EXPECT_TRUE(engine.setBufferOptions({1, 1, 0, 0}));
-    EXPECT_FALSE(engine.setBufferOptions({10, 20, 5, 0})); // InputFrame below OutputFrame
-    EXPECT_FALSE(engine.setBufferOptions({0, 0, 5, 0}));
-    EXPECT_FALSE(engine.setBufferOptions({101, 20, 5, 0}));
-    EXPECT_FALSE(engine.setBufferOptions({30, 20, 51, 0}));
-    EXPECT_FALSE(engine.setBufferOptions({30, 20, 5, -1}));
-    EXPECT_TRUE(engine.setDecodeOptions({2, 1, 8000}));
-    EXPECT_FALSE(engine.setDecodeOptions({3, 0, 44100}));
-    EXPECT_FALSE(engine.setDecodeOptions({0, 2, 44100}));
-    EXPECT_FALSE(engine.setDecodeOptions({0, 0, 7999}));
-    EXPECT_FALSE(engine.setDecodeOptions({0, 0, 48001}));
-    EXPECT_FALSE(engine.setFftWindow(4));
-    EXPECT_FALSE(engine.setLyricsTimeBase(2));
-    EXPECT_FALSE(engine.setPitch(49));
-    EXPECT_FALSE(engine.setPitch(301));
-    EXPECT_EQ(Engine::bufferFramesFor(20), 640u);
-
-    // The smallest buffers still play a track through, pitch kept across opens.
-    ASSERT_TRUE(engine.setDecodeOptions({0, 0, 48000}));
-    ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50}));
-    ASSERT_TRUE(engine.setPitch(150));
-    fixtures::Tone t{.seconds = 1.5};
-    const std::string path = wav("small.wav", t);
-    for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(engine.open(path.c_str(), &info));
-        ASSERT_TRUE(engine.play());
-        EXPECT_NEAR(renderToEnd(), 1.0, 0.015);
-    }
-}
