@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -70,29 +72,46 @@ TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFail) {
 
 // A 1 kHz left / 3 kHz right tone through the disk driver: every frame once at
 // the output rate chosen, each tone at its pitch and level (mono: both mixed at
-// half level on both sides). The tagged MPEG file has a CP932 title longer
-// than its field and the artist in an ID3v1 tag.
+// half level on both sides). Equalizer and volume apply at vbmp3_reload. The
+// tagged MPEG file has a CP932 title longer than its field and the artist in an
+// ID3v1 tag.
 TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
     struct Row {
         const char *name;
-        Vbmp3OptionData buffers;
-        DecodeOptionData decode;
-        int pitch;
-        bool mp3;
-        double seconds;
-        int rate;
-        double db;
-        int kbps;
+        DecodeOptionData decode{0, 0, 48000};
+        int rate = 44100;
+        double dbLeft = -6.0;
+        double dbRight = -6.0;
+        Vbmp3OptionData buffers{30, 20, 5, 0};
+        int pitch = 100;
+        std::array<int32_t, 10> bands{};
+        int volume = 100;
+        bool mp3 = false;
+        double seconds = 0.6;
+        int kbps = 1411;
     };
-    const Row rows[] = {{"as it is", {30, 20, 5, 0}, {0, 0, 48000}, 100, false, 0.6, 44100, -6.0, 1411},
-                        {"mono at half rate", {30, 20, 5, 0}, {1, 1, 48000}, 100, false, 0.6, 22050, -12.0, 1411},
-                        {"capped at 32 kHz", {30, 20, 5, 0}, {0, 0, 32000}, 100, false, 0.6, 32000, -6.0, 1411},
-                        {"smallest buffers, pitch 150", {1, 1, 0, 50}, {0, 0, 48000}, 150, false, 0.6, 44100, -6.0, 1411},
-                        {"tagged MPEG at a quarter", {30, 20, 5, 0}, {2, 0, 48000}, 100, true, 2.0, 11025, -6.0, 192}};
+    const Row rows[] = {
+        {.name = "as it is: the samples untouched"},
+        {.name = "mono at half rate, where the 16 kHz band stays flat",
+         .decode = {1, 1, 48000},
+         .rate = 22050,
+         .dbLeft = -12.0,
+         .dbRight = -12.0,
+         .bands = {0, 0, 0, 0, 0, 0, 0, 0, 0, 100}},
+        {.name = "capped at 32 kHz", .decode = {0, 0, 32000}, .rate = 32000},
+        {.name = "1 kHz cut by 6 dB, left at half volume",
+         .dbLeft = -18.0,
+         .dbRight = -6.4,
+         .bands = {0, 0, 0, 0, 0, -30, 0, 0, 0, 0},
+         .volume = 50},
+        {.name = "smallest buffers, pitch 150", .buffers = {1, 1, 0, 50}, .pitch = 150},
+        {.name = "tagged MPEG at a quarter", .decode = {2, 0, 48000}, .rate = 11025, .mp3 = true, .seconds = 2.0, .kbps = 192},
+    };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        std::string path = dir.write("tone.wav", fixtures::wavBytes({.seconds = row.seconds, .rightHz = 3000}));
+        const fixtures::Tone tone{.seconds = row.seconds, .rightHz = 3000};
+        std::string path = dir.write("tone.wav", fixtures::wavBytes(tone));
         if (row.mp3) {
             if (!fixtures::run("lame --quiet -b 192 -m s '" + path + "' '" + dir.file("t.mp3") + "'"))
                 continue;
@@ -116,6 +135,9 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
             EXPECT_EQ(std::string(info.Title, 3), "あ");
             EXPECT_STREQ(info.SecondLine, "v1 artist");
         }
+        EXPECT_EQ(vbmp3_setEqualizer(row.bands.data()), 1);
+        EXPECT_EQ(vbmp3_setSoftVolume(row.volume, 100), 1);
+        EXPECT_EQ(vbmp3_reload(), 1);
         EXPECT_EQ(vbmp3_play(), 1);
         EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
         EXPECT_TRUE(waitForEnd());
@@ -133,12 +155,19 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         const double speed = row.pitch / 100.0;
         const std::size_t frames = last - first;
         EXPECT_NEAR(double(frames), row.seconds * row.rate / speed, 3.0);
+        if (&row == rows) {
+            const std::vector<float> in = fixtures::toneFrames(tone);
+            for (std::size_t i = 0; i < 2 * frames; ++i) { // from the tone's second frame, the first being silent
+                const float fadeIn = std::min(1.0f, float(i / 2 + 1) / 128.0f);
+                ASSERT_EQ(f[2 * first + i], float(std::lround(in[i + 2] * 32767.0) / 32768.0) * fadeIn) << i;
+            }
+        }
         const float *mid = f + 2 * (first + frames / 10);
         const std::size_t n = frames * 8 / 10;
-        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.db, 0.3);
-        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.db, 0.3);
+        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.dbLeft, 0.3);
+        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.dbRight, 0.3);
         if (row.decode.OutputChannel == 1) {
-            EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 3000), row.db, 0.3);
+            EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 3000), row.dbRight, 0.3);
             for (std::size_t i = first; i < last; i += 31)
                 ASSERT_EQ(f[2 * i], f[2 * i + 1]);
         } else {

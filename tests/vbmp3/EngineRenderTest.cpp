@@ -101,51 +101,6 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     EXPECT_GE(files.size(), 2u);
 }
 
-TEST_F(EngineRenderTest, EqualizerAndVolumeChangeTheLevelAtReload) {
-    fixtures::Tone t{.seconds = 4.0, .rightHz = 4000};
-    ASSERT_TRUE(engine.open(wav("eq.wav", t).c_str(), &info));
-    ASSERT_TRUE(engine.play());
-    auto levels = [&](double &l, double &r) {
-        const std::vector<float> out = render(0.2);
-        l = fixtures::toneDb(out.data() + 2 * 4410, 4410, 2, 0, 44100, 1000);
-        r = fixtures::toneDb(out.data() + 2 * 4410, 4410, 2, 1, 44100, 4000);
-    };
-    double l = 0;
-    double r = 0;
-    levels(l, r);
-    EXPECT_NEAR(l, -6.0, 0.2);
-    EXPECT_NEAR(r, -6.0, 0.2);
-
-    int32_t bands[10] = {0, 0, 0, 0, 0, 30, 0, 0, 0, 0}; // +6 dB at 1 kHz
-    ASSERT_TRUE(engine.setEqualizer(bands));
-    levels(l, r);
-    EXPECT_NEAR(l, -6.0, 0.2) << "stored, not applied before vbmp3_reload";
-    ASSERT_TRUE(engine.reload());
-    levels(l, r);
-    // The boost is paid for by lowering everything by 6 dB first: 1 kHz stays,
-    // 4 kHz (outside the band) drops.
-    EXPECT_NEAR(l, -6.0, 0.6);
-    EXPECT_NEAR(r, -12.0, 0.8);
-
-    bands[5] = -30;
-    ASSERT_TRUE(engine.setEqualizer(bands));
-    ASSERT_TRUE(engine.setSoftVolume(50, 100));
-    EXPECT_FALSE(engine.setSoftVolume(101, 100));
-    ASSERT_TRUE(engine.reload());
-    levels(l, r);
-    EXPECT_NEAR(l, -6.0 - 6.0 - 6.0, 0.6); // cut and half volume
-    EXPECT_NEAR(r, -6.0, 0.5);
-
-    // Out-of-range bands are clamped to +-20 dB; the boost never raises the level.
-    const int32_t loud[10] = {500, 500, 500, 500, 500, 500, 500, 500, 500, 500};
-    ASSERT_TRUE(engine.setEqualizer(loud));
-    ASSERT_TRUE(engine.setSoftVolume(100, 100));
-    ASSERT_TRUE(engine.reload());
-    render(0.1); // past the glide
-    const std::vector<float> out = render(0.3);
-    EXPECT_LE(fixtures::peak(out.data(), frames(out), 2), 0.52f);
-}
-
 TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
     fixtures::Tone t{.seconds = 5.0};
     ASSERT_TRUE(engine.open(wav("t.wav", t).c_str(), &info));

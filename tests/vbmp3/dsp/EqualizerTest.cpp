@@ -22,12 +22,6 @@ float peakOf(const std::vector<float> &v, std::size_t from, std::size_t to) {
     return p;
 }
 
-std::array<int32_t, 10> band(int index, int32_t value) {
-    std::array<int32_t, 10> b{};
-    b[static_cast<std::size_t>(index)] = value;
-    return b;
-}
-
 } // namespace
 
 // A full-scale sine, every band cut, then every band at full boost: at no
@@ -76,7 +70,8 @@ TEST(EqualizerTest, AChangeDuringAChangeIsHeardWithin30ms) {
     std::size_t f = 0;
     for (; f < 48 * block; f += block) {
         if (f == 40 * block || f == 42 * block) { // the second 4 ms later, while the first fades in
-            eq.setBands(band(5, f == 40 * block ? 100 : -100).data());
+            const int32_t bands[10] = {0, 0, 0, 0, 0, f == 40 * block ? 100 : -100, 0, 0, 0, 0};
+            eq.setBands(bands);
             eq.commit(48000);
         }
         eq.process(v.data() + 2 * f, block, 2);
@@ -87,21 +82,3 @@ TEST(EqualizerTest, AChangeDuringAChangeIsHeardWithin30ms) {
     EXPECT_LT(peakOf(v, settled, settled + 480), 0.06); // the 20 dB cut (0.05), not the boost (0.5)
 }
 
-TEST(EqualizerTest, FlatAndUnusableBandsLeaveTheSamplesUntouched) {
-    Equalizer eq;
-    const std::vector<float> in = stereoSine(1000, 0.5, 32000, 3200);
-    std::vector<float> v = in;
-    eq.setBands(band(9, 100).data()); // 16 kHz is above 0.45 x 32 kHz
-    eq.commit(32000);
-    eq.process(v.data(), 3200, 2);
-    EXPECT_EQ(v, in);
-    eq.commit(44100); // at 44.1 kHz the same band boosts
-    eq.process(v.data(), 3200, 2);
-    EXPECT_NE(v, in);
-    eq.setBands(band(9, 0).data());
-    eq.commit(44100);
-    eq.process(v.data(), 3200, 2); // the fade back to flat ends in here
-    v = in;
-    eq.process(v.data(), 3200, 2);
-    EXPECT_EQ(v, in);
-}
