@@ -49,19 +49,3 @@ TEST(DecoderTest, WavInfoAndSamples) {
     EXPECT_EQ(readAll(*flt).size(), (33075u - 22050u) * 2);
 }
 
-TEST(DecoderTest, ContentDecidesNotTheName) {
-    TempDir dir;
-    fixtures::Tone t{.seconds = 0.2};
-    // A WAV file named .mp3 is still read as WAV.
-    const auto wav = Decoder::openFile(dir.write("really-a-wav.mp3", fixtures::wavBytes(t)), 0);
-    ASSERT_TRUE(wav);
-    EXPECT_FALSE(wav->info().mpeg);
-    if (!fixtures::haveTool("lame"))
-        GTEST_SKIP() << "lame not installed";
-    const std::string src = dir.write("src.wav", fixtures::wavBytes(t));
-    ASSERT_TRUE(fixtures::run("lame --quiet -b 128 '" + src + "' '" + dir.file("x.mp3") + "'"));
-    const auto mp3 = Decoder::openFile(dir.write("really-an-mp3.wav", fixtures::readFile(dir.file("x.mp3"))), 0);
-    ASSERT_TRUE(mp3);
-    EXPECT_TRUE(mp3->info().mpeg);
-}
-
