@@ -13,8 +13,7 @@ namespace {
 // A 0.5 stereo sine (right = -left) pulled in whatever sizes the converter asks
 // for; with `starveEvery` > 0 every n-th pull comes back empty.
 struct SineSource {
-    double hz;
-    double rate;
+    double hz, rate;
     std::uint64_t total;
     int starveEvery = 0;
     std::uint64_t given = 0;
@@ -34,9 +33,9 @@ struct SineSource {
 
 } // namespace
 
-// Equal rates copy the input exactly until the pitch first changes; from there
-// the converter takes over without a gap or a restart of its filter, and the
-// track position follows the pitch.
+// Equal rates copy the input until the pitch first changes (the samples are
+// compared through the device in CApiTest); from there the converter takes over
+// without a gap or a restart of its filter, and the track position follows the pitch.
 TEST(RateConverterTest, PitchChangesWhilePlayingWithoutAJump) {
     RateConverter rc(2);
     rc.setRates(44100, 44100);
@@ -46,9 +45,6 @@ TEST(RateConverterTest, PitchChangesWhilePlayingWithoutAJump) {
     for (std::size_t call = 0; call < 120; ++call) {
         if (call == 20) {
             positionAtSwitch = rc.positionFrames();
-            std::vector<float> copied(20 * 1024);
-            SineSource{1000, 44100, 400000}(copied.data(), 20 * 512);
-            EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 20 * 1024), copied);
             EXPECT_FALSE(rc.converting());
         }
         rc.setPitchPercent(call >= 90 ? 100 : call >= 60 ? 75 : call >= 20 ? 150 : 100);
