@@ -166,6 +166,7 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
 }
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
+    ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50})); // the smallest buffers
     fixtures::Tone t;
     ASSERT_TRUE(engine.open(wav("end.wav", t).c_str(), &info));
     ASSERT_TRUE(engine.play());
