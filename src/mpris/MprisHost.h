@@ -1,6 +1,6 @@
 // What the desktop media controls need from the player window: its state,
 // which transport buttons are enabled, and the actions behind them. The main
-// window's bridge implements it; tests implement it with a fake.
+// window implements it; tests implement it with a fake.
 #pragma once
 
 #include <cstdint>
