@@ -12,7 +12,7 @@
 #include "config/SettingData.h"
 #include "display/DotPattern.h"
 #include "engine/EngineState.h"
-#include "engine/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Api.h"
 
 class PanelPainter;
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/DebugLog.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "engine/M3uReader.h"
+#include "log/DebugLog.h"
 
 namespace {
 

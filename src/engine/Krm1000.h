@@ -14,7 +14,7 @@
 #include "config/SettingData.h"
 #include "engine/EngineState.h"
 #include "engine/PlayerView.h"
-#include "engine/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Api.h"
 
 class DebugLog;
 

@@ -21,13 +21,13 @@
 
 #include <unistd.h>
 
-#include "aboutwindow/TopmostRule.h"
-#include "app/ShowFileDialog.h"
-#include "app/UserDialogs.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "common/TextFile.h"
 #include "engine/M3uReader.h"
+#include "ui/ShowFileDialog.h"
+#include "ui/TopmostRule.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/QtUserDialogs.h"
 #include "common/PathUtil.h"
 #include "common/SteadyClock.h"
 #include "config/Krc1000.h"
@@ -26,6 +25,7 @@
 #include "mainwindow/ButtonIcons.h"
 #include "mainwindow/InstanceLock.h"
 #include "mainwindow/PanelFonts.h"
+#include "ui/QtUserDialogs.h"
 
 namespace {
 

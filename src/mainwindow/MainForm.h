@@ -25,11 +25,11 @@
 #include <QRegion>
 #include <QWidget>
 
-#include "app/DebugLog.h"
 #include "engine/PlayerView.h"
-#include "engine/Vbmp3Api.h"
+#include "log/DebugLog.h"
 #include "mainwindow/MainMenu.h"
 #include "mpris/MprisHost.h"
+#include "vbmp3/Vbmp3Api.h"
 
 class Clock;
 class DebugWindow;

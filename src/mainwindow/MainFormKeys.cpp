@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "app/ShowFileDialog.h"
 #include "config/Krc1000.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/ButtonEnableRule.h"
 #include "mainwindow/KeyTranslation.h"
 #include "mainwindow/MainForm.h"
+#include "ui/ShowFileDialog.h"
 
 namespace {
 

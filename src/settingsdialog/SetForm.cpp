@@ -11,11 +11,11 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "aboutwindow/TopmostRule.h"
-#include "app/DebugLog.h"
-#include "app/ShowFileDialog.h"
-#include "app/UserDialogs.h"
 #include "config/SettingData.h"
+#include "log/DebugLog.h"
+#include "ui/ShowFileDialog.h"
+#include "ui/TopmostRule.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "FakeVbmp3.h"
 #include "RecorderView.h"
-#include "ScriptedClock.h"
-#include "app/DebugLog.h"
 #include "engine/Krm1000.h"
+#include "log/DebugLog.h"
+#include "support/FakeVbmp3.h"
+#include "support/ScriptedClock.h"
 #include "support/TempDir.h"
 
 class EngineFixture : public ::testing::Test {

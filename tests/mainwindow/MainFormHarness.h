@@ -22,11 +22,11 @@
 
 #include "config/Krc1000.h"
 #include "display/Krw1000.h"
-#include "engine/FakeVbmp3.h"
 #include "engine/Krm1000.h"
-#include "engine/ScriptedClock.h"
-#include "listeditor/ScriptedDialogs.h"
 #include "mainwindow/MainForm.h"
+#include "support/FakeVbmp3.h"
+#include "support/ScriptedClock.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "vbmp3/vbmp3.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 class QWidget;
 

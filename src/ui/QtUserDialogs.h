@@ -2,7 +2,7 @@
 // is honoured the same way on every desktop) and QMessageBox.
 #pragma once
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 class QFileDialog;
 

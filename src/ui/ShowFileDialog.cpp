@@ -1,4 +1,4 @@
-#include "app/ShowFileDialog.h"
+#include "ui/ShowFileDialog.h"
 
 #include <QDir>
 #include <QFile>
