@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "engine/M3uReader.h"
@@ -15,7 +16,7 @@ constexpr std::size_t kLyricsLineWidth = 39;  // CP932 bytes
 
 template <std::size_t N>
 std::string fieldText(const char (&field)[N]) {
-    return TextCodec::toUtf8(Krm1000::strCutNull(std::string_view(field, N)));
+    return TextCodec::toUtf8(PathList::strCutNull(std::string_view(field, N)));
 }
 
 }  // namespace
@@ -64,29 +65,9 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
     logCalled("bytPlayListAdd");
     PlayListData &pl = state_.PlayList;
     try {
-        // A double NUL ends the dialog's multi-selection.
-        const auto pairAt = spec.find(std::string_view("\0\0", 2));
-        if (pairAt != std::string::npos) spec.erase(pairAt);
-
-        std::vector<std::string> items;
-        std::size_t start = 0;
-        for (;;) {
-            const auto nul = spec.find('\0', start);
-            std::string item = spec.substr(start, nul == std::string::npos ? std::string::npos : nul - start);
-            // An empty name (a trailing NUL) names nothing.
-            if (items.empty() || !item.empty()) items.push_back(std::move(item));
-            if (nul == std::string::npos) break;
-            start = nul + 1;
-        }
-
-        // A folder followed by bare names: the names live in that folder.
-        if (items.size() >= 2 && items[1].find('/') == std::string::npos) {
-            const std::string folder = PathUtil::withTrailingSlash(items[0]);
-            items.erase(items.begin());
-            for (std::string &name : items) name = folder + name;
-        }
-
-        for (const std::string &item : items) {
+        // The caller's spec is cut at its first double NUL too.
+        spec = PathList::cutAtDoubleNul(spec);
+        for (const std::string &item : PathList::split(spec)) {
             const auto room = static_cast<std::size_t>(MaxTracks - (pl.LastIndex + 1));
             if (room == 0) break;
             if (PathUtil::hasExtension4(item, ".m3u")) {
@@ -131,10 +112,6 @@ int16_t Krm1000::orderAt(int16_t position) const {
 }
 
 // ------------------------------------------------- track, titles and lyrics
-
-std::string Krm1000::strCutNull(std::string_view s) {
-    return std::string(s.substr(0, s.find('\0')));
-}
 
 uint8_t Krm1000::bytOpenPlayFile(int16_t index) {
     logCalled("bytOpenPlayFile");

@@ -52,7 +52,6 @@ public:
     uint8_t bytOpenPlayFile(int16_t index);
     void TitleShow();
     void LyricsCheck();
-    static std::string strCutNull(std::string_view s);
 
     // Transport and sequencing.
     uint8_t bytPlayStart();

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/SteadyClock.h"
 #include "config/Krc1000.h"
@@ -26,6 +27,7 @@
 #include "mainwindow/InstanceLock.h"
 #include "mainwindow/PanelFonts.h"
 #include "ui/QtUserDialogs.h"
+#include "ui/Twips.h"
 
 namespace {
 
@@ -39,7 +41,7 @@ constexpr int ButtonColumnStep = 29;
 constexpr int ButtonTops[3] = {0, 38, 76};
 constexpr int ButtonHeights[3] = {39, 39, 40};
 
-QColor toQColor(ColorValue c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor toQColor(ColorValue c) { return QColor(PanelPainter::ToRgb(c)); }
 
 QColor mix(const QColor &a, const QColor &b, double t) {
     return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - t) + b.redF() * t),
@@ -318,16 +320,13 @@ void MainForm::restoreMenuStates() {
 
 void MainForm::openCommandLine() {
     const std::string current = PathUtil::currentFolder();
-    std::string spec;
+    std::vector<std::string> paths;
     for (const std::string &argument : env_.arguments) {
         if (argument.find_first_not_of(' ') == std::string::npos) continue;
-        const std::string path =
-            std::filesystem::path(PathUtil::absolute(argument, current)).lexically_normal().string();
-        if (!spec.empty()) spec.push_back('\0');
-        spec += path;
+        paths.push_back(std::filesystem::path(PathUtil::absolute(argument, current)).lexically_normal().string());
     }
-    if (spec.empty() || !krm_) return;
-    if (krm_->bytPlayListNewOpen(spec) == 0) ButtonEnableCheck();
+    if (paths.empty() || !krm_) return;
+    if (krm_->bytPlayListNewOpen(PathList::join(paths)) == 0) ButtonEnableCheck();
 }
 
 // ---------------------------------------------------------------- shutdown

@@ -71,7 +71,6 @@ public:
     static constexpr int ClientWidth = 634;
     static constexpr int ClientHeight = 115;
     static constexpr int CompactClientWidth = 377;  // 5740 twips outer instead of 9600
-    static constexpr int TwipsPerPixel = 15;
     static constexpr const char *LibraryFileName = "libvbmp3.so";
 
     explicit MainForm(Environment environment);
@@ -193,7 +192,6 @@ private:
     void focusText1();
     void placeAt(int32_t positionX, int32_t positionY);
     void moveFrameTo(int x, int y);
-    void setTopmost(bool on);
     void openCommandLine();
     bool libraryChecks();
     void restoreMenuStates();
