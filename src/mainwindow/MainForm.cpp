@@ -229,7 +229,7 @@ bool MainForm::Main() {
         return false;
     }
     krm_ = std::make_unique<Krm1000>(api_, log_, *env_.clock, krc_->settings(), krc_->engineOptions(), *this);
-    krw_ = std::make_unique<Krw1000>(krc_->currentColor(), krc_->settings(), krm_->state(), api_, tickNow_);
+    krw_ = std::make_unique<Krw1000>(krc_->currentColor(), krc_->settings(), krm_->state(), api_, tickNow_, &log_);
     painter_ = std::make_unique<PanelPainter>(*krw_, krc_->currentColor());
     connectDebugWindow();
     if (krm_->KRM1000_Init() != 0) {
@@ -272,7 +272,7 @@ bool MainForm::Main() {
     if (!libraryChecks()) return true;
 
     // 15-16. The saved play mode and toggles, through their handlers.
-    mnuPlayModeSet_Click(s.PlayMode == 255 ? 0 : s.PlayMode + 1);
+    mnuPlayModeSet_Click(s.PlayMode == PlayModes::None ? 0 : s.PlayMode + 1);
     restoreMenuStates();
     return true;
 }
@@ -285,7 +285,7 @@ bool MainForm::libraryChecks() {
         menu_->mnuMainForm->setEnabled(false);
         return false;
     }
-    const int version = api_.vbmp3_getVersion ? api_.vbmp3_getVersion() : -1;
+    const int version = lib_.vbmp3_getVersion();
     std::error_code ec;
     const auto size = std::filesystem::file_size(library, ec);
     if (ec || static_cast<int64_t>(size) != env_.expectedLibrarySize || version != env_.expectedLibraryVersion)

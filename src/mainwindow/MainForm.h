@@ -29,7 +29,7 @@
 #include "log/DebugLog.h"
 #include "mainwindow/MainMenu.h"
 #include "mpris/MprisHost.h"
-#include "vbmp3/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Calls.h"
 
 class Clock;
 class DebugWindow;
@@ -207,6 +207,7 @@ private:
     DebugLog log_;
     std::string appPath_;
     Vbmp3Api api_;
+    Vbmp3Calls lib_{api_, &log_};  // the window's own calls into the table
     std::unique_ptr<Krc1000> krc_;
     std::unique_ptr<Krm1000> krm_;
     std::unique_ptr<Krw1000> krw_;

@@ -49,8 +49,8 @@ void MainForm::Form_DblClick() {
     s.HalfVolume = static_cast<uint8_t>(~s.HalfVolume);
     writeLog("MainFrm Called  - Form_DblClick(" + std::to_string(s.HalfVolume) + ")");
     const int volume = s.HalfVolume == 0 ? 50 : 100;
-    if (api_.vbmp3_setSoftVolume) api_.vbmp3_setSoftVolume(volume, volume);
-    if (api_.vbmp3_reload) api_.vbmp3_reload();
+    lib_.vbmp3_setSoftVolume(volume, volume);
+    lib_.vbmp3_reload();
     const std::string title = krm_ ? krm_->state().TitleText : std::string();
     std::string caption = title + (s.HalfVolume == 0 ? " - Corvale(Volume 1/2)" : " - Corvale");
     if (title.empty()) caption.erase(0, 3);

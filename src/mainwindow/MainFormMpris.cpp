@@ -39,7 +39,7 @@ bool MainForm::playModeChangeable() const { return menu_->mnuMainForm->isEnabled
 
 void MainForm::choosePlayMode(uint8_t mode) {
     // Menu item i stands for play mode i - 1 taken as a byte.
-    mnuPlayModeSet_Click(mode == 255 ? 0 : mode + 1);
+    mnuPlayModeSet_Click(mode == PlayModes::None ? 0 : mode + 1);
 }
 
 bool MainForm::halfVolume() const { return krc_->settings().HalfVolume == 0; }
