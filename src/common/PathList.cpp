@@ -37,6 +37,8 @@ std::string PathList::join(const std::vector<std::string> &items) {
     return list;
 }
 
-std::string PathList::cutAtDoubleNul(std::string_view list) { return std::string(list.substr(0, list.find(DoubleNul))); }
+std::string PathList::cutAtDoubleNul(std::string_view list) {
+    return std::string(list.substr(0, list.find(DoubleNul)));
+}
 
 std::string PathList::strCutNull(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }

@@ -23,7 +23,8 @@ std::string fieldText(const char (&field)[N]) {
 
 Krm1000::Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &settings,
                  EngineOptionData &engineOptions, PlayerView &view)
-    : api_(api), lib_(api_, &log), log_(log), clock_(clock), settings_(settings), engineOptions_(engineOptions), view_(view) {
+    : api_(api), lib_(api_, &log), log_(log), clock_(clock), settings_(settings), engineOptions_(engineOptions),
+      view_(view) {
     setRandomSource({});
 }
 

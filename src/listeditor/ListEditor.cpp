@@ -259,7 +259,8 @@ void ListEditor::List1_OLEDragDrop(const QList<QUrl> &urls) {
         if (!path.empty() && isDropType(path)) accepted.push_back(path);
     }
     if (accepted.empty()) return;
-    if (bytListAddFiles(PathList::join(accepted)) != 0) dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
+    if (bytListAddFiles(PathList::join(accepted)) != 0)
+        dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
 }
 
 // ---- delete, up, down ----
@@ -375,8 +376,9 @@ bool ListEditor::writeList(const std::string &path) {
 
 bool ListEditor::saveAs() {
     std::string folder;
-    listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this, DialogFlags::SaveFile,
-                                            FileFilter("m3u ListFile", "*.m3u"), "m3u", folder));
+    listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this,
+                                                        DialogFlags::SaveFile, FileFilter("m3u ListFile", "*.m3u"),
+                                                        "m3u", folder));
     if (listFileName_.empty() || !writeList(listFileName_)) return false;
     listSaved_ = true;
     setCaption(listFileName_);
@@ -403,7 +405,7 @@ void ListEditor::mnuListOpen_Click() {
     std::string folder;
     const std::string previous = listFileName_;
     listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 0, "リストを開く", this, DialogFlags::OpenFile,
-                                            FileFilter("m3u ListFile", "*.m3u"), "", folder));
+                                                        FileFilter("m3u ListFile", "*.m3u"), "", folder));
     if (listFileName_.empty()) return;
 
     const std::optional<std::string> bytes = TextFile::readAll(listFileName_);
