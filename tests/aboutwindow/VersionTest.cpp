@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "aboutwindow/Version.h"
-#include "app/DebugLog.h"
+#include "log/DebugLog.h"
 
 namespace {
 

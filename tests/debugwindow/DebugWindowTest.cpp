@@ -4,11 +4,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/DebugLog.h"
 #include "config/SettingData.h"
 #include "debugwindow/DebugWindow.h"
 #include "engine/EngineState.h"
-#include "engine/ScriptedClock.h"
+#include "log/DebugLog.h"
+#include "support/ScriptedClock.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/DebugLog.h"
 #include "common/PathUtil.h"
+#include "log/DebugLog.h"
 #include "support/TempDir.h"
 
 namespace {
