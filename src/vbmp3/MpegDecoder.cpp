@@ -3,25 +3,45 @@
 #include "vbmp3/Id3Tags.h"
 
 #include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 
-std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inputSample,
-                                               const std::string &riffTagName) {
+namespace {
+
+// Bytes libmpg123 may skip looking for the next frame header after a bad
+// one; real streams lose sync for a few bytes at most.
+constexpr long kResyncLimitBytes = 2048;
+
+} // namespace
+
+std::unique_ptr<MpegDecoder> MpegDecoder::open(int fd, int inputSample, const std::string &riffTagName) {
     int err = MPG123_OK;
     mpg123_handle *mh = mpg123_new(nullptr, &err);
     if (!mh)
         return nullptr;
     std::unique_ptr<MpegDecoder> dec(new MpegDecoder);
     dec->handle_ = mh;
+    dec->fd_ = ::dup(fd);
+    if (dec->fd_ < 0 || ::lseek(dec->fd_, 0, SEEK_SET) != 0)
+        return nullptr;
 
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_STORE_RAW_ID3 | MPG123_GAPLESS, 0);
     mpg123_param(mh, MPG123_VERBOSE, 0, 0);
     mpg123_param(mh, MPG123_DOWN_SAMPLE, inputSample, 0);
+    // Never search far for the next frame: in a file that is no MPEG audio
+    // (random data, another format) that search reads it byte by byte.
+    mpg123_param(mh, MPG123_RESYNC_LIMIT, kResyncLimitBytes, 0);
     // Stereo float only: libmpg123 doubles a mono stream, and keeps the rate it
     // starts with should a later frame change it.
-    if (mpg123_open_fixed(mh, path.c_str(), MPG123_STEREO, MPG123_ENC_FLOAT_32) != MPG123_OK)
+    mpg123_format_none(mh);
+    const long *rates = nullptr;
+    std::size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (std::size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    if (mpg123_open_fd(mh, dec->fd_) != MPG123_OK)
         return nullptr;
     long rate = 0;
     int channels = 0;
@@ -45,8 +65,9 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inpu
 
     // Average bit rate from the size of the audio data; a constant bit rate
     // stream reads exactly its frames' rate.
-    std::error_code ec;
-    const auto fileSize = std::filesystem::file_size(path, ec);
+    struct stat st {};
+    const bool sized = ::fstat(dec->fd_, &st) == 0;
+    const auto fileSize = static_cast<double>(st.st_size);
     unsigned char *v1 = nullptr;
     unsigned char *v2 = nullptr;
     std::size_t v1Size = 0;
@@ -54,7 +75,7 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inpu
     mpg123_id3_raw(mh, &v1, &v1Size, &v2, &v2Size);
     const off_t firstFrame = mpg123_framepos(mh);
     const double seconds = info.decodeRate > 0 ? double(info.lengthFrames) / info.decodeRate : 0.0;
-    if (!ec && seconds > 0.0) {
+    if (sized && seconds > 0.0) {
         double audioBytes = double(fileSize) - double(firstFrame > 0 ? firstFrame : 0) - double(v1Size);
         if (audioBytes < 0)
             audioBytes = 0;
@@ -81,6 +102,8 @@ MpegDecoder::~MpegDecoder() {
         mpg123_close(handle_);
         mpg123_delete(handle_);
     }
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void MpegDecoder::updateKbps() {

@@ -1,5 +1,6 @@
 // Where the kept files go: the program folder while it can be written, else
-// the per-user folder, made on first use with a copy of the bundled schemes.
+// the per-user folder, made on first use with a copy of the bundled schemes
+// and of the settings beside the program.
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -68,11 +69,23 @@ TEST(AppFolderTest, WithoutAnAbsoluteConfigHomeTheHomeFolderIsUsed) {
     EXPECT_EQ(AppFolder::userFolder("", ""), "");
 }
 
-TEST(AppFolderTest, FolderThatCannotBeMadeIsStillNamed) {
-    // Reading the settings there then fails with its own message.
+TEST(AppFolderTest, PerUserFolderStartsFromTheSettingsBesideTheProgram) {
+    Program p;
+    p.dir.write("prog/corvale.ini", "PlayMode=1\r\n");
+    const std::string folder = AppFolder::choose(p.readOnly(p.dir.path() + "xdg"));
+    EXPECT_EQ(TempDir::read(folder + "corvale.ini"), "PlayMode=1\r\n");
+    EXPECT_TRUE(fs::exists(folder + "color/amber.kcl"));
+    // Copied once: the user's own settings last.
+    p.dir.write("xdg/corvale/corvale.ini", "PlayMode=2\r\n");
+    AppFolder::choose(p.readOnly(p.dir.path() + "xdg"));
+    EXPECT_EQ(TempDir::read(folder + "corvale.ini"), "PlayMode=2\r\n");
+}
+
+TEST(AppFolderTest, WhenNeitherFolderCanBeWrittenTheReadableSettingsAreUsed) {
+    // A per-user folder that cannot be made: the program folder's settings.
     Program p;
     p.dir.write("file", "x");
-    EXPECT_EQ(AppFolder::choose(p.readOnly(p.dir.path() + "file")), p.dir.path() + "file/corvale/");
+    EXPECT_EQ(AppFolder::choose(p.readOnly(p.dir.path() + "file")), p.dir.path() + "prog/");
 }
 
 TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {
