@@ -29,8 +29,12 @@ private:
     MpegDecoder() = default;
     void updateKbps();
 
+    // The file, read through a buffer: libmpg123 looks for a frame header a
+    // byte at a time, and a read call per byte costs a second per 100 KiB of junk.
+    struct Source;
+
+    std::unique_ptr<Source> source_;  // outlives handle_
     mpg123_handle_struct *handle_ = nullptr;
-    int fd_ = -1;
     int kbps_ = 0;
     bool ended_ = false;
 };
