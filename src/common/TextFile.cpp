@@ -145,8 +145,11 @@ std::string TextFile::finalTarget(const std::string &path) {
 }
 
 bool TextFile::append(const std::string &path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // O_NONBLOCK: a FIFO in the file's place refuses at once instead of
+    // waiting for a reader; only a regular file is written.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
     if (fd < 0) return false;
-    const bool ok = writeAllFd(fd, bytes);
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAllFd(fd, bytes);
     return (::close(fd) == 0) && ok;
 }

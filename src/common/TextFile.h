@@ -27,6 +27,6 @@ public:
     // link, or missing); "" for a loop or an unreadable link.
     static std::string finalTarget(const std::string &path);
 
-    // Appends bytes (opening and closing the file); false on failure.
+    // Appends bytes to a regular file (opening and closing it); false on failure.
     static bool append(const std::string &path, std::string_view bytes);
 };

@@ -52,6 +52,7 @@ TEST(TextFile, ReadsWholeFilesOnly) {
     // Never waits on a FIFO, nor reads a device without end.
     ASSERT_EQ(::mkfifo(dir.file("fifo.m3u").c_str(), 0600), 0);
     EXPECT_FALSE(TextFile::readAll(dir.file("fifo.m3u")).has_value());
+    EXPECT_FALSE(TextFile::append(dir.file("fifo.m3u"), "log line"));
     std::filesystem::create_symlink("/dev/zero", dir.file("zero.lrc"));
     EXPECT_FALSE(TextFile::readAll(dir.file("zero.lrc")).has_value());
     EXPECT_EQ(TextFile::readAll(dir.write("x", std::string("a\0b", 3))).value(), std::string("a\0b", 3));
