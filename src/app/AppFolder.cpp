@@ -45,7 +45,7 @@ void AppFolder::copyProgramSettings(const std::string &programDir, const std::st
     // A copied portable install or an old version left its settings beside
     // the program: the per-user folder starts from them, once.
     const std::string target = appPath + SettingFile::FileName;
-    if (PathUtil::fileExists(target) || ::access(target.c_str(), F_OK) == 0) return;
+    if (::access(target.c_str(), F_OK) == 0) return;
     if (const auto bytes = TextFile::readAll(programDir + SettingFile::FileName)) TextFile::writeAtomic(target, *bytes);
 }
 
