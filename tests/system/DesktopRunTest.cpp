@@ -224,7 +224,8 @@ TEST_F(DesktopRunTest, CdQualityBitRateReadsInMegabitsAndAFifoNeverBlocks) {
                            " " + shellWord(CORVALE_SCREEN_GRAB));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("\nexit 0"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("fifo window shown\nfifo exit 0"), std::string::npos) << run.output;
+    for (const char *line : {"fifo window shown\n", "fifo exit 0\n"})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
 
     const QImage window(QString::fromStdString(picture));
     ASSERT_EQ(window.size(), QSize(634, 115)) << run.output;
