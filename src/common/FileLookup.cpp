@@ -4,10 +4,6 @@
 #include <locale.h>
 #include <wctype.h>
 
-#include <algorithm>
-#include <optional>
-#include <vector>
-
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 
@@ -20,10 +16,31 @@ locale_t foldLocale() {
     return loc;
 }
 
-// The code points of a UTF-8 name in lower case; nothing when it is not UTF-8.
-std::optional<std::u32string> folded(std::string_view name) {
-    if (!TextCodec::isValidUtf8(name)) return std::nullopt;
-    std::u32string out;
+void appendUtf8(std::string &out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string FileLookup::foldCase(std::string_view name) {
+    const locale_t loc = foldLocale();
+    if (loc == nullptr || !TextCodec::isValidUtf8(name)) return PathUtil::lowerAscii(name);
+    std::string out;
+    out.reserve(name.size());
     for (std::size_t i = 0; i < name.size();) {
         const auto b = static_cast<unsigned char>(name[i]);
         const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
@@ -32,45 +49,41 @@ std::optional<std::u32string> folded(std::string_view name) {
         i += static_cast<std::size_t>(extra) + 1;
         if (cp < 0x80) {
             if (cp >= 'A' && cp <= 'Z') cp += 'a' - 'A';
-        } else if (const locale_t loc = foldLocale()) {
-            cp = static_cast<char32_t>(::towlower_l(static_cast<wint_t>(cp), loc));
+        } else {
+            const auto lower = static_cast<char32_t>(::towlower_l(static_cast<wint_t>(cp), loc));
+            if (lower < 0xD800 || (lower > 0xDFFF && lower <= 0x10FFFF)) cp = lower;
         }
-        out.push_back(cp);
+        appendUtf8(out, cp);
     }
     return out;
 }
 
-enum class Kind { Folder, File };
-
-bool exists(const std::string &path, Kind kind) {
-    return kind == Kind::Folder ? PathUtil::folderExists(path) : PathUtil::fileExists(path);
+const std::map<std::string, std::set<std::string>> &FileLookup::entries(const std::string &folder) {
+    const auto known = folders_.find(folder);
+    if (known != folders_.end()) return known->second;
+    auto &byFolded = folders_[folder];
+    if (DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str())) {
+        while (const dirent *e = ::readdir(dir)) byFolded[foldCase(e->d_name)].insert(e->d_name);
+        ::closedir(dir);
+    }
+    return byFolded;
 }
 
 // `name` inside `folder` as it stands, else the first entry in byte order
 // that matches it apart from letter case and is of the wanted kind.
-std::string findEntry(const std::string &folder, const std::string &name, Kind kind, bool anyCase) {
-    if (exists(folder + name, kind)) return folder + name;
+std::string FileLookup::findEntry(const std::string &folder, const std::string &name, bool wantFolder,
+                                  bool anyCase) {
+    const auto isWanted = [wantFolder](const std::string &path) {
+        return wantFolder ? PathUtil::folderExists(path) : PathUtil::fileExists(path);
+    };
+    if (isWanted(folder + name)) return folder + name;
     if (!anyCase || name == "." || name == "..") return {};
-    DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return {};
-    std::vector<std::string> matches;
-    while (const dirent *e = ::readdir(dir)) {
-        if (FileLookup::sameIgnoringCase(e->d_name, name)) matches.emplace_back(e->d_name);
-    }
-    ::closedir(dir);
-    std::sort(matches.begin(), matches.end());
-    for (const std::string &m : matches)
-        if (exists(folder + m, kind)) return folder + m;
+    const auto &byFolded = entries(folder);
+    const auto same = byFolded.find(foldCase(name));
+    if (same == byFolded.end()) return {};
+    for (const std::string &m : same->second)
+        if (isWanted(folder + m)) return folder + m;
     return {};
-}
-
-}  // namespace
-
-bool FileLookup::sameIgnoringCase(std::string_view a, std::string_view b) {
-    const auto fa = folded(a);
-    const auto fb = folded(b);
-    if (fa && fb) return *fa == *fb;
-    return a.size() == b.size() && PathUtil::lowerAscii(a) == PathUtil::lowerAscii(b);
 }
 
 std::string FileLookup::find(std::string_view folder, std::string_view relative, bool anyCase) {
@@ -79,10 +92,10 @@ std::string FileLookup::find(std::string_view folder, std::string_view relative,
     for (;;) {
         const std::size_t slash = relative.find('/', start);
         const std::string name(relative.substr(start, slash == std::string_view::npos ? slash : slash - start));
-        if (slash == std::string_view::npos) return name.empty() ? std::string() : findEntry(path, name, Kind::File, anyCase);
+        if (slash == std::string_view::npos) return name.empty() ? std::string() : findEntry(path, name, false, anyCase);
         start = slash + 1;
         if (name.empty()) continue;  // "a//b" is "a/b"
-        path = findEntry(path, name, Kind::Folder, anyCase);
+        path = findEntry(path, name, true, anyCase);
         if (path.empty()) return {};
         path.push_back('/');
     }

@@ -183,8 +183,9 @@ void Krm1000::lookForLyrics(const std::string &path) {
     if (path.size() <= 3) return;
     const std::string stem = PathUtil::fileName(path.substr(0, path.size() - 3));
     std::string found;
+    FileLookup lookup;
     for (const char *ext : {"txt", "lrc", "kra"}) {
-        std::string candidate = FileLookup::find(PathUtil::folderOf(path), stem + ext, true);
+        std::string candidate = lookup.find(PathUtil::folderOf(path), stem + ext, true);
         if (!candidate.empty()) found = std::move(candidate);
     }
     if (found.empty()) return;

@@ -21,8 +21,9 @@ std::vector<std::string> M3uReader::read(const std::string &listPath, std::size_
     const std::string base = PathUtil::folderOf(listPath);
 
     // Line by line: one Latin-1 or CP932 line leaves the UTF-8 lines around it as they are.
+    FileLookup lookup;
     for (const std::string &line : TextCodec::splitLines(raw)) {
-        std::string path = findEntry(line, base);
+        std::string path = findEntry(line, base, lookup);
         if (path.empty()) continue;
         if (found.size() >= room) {
             if (cut != nullptr) *cut = true;
@@ -33,7 +34,7 @@ std::vector<std::string> M3uReader::read(const std::string &listPath, std::size_
     return found;
 }
 
-std::string M3uReader::findEntry(std::string_view line, std::string_view baseFolder) {
+std::string M3uReader::findEntry(std::string_view line, std::string_view baseFolder, FileLookup &lookup) {
     // The line's own bytes first (they may name a file whose name is not
     // UTF-8), then its text decoded as CP932; exact names before any match in
     // another letter case.
@@ -43,7 +44,7 @@ std::string M3uReader::findEntry(std::string_view line, std::string_view baseFol
         for (const std::string &entry : entries) {
             if (entry.empty() || !PathUtil::isAudioPath(entry)) continue;
             const bool absolute = entry.front() == '/';
-            std::string path = FileLookup::find(absolute ? std::string_view("/") : baseFolder,
+            std::string path = lookup.find(absolute ? std::string_view("/") : baseFolder,
                                                 std::string_view(entry).substr(absolute ? 1 : 0), anyCase);
             if (!path.empty()) return path;
         }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+class FileLookup;
+
 class M3uReader {
 public:
     // A list file larger than this is not a playlist and is not read.
@@ -27,8 +29,8 @@ public:
     // on its own: its bytes as they stand, and when they are not UTF-8 also
     // its text decoded as CP932. An exact name wins; failing that, a name
     // differing only in letter case, component by component (lists made on
-    // Windows).
-    static std::string findEntry(std::string_view line, std::string_view baseFolder);
+    // Windows). One lookup serves all the lines of a list.
+    static std::string findEntry(std::string_view line, std::string_view baseFolder, FileLookup &lookup);
 
 private:
     // The line with '/' for '\', or "" when it cannot name a file here.
