@@ -16,24 +16,6 @@ locale_t foldLocale() {
     return loc;
 }
 
-void appendUtf8(std::string &out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::string FileLookup::foldCase(std::string_view name) {
@@ -53,7 +35,7 @@ std::string FileLookup::foldCase(std::string_view name) {
             const auto lower = static_cast<char32_t>(::towlower_l(static_cast<wint_t>(cp), loc));
             if (lower < 0xD800 || (lower > 0xDFFF && lower <= 0x10FFFF)) cp = lower;
         }
-        appendUtf8(out, cp);
+        TextCodec::appendUtf8(out, cp);
     }
     return out;
 }
