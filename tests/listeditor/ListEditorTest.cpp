@@ -13,7 +13,7 @@
 
 #include "common/TextCodec.h"
 #include "listeditor/ListEditor.h"
-#include "listeditor/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -117,21 +117,16 @@ TEST(DecoderTest, WavInfoAndSamples) {
     EXPECT_EQ(readAll(*flt).size(), (33075u - 22050u) * 2);
 }
 
-TEST(DecoderTest, ContentDecidesNotTheName) {
-    TempDir dir;
-    fixtures::Tone t{.seconds = 2.0};
-    // A WAV file named .mp3 is still read as WAV.
-    const auto wav = Decoder::openFile(dir.write("really-a-wav.mp3", fixtures::wavBytes(t)), 0);
-    ASSERT_TRUE(wav);
-    EXPECT_FALSE(wav->info().mpeg);
+// libmpg123 reads through the decoder's buffer: seeking back and forth lands
+// on the samples a straight read gives.
+TEST(DecoderTest, MpegSeeksLandOnTheSamplesOfAStraightRead) {
     if (!fixtures::haveTool("lame"))
         GTEST_SKIP() << "lame not installed";
-    const std::string src = dir.write("src.wav", fixtures::wavBytes(t));
+    TempDir dir;
+    const std::string src = dir.write("src.wav", fixtures::wavBytes(fixtures::Tone{.seconds = 2.0}));
     ASSERT_TRUE(fixtures::run("lame --quiet -b 128 '" + src + "' '" + dir.file("x.mp3") + "'"));
-    const auto mp3 = Decoder::openFile(dir.write("really-an-mp3.wav", fixtures::readFile(dir.file("x.mp3"))), 0);
+    const auto mp3 = Decoder::openFile(dir.file("x.mp3"), 0);
     ASSERT_TRUE(mp3);
-    EXPECT_TRUE(mp3->info().mpeg);
-    // Seeking back and forth through the buffered reading lands on the same samples.
     const std::vector<float> whole = readAll(*mp3);
     for (const int64_t frame : {int64_t(70000), int64_t(1000), int64_t(44100)}) {
         ASSERT_EQ(mp3->seek(frame), frame);
@@ -140,24 +135,4 @@ TEST(DecoderTest, ContentDecidesNotTheName) {
         for (std::size_t i = 0; i < block.size(); ++i)
             ASSERT_NEAR(block[i], whole[std::size_t(frame) * 2 + i], 1e-4) << frame;
     }
-}
-
-TEST(DecoderTest, BadFilesAreRefusedOrEndCleanly) {
-    TempDir dir;
-    EXPECT_FALSE(Decoder::openFile(dir.write("empty.mp3", ""), 0));
-    EXPECT_FALSE(Decoder::openFile(dir.write("empty.wav", ""), 0));
-    EXPECT_FALSE(Decoder::openFile(dir.file("missing.mp3"), 0));
-
-    // A WAV cut in the middle of its data, and one whose header claims far more.
-    fixtures::Tone t{.seconds = 0.5};
-    const std::string wav = fixtures::wavBytes(t);
-    const std::size_t cutAt = wav.size() / 2 + 1;
-    const auto cut = Decoder::openFile(dir.write("cut.wav", wav.substr(0, cutAt)), 0);
-    ASSERT_TRUE(cut);
-    EXPECT_EQ(readAll(*cut).size() / 2, (cutAt - 44) / 4); // the whole frames that are there
-    const auto lying = Decoder::openFile(dir.write("lying.wav", fixtures::wavBytes(t, 0x7FFFFFF0)), 0);
-    ASSERT_TRUE(lying);
-    EXPECT_EQ(readAll(*lying).size(), 22050u * 2);
-    // Only a header.
-    EXPECT_FALSE(Decoder::openFile(dir.write("header.wav", wav.substr(0, 44)), 0));
 }
