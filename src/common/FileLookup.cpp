@@ -74,7 +74,8 @@ std::string FileLookup::find(std::string_view folder, std::string_view relative,
     for (;;) {
         const std::size_t slash = relative.find('/', start);
         const std::string name(relative.substr(start, slash == std::string_view::npos ? slash : slash - start));
-        if (slash == std::string_view::npos) return name.empty() ? std::string() : findEntry(path, name, false, anyCase);
+        if (slash == std::string_view::npos)
+            return name.empty() ? std::string() : findEntry(path, name, false, anyCase);
         start = slash + 1;
         if (name.empty()) continue;  // "a//b" is "a/b"
         path = findEntry(path, name, true, anyCase);

@@ -4,165 +4,121 @@
 #include "display/DisplayFixture.h"
 #include "display/PanelFont.h"
 
+#include <cctype>
+
 namespace {
 
 class ReadoutTest : public DisplayFixture {};
 
-// The digits themselves are the font table's; here only where they go.
-TEST_F(ReadoutTest, TrackNumberIsPaddedWithZeros) {
-    display.DrawAllDisplay();
-    const std::string zero = Picture(1, 6, 1, 9);
-    engine.PlayList.TrackNumber = 7;
-    display.DrawTrackNumber();
-    EXPECT_EQ(Picture(1, 6, 1, 9), zero);
-    EXPECT_EQ(Picture(8, 13, 1, 9), zero);
-    EXPECT_NE(Picture(15, 20, 1, 9), zero);
-}
-
-TEST_F(ReadoutTest, FrequencyShowsWholeKilohertzCutNotRounded) {
-    engine.TrackInfo.SamplingRate = 11025;
-    display.DrawAllDisplay();
-    const std::string eleven = Picture(28, 38, 12, 20);
-    engine.TrackInfo.SamplingRate = 11999;
-    display.DrawFrequency();
-    EXPECT_EQ(Picture(28, 38, 12, 20), eleven);
-    engine.TrackInfo.SamplingRate = 12000;
-    display.DrawFrequency();
-    EXPECT_NE(Picture(28, 38, 12, 20), eleven);
-}
-
-// Every field with the values it can receive, wide ones included. Each cell
-// is read back: a digit, "-" for segment g alone, " " for a blank cell, and
-// "." after a cell whose decimal point (the gap dot on the bottom row) is lit.
-struct FieldCase {
-    const char *what;
-    void (*set)(EngineState &, int64_t);
+// Every field up to its extremes (whole kilohertz cut, not rounded), read back
+// cell by cell: a digit, "-" for segment g alone, " " for a blank cell, "."
+// after a lit decimal point (the gap dot on the bottom row). Nothing outside
+// the field and its unit changes, the same value again flags nothing, and the
+// usual value restores the panel.
+struct Field {
+    void (*set)(EngineState &, int32_t);
     void (Krw1000::*draw)();
-    bool smallRow;
+    bool small;
     int firstCell, lastCell;
-    int64_t value;
+};
+const Field Track{[](EngineState &e, int32_t v) { e.PlayList.TrackNumber = int16_t(v); }, &Krw1000::DrawTrackNumber,
+                  false, 1, 3};
+const Field Elapsed{[](EngineState &e, int32_t v) { e.ElapsedSeconds = v; }, &Krw1000::DrawNowTime, false, 5, 9};
+const Field Length{[](EngineState &e, int32_t v) { e.TrackInfo.LengthSeconds = v; }, &Krw1000::DrawAllTime, false, 11,
+                   15};
+const Field Rate{[](EngineState &e, int32_t v) { e.TrackInfo.SamplingRate = v; }, &Krw1000::DrawFrequency, true, 4, 6};
+const Field BitRate{[](EngineState &e, int32_t v) { e.BitRate = v; }, &Krw1000::DrawBitRate, true, 11, 13};
+
+struct FieldCase {
+    const Field *field;
+    int32_t value;
     const char *reading;
     char unit;  // the bit rate's unit letter, or 0
 };
-
-void SetTrack(EngineState &e, int64_t v) { e.PlayList.TrackNumber = static_cast<int16_t>(v); }
-void SetElapsed(EngineState &e, int64_t v) { e.ElapsedSeconds = static_cast<int32_t>(v); }
-void SetLength(EngineState &e, int64_t v) { e.TrackInfo.LengthSeconds = static_cast<int32_t>(v); }
-void SetRate(EngineState &e, int64_t v) { e.TrackInfo.SamplingRate = static_cast<int32_t>(v); }
-void SetBitRate(EngineState &e, int64_t v) { e.BitRate = static_cast<int32_t>(v); }
-
-void PrintTo(const FieldCase &f, std::ostream *os) { *os << f.what << " " << f.value; }
+void PrintTo(const FieldCase &f, std::ostream *os) { *os << f.reading << " for " << f.value; }
 
 const FieldCase FieldCases[] = {
-    {"track", SetTrack, &Krw1000::DrawTrackNumber, false, 1, 3, 999, "999", 0},
-    {"track", SetTrack, &Krw1000::DrawTrackNumber, false, 1, 3, 9999, "---", 0},
-    {"track", SetTrack, &Krw1000::DrawTrackNumber, false, 1, 3, -7, "---", 0},
-    {"track", SetTrack, &Krw1000::DrawTrackNumber, false, 1, 3, INT16_MIN, "---", 0},
-    {"elapsed", SetElapsed, &Krw1000::DrawNowTime, false, 5, 9, 5999, "99 59", 0},
-    {"elapsed", SetElapsed, &Krw1000::DrawNowTime, false, 5, 9, 6000, "-- 00", 0},
-    {"elapsed", SetElapsed, &Krw1000::DrawNowTime, false, 5, 9, -5, "-- --", 0},
-    {"elapsed", SetElapsed, &Krw1000::DrawNowTime, false, 5, 9, INT32_MIN, "-- --", 0},
-    {"length", SetLength, &Krw1000::DrawAllTime, false, 11, 15, 600 * 60, "-- 00", 0},
-    {"length", SetLength, &Krw1000::DrawAllTime, false, 11, 15, INT32_MAX, "-- 07", 0},
-    {"rate", SetRate, &Krw1000::DrawFrequency, true, 4, 6, 8000, " 08", 0},
-    {"rate", SetRate, &Krw1000::DrawFrequency, true, 4, 6, 192000, "192", 0},
-    {"rate", SetRate, &Krw1000::DrawFrequency, true, 4, 6, 1000000, " --", 0},
-    {"rate", SetRate, &Krw1000::DrawFrequency, true, 4, 6, INT32_MIN, " --", 0},
-    {"bit rate", SetBitRate, &Krw1000::DrawBitRate, true, 11, 13, 999, "999", 'K'},
-    {"bit rate", SetBitRate, &Krw1000::DrawBitRate, true, 11, 13, 1411, "1.41", 'M'},
-    {"bit rate", SetBitRate, &Krw1000::DrawBitRate, true, 11, 13, 49152, "49.1", 'M'},
-    {"bit rate", SetBitRate, &Krw1000::DrawBitRate, true, 11, 13, 384000, "384", 'M'},
-    {"bit rate", SetBitRate, &Krw1000::DrawBitRate, true, 11, 13, 1000000, "---", 'K'},
-    {"bit rate", SetBitRate, &Krw1000::DrawBitRate, true, 11, 13, INT32_MIN, "---", 'K'},
+    {&Track, 7, "007", 0},             {&Track, 999, "999", 0},          {&Track, 9999, "---", 0},
+    {&Track, INT16_MIN, "---", 0},     {&Elapsed, 5999, "99 59", 0},     {&Elapsed, 6000, "-- 00", 0},
+    {&Elapsed, -5, "-- --", 0},        {&Elapsed, INT32_MIN, "-- --", 0}, {&Length, INT32_MAX, "-- 07", 0},
+    {&Rate, 8000, " 08", 0},           {&Rate, 11999, " 11", 0},          {&Rate, 192000, "192", 0},
+    {&Rate, 1000000, " --", 0},        {&Rate, INT32_MIN, " --", 0},      {&BitRate, 999, "999", 'K'},
+    {&BitRate, 1411, "1.41", 'M'},     {&BitRate, 49152, "49.1", 'M'},    {&BitRate, 384000, "384", 'M'},
+    {&BitRate, 1000000, "---", 'K'},   {&BitRate, INT32_MIN, "---", 'K'},
 };
 
 class FieldTest : public DisplayFixture, public ::testing::WithParamInterface<FieldCase> {
 protected:
-    struct Cell {
-        int left, top, width, height;
-    };
-    static Cell CellAt(bool smallRow, int p) {
-        return smallRow ? Cell{6 * p - 2, 13, 5, 7} : Cell{7 * p - 6, 1, 6, 9};
+    void SetUsual() {
+        engine.PlayList.TrackNumber = 7;
+        engine.ElapsedSeconds = 75;
+        engine.TrackInfo.LengthSeconds = 200;
+        engine.TrackInfo.SamplingRate = 44100;
+        engine.BitRate = 128;
     }
-    ColorValue Dot(int c, int r) const { return display.ReadoutDots()[size_t(c)][size_t(r)]; }
+    // Left column and top row of cell p (with its gap column after it).
+    static std::pair<int, int> CellAt(bool small, int p) {
+        return small ? std::pair{6 * p - 2, 13} : std::pair{7 * p - 6, 1};
+    }
+    bool Lit(int c, int r) const { return std::isupper(static_cast<unsigned char>(Picture(c, c, r, r)[0])) != 0; }
 
-    std::string Reading(const FieldCase &f) const {
+    std::string Reading(const Field &f) const {
         std::string out;
         for (int p = f.firstCell; p <= f.lastCell; ++p) {
-            const Cell cell = CellAt(f.smallRow, p);
+            const auto [left, top] = CellAt(f.small, p);
             std::string segments;
-            bool blank = true;
             for (int k = 0; k < PanelFont::SegmentCount; ++k) {
-                const auto &d = (f.smallRow ? PanelFont::SmallSegment(k) : PanelFont::LargeSegment(k)).dots[0];
-                const ColorValue c = Dot(cell.left + d.column, cell.top + d.row);
-                blank = blank && c == color.dotdefaultbg;
-                segments += c == color.track || c == color.nowtime || c == color.alltime || c == color.freq ||
-                                    c == color.bitrate
-                                ? '1'
-                                : '0';
+                const auto &d = (f.small ? PanelFont::SmallSegment(k) : PanelFont::LargeSegment(k)).dots[0];
+                segments += Picture(left + d.column, left + d.column, top + d.row, top + d.row)[0];
             }
-            char ch = segments == "0000001" ? '-' : blank ? ' ' : '?';
+            char ch = segments.find_first_not_of('.') == std::string::npos ? ' ' : '?';
+            for (char &s : segments) s = std::isupper(static_cast<unsigned char>(s)) ? '1' : '0';
+            if (segments == "0000001") ch = '-';
             for (char digit = '0'; digit <= '9'; ++digit)
                 if (PanelFont::DigitPattern(digit) == segments) ch = digit;
             out += ch;
-            if (f.smallRow && Dot(cell.left + 5, 19) != color.dotdefaultbg) out += '.';
+            if (f.small && Lit(left + 5, 19)) out += '.';
         }
         return out;
     }
-    char Unit() const {
-        for (char letter : {'K', 'M'}) {
-            const DotPattern &g = *PanelFont::SmallSymbol(letter);
-            int lit = 0;
-            for (int c = 0; c < 5; ++c)
-                for (int r = 0; r < 7; ++r) lit += Dot(82 + c, 13 + r) == color.bitratestr;
-            bool all = lit == g.count;
-            for (int i = 0; i < g.count; ++i) all = all && Dot(82 + g.dots[size_t(i)].column, 13 + g.dots[size_t(i)].row) == color.bitratestr;
-            if (all) return letter;
-        }
-        return '?';
+    static std::string Glyph(char letter) {
+        std::string g = Lines(std::vector<std::string>(7, "....."));
+        const DotPattern &p = *PanelFont::SmallSymbol(letter);
+        for (int i = 0; i < p.count; ++i) g[size_t(p.dots[size_t(i)].row * 6 + p.dots[size_t(i)].column)] = 'P';
+        return g;
     }
-    // True when (c, r) lies in one of the field's cells (with the gap after
-    // it, where a decimal point goes) or in its unit letter.
+    // The field's cells, the gaps after them and its unit letter.
     static bool InField(const FieldCase &f, int c, int r) {
-        for (int p = f.firstCell; p <= f.lastCell + (f.unit != 0); ++p) {
-            const Cell cell = CellAt(f.smallRow, p);
-            if (c >= cell.left && c <= cell.left + cell.width && r >= cell.top && r < cell.top + cell.height)
-                return true;
-        }
-        return false;
+        const auto [left, top] = CellAt(f.field->small, f.field->firstCell);
+        const int right = CellAt(f.field->small, f.field->lastCell + (f.unit != 0)).first + (f.field->small ? 5 : 6);
+        return c >= left && c <= right && r >= top && r < top + (f.field->small ? 7 : 9);
     }
 };
 
-TEST_P(FieldTest, AWideValueReadsRightStaysInItsCellsAndANarrowOneRestoresThePanel) {
+TEST_P(FieldTest, ReadsRightStaysInItsCellsAndTheUsualValueRestoresThePanel) {
     const FieldCase &f = GetParam();
-    engine.PlayList.TrackNumber = 7;
-    engine.ElapsedSeconds = 75;
-    engine.TrackInfo.LengthSeconds = 200;
-    engine.TrackInfo.SamplingRate = 44100;
-    engine.BitRate = 128;
+    SetUsual();
     display.DrawAllDisplay();
     const auto before = display.ReadoutDots();
 
-    f.set(engine, f.value);
-    (display.*f.draw)();
-    EXPECT_EQ(Reading(f), f.reading) << f.what << " " << f.value;
+    f.field->set(engine, f.value);
+    (display.*f.field->draw)();
+    EXPECT_EQ(Reading(*f.field), f.reading);
     if (f.unit != 0) {
-        EXPECT_EQ(Unit(), f.unit) << f.value;
+        EXPECT_EQ(Picture(82, 86, 13, 19), Glyph(f.unit));
     }
-    for (int c = 0; c < Krw1000::ReadoutColumns; ++c) {
-        for (int r = 0; r < Krw1000::ReadoutRows; ++r) {
-            if (!InField(f, c, r)) {
-                ASSERT_EQ(Dot(c, r), before[size_t(c)][size_t(r)]) << f.what << " at " << c << "," << r;
-            }
-        }
-    }
+    int outside = 0;
+    for (int c = 0; c < Krw1000::ReadoutColumns; ++c)
+        for (int r = 0; r < Krw1000::ReadoutRows; ++r)
+            outside += !InField(f, c, r) && display.ReadoutDots()[size_t(c)][size_t(r)] != before[size_t(c)][size_t(r)];
+    EXPECT_EQ(outside, 0) << "dots changed outside the field";
     FlushAll();
-    (display.*f.draw)();
+    (display.*f.field->draw)();
     EXPECT_EQ(ReadoutFlagCount(), 0) << "the same value again";
 
-    SetTrack(engine, 7), SetElapsed(engine, 75), SetLength(engine, 200), SetRate(engine, 44100), SetBitRate(engine, 128);
-    (display.*f.draw)();
-    EXPECT_TRUE(display.ReadoutDots() == before) << f.what << " " << f.value << " left damage";
+    SetUsual();
+    (display.*f.field->draw)();
+    EXPECT_TRUE(display.ReadoutDots() == before) << "left damage";
 }
 
 INSTANTIATE_TEST_SUITE_P(Readout, FieldTest, ::testing::ValuesIn(FieldCases));

@@ -140,43 +140,6 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
     EXPECT_NE(settings.find("\r\nPositionX="), std::string::npos);
 }
 
-// A 1411 kbit/s WAV reads "1.41 Mbps" on the panel: the unit cell shows an M
-// and the decimal point after the first digit is lit. A FIFO named like a
-// track neither blocks the window nor a termination request.
-TEST_F(DesktopRunTest, CdQualityBitRateReadsInMegabitsAndAFifoNeverBlocks) {
-    TempDir work;
-    const std::string prog = copyProgram(work);
-    const std::string fifo = work.file("x.mp3");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string picture = std::string(CORVALE_ARTIFACT_DIR) + "/corvale-1411kbps.png";
-    fs::create_directories(CORVALE_ARTIFACT_DIR);
-    fs::remove(picture);
-    const auto run = shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/readout_run.sh") + " " + shellWord(prog) +
-                           " " + shellWord(work.file("out.raw")) + " " + shellWord(picture) + " " + shellWord(fifo) +
-                           " " + shellWord(CORVALE_SCREEN_GRAB));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("\nexit 0"), std::string::npos) << run.output;
-    for (const char *line : {"fifo window shown\n", "fifo exit 0\n"})
-        EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
-
-    const QImage window(QString::fromStdString(picture));
-    ASSERT_EQ(window.size(), QSize(634, 115)) << run.output;
-    const auto dot = [&](int c, int r) { return window.pixel(3 * c + 258, 3 * r + 52); };
-    const QRgb unitInk = dot(88, 13);   // the "b" of "bps"
-    const QRgb digitInk = dot(68, 14);  // the lit upper right segment of the "1"
-    const char *m[] = {"X...X", "XX.XX", "X.X.X", "X.X.X", "X...X", "X...X", "X...X"};
-    std::string shown, wanted;
-    for (int r = 0; r < 7; ++r) {
-        for (int c = 0; c < 5; ++c) {
-            shown += dot(82 + c, 13 + r) == unitInk ? 'X' : '.';
-            wanted += m[r][c];
-        }
-    }
-    EXPECT_EQ(shown, wanted);
-    EXPECT_EQ(dot(69, 19), digitInk);  // the decimal point after "1"
-    EXPECT_NE(dot(75, 19), digitInk);
-}
-
 // ---------------------------------------------------------------- installation
 
 class InstallTest : public ::testing::Test {
