@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "common/PathUtil.h"
+#include "common/TextFile.h"
+#include "config/SettingFile.h"
 
 namespace fs = std::filesystem;
 
@@ -29,8 +31,22 @@ std::string AppFolder::choose(const Inputs &inputs) {
     if (folder.empty()) return programDir;
     std::error_code ec;
     fs::create_directories(folder, ec);
+    if (!writable(folder)) {
+        // Neither folder can be written: run with the settings that can be
+        // read (the exit says that they could not be saved).
+        return PathUtil::fileExists(folder + SettingFile::FileName) ? folder : programDir;
+    }
+    copyProgramSettings(programDir, folder);
     copyBundledSchemes(programDir, folder);
     return folder;
+}
+
+void AppFolder::copyProgramSettings(const std::string &programDir, const std::string &appPath) {
+    // A copied portable install or an old version left its settings beside
+    // the program: the per-user folder starts from them, once.
+    const std::string target = appPath + SettingFile::FileName;
+    if (::access(target.c_str(), F_OK) == 0) return;
+    if (const auto bytes = TextFile::readAll(programDir + SettingFile::FileName)) TextFile::writeAtomic(target, *bytes);
 }
 
 std::string AppFolder::userFolder(const std::string &xdgConfigHome, const std::string &home) {

@@ -33,6 +33,9 @@ public:
     // character boundary (for fixed-size fields).
     static std::string cutToUtf8Bytes(std::string_view utf8, std::size_t maxBytes);
 
+    // Appends the UTF-8 bytes of one code point.
+    static void appendUtf8(std::string &out, char32_t cp);
+
     // Splits text into lines; CR LF, a lone LF and a lone CR all end a line.
     // A final line without a line end is kept; an empty text gives no lines.
     static std::vector<std::string> splitLines(std::string_view text);

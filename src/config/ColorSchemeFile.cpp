@@ -90,8 +90,9 @@ ColorSetData ColorSchemeFile::builtIn() {
     return c;
 }
 
-bool ColorSchemeFile::applyLines(const std::vector<std::string> &lines, ColorSetData &entry) {
-    for (const std::string &line : lines) {
+bool ColorSchemeFile::applyLines(const std::vector<std::string> &lines, ColorSetData &entry, std::size_t *badLine) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string &line = lines[i];
         const auto parts = splitAt(line, '=');
         if (parts.size() != 2) continue;
         const std::string key = PathUtil::lowerAscii(parts[0]);
@@ -100,7 +101,10 @@ bool ColorSchemeFile::applyLines(const std::vector<std::string> &lines, ColorSet
             const auto r = component(pieces[0]);
             const auto g = component(pieces[1]);
             const auto b = component(pieces[2]);
-            if (!r || !g || !b) return false;
+            if (!r || !g || !b) {
+                if (badLine != nullptr) *badLine = i + 1;
+                return false;
+            }
             for (const ColorField &f : colorFields())
                 if (f.key == key) entry.*f.member = RGBColor(*r, *g, *b);
         } else if (key == "colortitle") {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,8 +34,9 @@ public:
     // - any other value under the key "colortitle" gives the title: the text up
     //   to the first comma.
     // False when a colour piece is not a 16-bit whole number; the lines before
-    // it stay applied.
-    static bool applyLines(const std::vector<std::string> &lines, ColorSetData &entry);
+    // it stay applied and *badLine (when given) gets its number, counted from 1.
+    static bool applyLines(const std::vector<std::string> &lines, ColorSetData &entry,
+                           std::size_t *badLine = nullptr);
 
     // The names of the ".kcl" files (any letter case) in folder, sorted by
     // byte value; nothing when the folder cannot be listed.

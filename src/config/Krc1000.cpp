@@ -47,15 +47,23 @@ uint8_t Krc1000::bytSettingRead() {
     try {
         SettingFile::setDefaults(settings_, appPath_);
         const std::string path = settingsPath();
-        if (!PathUtil::fileExists(path) && bytSettingMake() != 0) return 255;
-        if (beforeSettingsRead_) beforeSettingsRead_(path);
-
-        const auto lines = readTextLines(path);
-        if (!lines) return 255;
+        readFailure_ = path;
+        // A folder that cannot be written (an installed copy with no per-user
+        // folder to fall back on): run with the settings of a new file; the
+        // write at exit fails and says so.
         SettingData read = settings_;
-        if (!SettingFile::applyLines(*lines, read)) return 255;
+        if (PathUtil::fileExists(path) || bytSettingMake() == 0) {
+            if (beforeSettingsRead_) beforeSettingsRead_(path);
+            const auto lines = readTextLines(path);
+            if (!lines) return 255;
+            std::size_t badLine = 0;
+            if (!SettingFile::applyLines(*lines, read, &badLine)) return failedAtLine(path, badLine);
+        } else {
+            SettingFile::applyLines(TextCodec::splitLines(SettingFile::createdText(appPath_)), read);
+        }
         SettingFile::applyChecks(read);
         settings_ = std::move(read);
+        readFailure_.clear();
 
         log_.setDebugMode(settings_.DebugMode);
         if (settings_.DebugMode != 255) log_.ensureWindowLoaded();
@@ -113,6 +121,7 @@ uint8_t Krc1000::loadColorSetFiles() {
     colorMenuIndexes_.assign(1, 0);
 
     const std::string folder = appPath_ + "color";
+    readFailure_ = folder;
     if (!PathUtil::folderExists(folder) && ::mkdir(folder.c_str(), 0755) != 0) return 255;
 
     colorSets_[0] = ColorSchemeFile::builtIn();
@@ -124,11 +133,21 @@ uint8_t Krc1000::loadColorSetFiles() {
         colorSets_[i].FilePath = folder + "/" + (*names)[i - 1];
 
     for (int i = 1; i <= count; ++i) {
+        readFailure_ = colorSets_[i].FilePath;
         const auto lines = readTextLines(colorSets_[i].FilePath);
-        if (!lines || !ColorSchemeFile::applyLines(*lines, colorSets_[i])) return 255;
+        if (!lines) return 255;
+        std::size_t badLine = 0;
+        if (!ColorSchemeFile::applyLines(*lines, colorSets_[i], &badLine))
+            return failedAtLine(colorSets_[i].FilePath, badLine);
         if (!colorSets_[i].colortitle.empty()) colorMenuIndexes_.push_back(i);
     }
+    readFailure_.clear();
     return 0;
+}
+
+uint8_t Krc1000::failedAtLine(const std::string &path, std::size_t line) {
+    readFailure_ = path + " (" + std::to_string(line) + " 行目)";
+    return 255;
 }
 
 void Krc1000::applyColorSet(int index) {

@@ -29,8 +29,10 @@ public:
 
     // Reads corvale.ini (creating it with the defaults when missing), checks
     // every value, turns the log on as DebugMode says and fills the engine
-    // options. A value that does not convert, or a file that cannot be made
-    // or read, gives 255 and leaves the record at its defaults.
+    // options. A value that does not convert, or a file that cannot be read,
+    // gives 255 and leaves the record at its defaults. A missing file that
+    // cannot be made (a folder that cannot be written) leaves the defaults in
+    // use and gives 0: the write at exit reports the failure.
     uint8_t bytSettingRead();
     // Writes the 26 default lines; the old file, if any, is replaced as a whole.
     uint8_t bytSettingMake();
@@ -55,6 +57,10 @@ public:
     // table counts as 0).
     void applyColorSet(int index);
 
+    // After a failed bytSettingRead or bytLoadColorSet: the file (with the
+    // line, when one did not convert) that stopped it, for the message.
+    const std::string &readFailure() const { return readFailure_; }
+
     const std::string &appPath() const { return appPath_; }
     std::string settingsPath() const;
 
@@ -66,6 +72,7 @@ public:
 
 private:
     uint8_t loadColorSetFiles();
+    uint8_t failedAtLine(const std::string &path, std::size_t line);  // 255
 
     DebugLog &log_;
     std::string appPath_;
@@ -75,4 +82,5 @@ private:
     std::vector<int> colorMenuIndexes_{0};
     ColorSetData currentColor_;
     std::function<void(const std::string &)> beforeSettingsRead_;
+    std::string readFailure_;
 };

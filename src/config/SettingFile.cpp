@@ -116,12 +116,16 @@ void SettingFile::setDefaults(SettingData &s, const std::string &appPath) {
     s = std::move(d);
 }
 
-bool SettingFile::applyLines(const std::vector<std::string> &lines, SettingData &s) {
-    for (const std::string &line : lines) {
+bool SettingFile::applyLines(const std::vector<std::string> &lines, SettingData &s, std::size_t *badLine) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string &line = lines[i];
         const auto eq = line.find('=');
         if (eq == std::string::npos) continue;
         const Field *f = findField(PathUtil::lowerAscii(std::string_view(line).substr(0, eq)));
-        if (f != nullptr && !storeValue(*f, std::string_view(line).substr(eq + 1), s)) return false;
+        if (f != nullptr && !storeValue(*f, std::string_view(line).substr(eq + 1), s)) {
+            if (badLine != nullptr) *badLine = i + 1;
+            return false;
+        }
     }
     return true;
 }

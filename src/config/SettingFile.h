@@ -3,6 +3,7 @@
 // program writes (the file made on first start and the one written at exit).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,9 @@ public:
     // the same key wins. A key is the text before the first "=", compared in
     // lower case without trimming; the value is the rest of the line. Lines
     // without "=" and unknown keys are ignored. False when a number does not
-    // convert to its field's type (s is then partly filled).
-    static bool applyLines(const std::vector<std::string> &lines, SettingData &s);
+    // convert to its field's type (s is then partly filled; *badLine, when
+    // given, gets the number of that line, counted from 1).
+    static bool applyLines(const std::vector<std::string> &lines, SettingData &s, std::size_t *badLine = nullptr);
 
     // Replaces values outside their accepted range, raises InputFrame to
     // OutputFrame, and clears a CEditor that names no existing file.

@@ -1,7 +1,6 @@
 #include "display/Krw1000.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -18,6 +17,12 @@ constexpr int BinsPerBand = Krw1000::SpectrumBins / Krw1000::SpeanaColumns;
 // Cells of the large row are 7 columns apart, those of the small row 6.
 constexpr int LargeCellLeft(int cell) { return 7 * cell - 6; }
 constexpr int SmallCellLeft(int cell) { return 6 * cell - 2; }
+
+constexpr std::string_view Dash = "0000001";   // segment g alone
+constexpr std::string_view Blank = "0000000";  // drawn in the panel's background
+constexpr int FrequencyHundredsCell = 4;
+constexpr int BitRateFirstCell = 11;
+constexpr size_t DecimalPointRow = 19;
 
 }  // namespace
 
@@ -83,33 +88,33 @@ void Krw1000::SetDots(const DotPattern &p, int left, int top, ColorValue colour)
     }
 }
 
-// Decimal with at least `digits` digits, zero-padded; a negative value gets
-// a leading "-" before the padded digits ("-007").
-void Krw1000::DrawNumber(int64_t value, int digits, int firstCell, bool smallRow, ColorValue on, ColorValue off) {
-    char text[32];
-    char *p = text;
-    uint64_t magnitude = static_cast<uint64_t>(value);
-    if (value < 0) {
-        *p++ = '-';
-        magnitude = 0 - magnitude;
+// Every field owns a fixed run of cells and rewrites all of them on every
+// draw, so a narrower value leaves nothing of a wider one behind. A value
+// that does not fit its cells shows as dashes, the way a seven-segment
+// panel says "out of range", and never spills into its neighbours.
+void Krw1000::DrawField(int64_t value, int digits, int firstCell, bool smallRow, ColorValue on, ColorValue off) {
+    int64_t limit = 1;
+    for (int i = 0; i < digits; ++i) limit *= 10;
+    const bool fits = value >= 0 && value < limit;
+    for (int i = digits; i >= 1; --i) {
+        const std::string_view pattern = fits ? PanelFont::DigitPattern(static_cast<char>('0' + value % 10)) : Dash;
+        if (smallRow)
+            DrawSmallGlyph(firstCell + i, on, off, pattern);
+        else
+            DrawLargeGlyph(firstCell + i, on, off, pattern);
+        value /= 10;
     }
-    char raw[24];
-    const auto end = std::to_chars(raw, raw + sizeof raw, magnitude).ptr;
-    const auto length = static_cast<int>(end - raw);
-    for (int i = length; i < digits; ++i) *p++ = '0';
-    p = std::copy(raw, end, p);
-    DrawSegmentText(std::string_view(text, static_cast<size_t>(p - text)), firstCell, smallRow, on, off);
 }
 
-void Krw1000::DrawTrackNumber() {
-    DrawNumber(engine_.PlayList.TrackNumber, 3, 0, false, color_.track, color_.trackbg);
+// Minutes and seconds; a negative time has no reading at all.
+void Krw1000::DrawTime(int64_t seconds, int firstCell, ColorValue on, ColorValue off) {
+    DrawField(seconds < 0 ? -1 : seconds / 60, 2, firstCell, false, on, off);
+    DrawField(seconds < 0 ? -1 : seconds % 60, 2, firstCell + 3, false, on, off);
 }
 
-void Krw1000::DrawNowTime() {
-    const int64_t seconds = engine_.ElapsedSeconds;
-    DrawNumber(seconds / 60, 2, 4, false, color_.nowtime, color_.nowtimebg);
-    DrawNumber(seconds % 60, 2, 7, false, color_.nowtime, color_.nowtimebg);
-}
+void Krw1000::DrawTrackNumber() { DrawField(engine_.PlayList.TrackNumber, 3, 0, false, color_.track, color_.trackbg); }
+
+void Krw1000::DrawNowTime() { DrawTime(engine_.ElapsedSeconds, 4, color_.nowtime, color_.nowtimebg); }
 
 void Krw1000::DrawTimeMarks() {
     DrawSegmentText(":", 6, false, color_.nowtime, color_.nowtimebg);
@@ -117,21 +122,73 @@ void Krw1000::DrawTimeMarks() {
     DrawSegmentText(":", 12, false, color_.alltime, color_.alltimebg);
 }
 
-void Krw1000::DrawAllTime() {
-    const int64_t seconds = engine_.TrackInfo.LengthSeconds;
-    DrawNumber(seconds / 60, 2, 10, false, color_.alltime, color_.alltimebg);
-    DrawNumber(seconds % 60, 2, 13, false, color_.alltime, color_.alltimebg);
-}
+void Krw1000::DrawAllTime() { DrawTime(engine_.TrackInfo.LengthSeconds, 10, color_.alltime, color_.alltimebg); }
 
+// Two digits of kilohertz; the free cell before them takes the hundreds of a
+// high-resolution rate (192 kHz), and is blank otherwise.
 void Krw1000::DrawFrequency() {
-    DrawNumber(engine_.TrackInfo.SamplingRate / 1000, 2, 4, true, color_.freq, color_.freqbg);
+    const int64_t kiloHertz = engine_.TrackInfo.SamplingRate / 1000;
+    if (kiloHertz >= 100 && kiloHertz <= 999) {
+        DrawField(kiloHertz, 3, 3, true, color_.freq, color_.freqbg);
+        return;
+    }
+    DrawSmallGlyph(FrequencyHundredsCell, color_.freq, color_.dotdefaultbg, Blank);
+    DrawField(kiloHertz, 2, 4, true, color_.freq, color_.freqbg);
 }
 
 void Krw1000::DrawFrequencyUnit() { DrawSegmentText("KHz", 6, true, color_.freqstr, color_.freqbg); }
 
-void Krw1000::DrawBitRate() { DrawNumber(engine_.BitRate, 3, 10, true, color_.bitrate, color_.bitratebg); }
+// Up to 999 kbit/s as it stands; above, in megabits with a decimal point in
+// the gap after a digit ("1.41" Mbps for a CD-quality WAV, "49.1" for
+// 49,152 kbit/s), truncated like the frequency.
+Krw1000::BitRateReading Krw1000::ReadBitRate(int64_t kbps) {
+    if (kbps >= 0 && kbps <= 999) return {kbps, 0, 'K'};
+    if (kbps < 1000 || kbps > 999999) return {-1, 0, 'K'};
+    if (kbps < 10000) return {kbps / 10, 1, 'M'};
+    if (kbps < 100000) return {kbps / 100, 2, 'M'};
+    return {kbps / 1000, 0, 'M'};
+}
 
-void Krw1000::DrawBitRateUnit() { DrawSegmentText("Kbps", 13, true, color_.bitratestr, color_.bitratebg); }
+void Krw1000::DrawBitRate() {
+    const BitRateReading reading = ReadBitRate(engine_.BitRate);
+    DrawField(reading.digits, 3, BitRateFirstCell - 1, true, color_.bitrate, color_.bitratebg);
+    for (int after = 1; after <= 2; ++after) {
+        const auto column = static_cast<size_t>(SmallCellLeft(BitRateFirstCell + after - 1) + 5);
+        const ColorValue want = reading.pointAfter == after ? color_.bitrate : color_.dotdefaultbg;
+        if (readoutDots_[column][DecimalPointRow] != want) {
+            readoutDots_[column][DecimalPointRow] = want;
+            readoutDirty_[column][DecimalPointRow] = Dirty;
+        }
+    }
+    DrawWholeSmallSymbol(BitRateFirstCell + 3, color_.bitratestr, reading.unit);
+}
+
+void Krw1000::DrawBitRateUnit() {
+    DrawWholeSmallSymbol(BitRateFirstCell + 3, color_.bitratestr, ReadBitRate(engine_.BitRate).unit);
+    DrawSegmentText("bps", BitRateFirstCell + 3, true, color_.bitratestr, color_.bitratebg);
+}
+
+// A letter that changes with the value: every dot of the cell is written, the
+// letter's in `on`, the rest in the panel's background, and only the dots
+// that change are flagged.
+void Krw1000::DrawWholeSmallSymbol(int cell, ColorValue on, char ch) {
+    const DotPattern *glyph = PanelFont::SmallSymbol(ch);
+    const int left = SmallCellLeft(cell);
+    for (int r = 0; r < PanelFont::SmallCellRows; ++r) {
+        for (int c = 0; c < PanelFont::SmallCellWidth; ++c) {
+            bool lit = false;
+            for (int i = 0; glyph != nullptr && i < glyph->count; ++i)
+                lit = lit || (glyph->dots[static_cast<size_t>(i)].column == c &&
+                              glyph->dots[static_cast<size_t>(i)].row == r);
+            const auto x = static_cast<size_t>(left + c);
+            const auto y = static_cast<size_t>(PanelFont::SmallTopRow + r);
+            const ColorValue want = lit ? on : color_.dotdefaultbg;
+            if (readoutDots_[x][y] == want) continue;
+            readoutDots_[x][y] = want;
+            readoutDirty_[x][y] = Dirty;
+        }
+    }
+}
 
 void Krw1000::DrawRepeatMark() {
     const uint8_t mode = settings_.PlayMode;
@@ -172,8 +229,7 @@ void Krw1000::RedrawAfterColorChange() {
     RedrawReadout();
 }
 
-// The whole panel from scratch: the fixed glyphs first, so that oversized
-// values drawn after them overwrite them until the next full redraw.
+// The whole panel from scratch.
 void Krw1000::RedrawReadout() {
     ResetReadoutDots();
     DrawTimeMarks();

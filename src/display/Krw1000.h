@@ -105,7 +105,17 @@ private:
                    ColorValue on, ColorValue off, std::string_view pattern);
     void SetDots(const DotPattern &p, int left, int top, ColorValue colour);
     void RedrawReadout();
-    void DrawNumber(int64_t value, int digits, int firstCell, bool smallRow, ColorValue on, ColorValue off);
+    void DrawField(int64_t value, int digits, int firstCell, bool smallRow, ColorValue on, ColorValue off);
+    void DrawTime(int64_t seconds, int firstCell, ColorValue on, ColorValue off);
+    void DrawWholeSmallSymbol(int cell, ColorValue on, char ch);
+    // The bit rate as shown: up to three digits (-1 for dashes), the cell
+    // after which a decimal point stands (0 for none) and the unit letter.
+    struct BitRateReading {
+        int64_t digits;
+        int pointAfter;
+        char unit;
+    };
+    static BitRateReading ReadBitRate(int64_t kbps);
     void SetLvMeterChannel(int topRow, int64_t level);
 
     const ColorSetData &color_;

@@ -17,7 +17,7 @@ constexpr std::string_view LargeCell =
     "e....c"
     ".dddd.";
 
-constexpr int SmallCellWidth = 5;
+constexpr int SmallCellWidth = PanelFont::SmallCellWidth;
 constexpr std::string_view SmallCell =
     ".aaa."
     "f...b"
@@ -42,16 +42,16 @@ constexpr std::string_view LargeSymbols =
 constexpr std::string_view LargeSymbolChars = ":/";
 
 // Small-row letters, 5 columns each, one blank column between.
-constexpr int SmallSymbolsWidth = 35;
+constexpr int SmallSymbolsWidth = 41;
 constexpr std::string_view SmallSymbols =
-    "X...X X...X ..... X.... ..... ....."
-    "X..X. X...X ..... X.... ..... ....."
-    "X.X.. X...X XXXXX X.... XXXX. .XXXX"
-    "XX... XXXXX ...X. XXXX. X...X X...."
-    "X.X.. X...X ..X.. X...X X...X .XXX."
-    "X..X. X...X .X... X...X XXXX. ....X"
-    "X...X X...X XXXXX XXXX. X.... XXXX.";
-constexpr std::string_view SmallSymbolChars = "KHzbps";
+    "X...X X...X ..... X.... ..... ..... X...X"
+    "X..X. X...X ..... X.... ..... ..... XX.XX"
+    "X.X.. X...X XXXXX X.... XXXX. .XXXX X.X.X"
+    "XX... XXXXX ...X. XXXX. X...X X.... X.X.X"
+    "X.X.. X...X ..X.. X...X X...X .XXX. X...X"
+    "X..X. X...X .X... X...X XXXX. ....X X...X"
+    "X...X X...X XXXXX XXXX. X.... XXXX. X...X";
+constexpr std::string_view SmallSymbolChars = "KHzbpsM";
 
 // The repeat arrow (panel columns 1 to 7) and its letters "1", "A", "R"
 // (panel columns 9 to 13), rows 13 to 19.
@@ -99,7 +99,7 @@ constexpr std::array<DotPattern, N> SideBySide(std::string_view picture, int pic
 constexpr auto LargeSegments = Segments(LargeCell, LargeCellWidth);
 constexpr auto SmallSegments = Segments(SmallCell, SmallCellWidth);
 constexpr auto LargeGlyphs = SideBySide<2>(LargeSymbols, LargeSymbolsWidth, LargeCellWidth);
-constexpr auto SmallGlyphs = SideBySide<6>(SmallSymbols, SmallSymbolsWidth, SmallCellWidth);
+constexpr auto SmallGlyphs = SideBySide<7>(SmallSymbols, SmallSymbolsWidth, SmallCellWidth);
 constexpr auto ArrowDots = DotPattern::Pick(Arrow, ArrowWidth, 0, ArrowWidth, 'X');
 constexpr auto LetterGlyphs = SideBySide<3>(RepeatLetters, RepeatLettersWidth, PanelFont::RepeatLetterWidth);
 

@@ -11,6 +11,8 @@ class PanelFont {
 public:
     static constexpr int LargeTopRow = 1;   // large cells use dot rows 1 to 9
     static constexpr int SmallTopRow = 13;  // small cells use dot rows 13 to 19
+    static constexpr int SmallCellWidth = 5;
+    static constexpr int SmallCellRows = 7;
     static constexpr int SegmentCount = 7;  // a, b, c, d, e, f, g
 
     // The "1"/"0" segment pattern of a digit character, or an empty view
@@ -23,7 +25,7 @@ public:
 
     // The one-colour glyph for a character, or nullptr when the row has none.
     static const DotPattern *LargeSymbol(char ch);  // ":" "/"
-    static const DotPattern *SmallSymbol(char ch);  // "K" "H" "z" "b" "p" "s"
+    static const DotPattern *SmallSymbol(char ch);  // "K" "H" "z" "b" "p" "s" "M"
 
     // The repeat mark, relative to panel column 1 and row 13 (arrow) and to
     // column 9 and row 13 (letters).

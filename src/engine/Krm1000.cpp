@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "common/FileLookup.h"
 #include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
@@ -68,15 +69,24 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
     try {
         // The caller's spec is cut at its first double NUL too.
         spec = PathList::cutAtDoubleNul(spec);
+        bool cut = false;
         for (const std::string &item : PathList::split(spec)) {
+            const bool isList = PathUtil::hasExtension4(item, ".m3u");
             const auto room = static_cast<std::size_t>(MaxTracks - (pl.LastIndex + 1));
-            if (room == 0) break;
-            if (PathUtil::hasExtension4(item, ".m3u")) {
-                for (std::string &path : M3uReader::read(item, room)) appendPath(std::move(path));
+            if (room == 0) {
+                cut = PathUtil::isAudioPath(item) || (isList && !M3uReader::read(item, 1).empty());
+                if (cut) break;
+                continue;
+            }
+            if (isList) {
+                bool listCut = false;
+                for (std::string &path : M3uReader::read(item, room, &listCut)) appendPath(std::move(path));
+                cut = cut || listCut;
             } else if (PathUtil::isAudioPath(item)) {
                 appendPath(item);
             }
         }
+        if (cut) log_.WriteDebugLog("KRM1000 Caution - bytPlayListAdd (list cut at 9999 tracks)");
     } catch (...) {
         // Whatever was added before the failure stays.
     }
@@ -146,12 +156,14 @@ uint8_t Krm1000::bytOpenPlayFile(int16_t index) {
 
 void Krm1000::lookForLyrics(const std::string &path) {
     // song.mp3 looks for song.txt, song.lrc, song.kra; the last one found wins.
+    // The exact name wins; song.LRC from Windows is found too.
     if (path.size() <= 3) return;
-    const std::string stem = path.substr(0, path.size() - 3);
+    const std::string stem = PathUtil::fileName(path.substr(0, path.size() - 3));
     std::string found;
+    FileLookup lookup;
     for (const char *ext : {"txt", "lrc", "kra"}) {
-        const std::string candidate = stem + ext;
-        if (PathUtil::fileExists(candidate)) found = candidate;
+        std::string candidate = lookup.find(PathUtil::folderOf(path), stem + ext, true);
+        if (!candidate.empty()) found = std::move(candidate);
     }
     if (found.empty()) return;
     state_.LyricsCleared = 0;

@@ -3,37 +3,60 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/FileLookup.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "common/TextFile.h"
 
-std::vector<std::string> M3uReader::read(const std::string &listPath, std::size_t room) {
+std::vector<std::string> M3uReader::read(const std::string &listPath, std::size_t room, bool *cut) {
     std::vector<std::string> found;
-    // Only a regular file: a fifo or a device named *.m3u would block or never end.
-    if (room == 0 || !PathUtil::fileExists(listPath)) return found;
+    if (cut != nullptr) *cut = false;
+    if (room == 0) return found;
+    // Only a regular file: a FIFO or a device named *.m3u would block or never end.
     const std::optional<std::string> bytes = TextFile::readAll(listPath, MaxFileBytes);
     if (!bytes) return found;
 
     std::string_view raw(*bytes);
     if (raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);  // UTF-8 byte order mark
-    const std::string text = TextCodec::toUtf8(raw);
     const std::string base = PathUtil::folderOf(listPath);
 
-    for (const std::string &line : TextCodec::splitLines(text)) {
-        const std::string path = resolveLine(line, base);
-        if (path.empty() || !PathUtil::isAudioPath(path) || !PathUtil::fileExists(path)) continue;
-        found.push_back(path);
-        if (found.size() >= room) break;
+    // Line by line: one Latin-1 or CP932 line leaves the UTF-8 lines around it as they are.
+    FileLookup lookup;
+    for (const std::string &line : TextCodec::splitLines(raw)) {
+        std::string path = findEntry(line, base, lookup);
+        if (path.empty()) continue;
+        if (found.size() >= room) {
+            if (cut != nullptr) *cut = true;
+            break;
+        }
+        found.push_back(std::move(path));
     }
     return found;
 }
 
-std::string M3uReader::resolveLine(std::string_view line, std::string_view baseFolder) {
+std::string M3uReader::findEntry(std::string_view line, std::string_view baseFolder, FileLookup &lookup) {
+    // The line's own bytes first (they may name a file whose name is not
+    // UTF-8), then its text decoded as CP932; exact names before any match in
+    // another letter case.
+    std::vector<std::string> entries{normalizedLine(line)};
+    if (!TextCodec::isValidUtf8(line)) entries.push_back(normalizedLine(TextCodec::cp932ToUtf8(line)));
+    for (const bool anyCase : {false, true}) {
+        for (const std::string &entry : entries) {
+            if (entry.empty() || !PathUtil::isAudioPath(entry)) continue;
+            const bool absolute = entry.front() == '/';
+            std::string path = lookup.find(absolute ? std::string_view("/") : baseFolder,
+                                                std::string_view(entry).substr(absolute ? 1 : 0), anyCase);
+            if (!path.empty()) return path;
+        }
+    }
+    return {};
+}
+
+std::string M3uReader::normalizedLine(std::string_view line) {
     // A NUL would cut the name short in every file-system call.
     if (line.empty() || line.size() > MaxLineBytes || line.find('\0') != std::string_view::npos) return {};
     std::string entry(line);
     std::replace(entry.begin(), entry.end(), '\\', '/');
     if (entry.size() >= 2 && entry[1] == ':') return {};  // a Windows drive: no such file here
-    if (entry.front() == '/') return entry;
-    return std::string(baseFolder) + entry;
+    return entry;
 }

@@ -53,7 +53,8 @@ std::string localPath(const QUrl &url) {
     return url.isLocalFile() ? QFile::encodeName(url.toLocalFile()).toStdString() : std::string();
 }
 
-QString display(const std::string &bytes) { return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+// Each entry shown as its own text: UTF-8, else CP932.
+QString display(const std::string &bytes) { return QString::fromStdString(TextCodec::toUtf8(bytes)); }
 
 }  // namespace
 
@@ -416,7 +417,8 @@ void ListEditor::mnuListOpen_Click() {
         return;
     }
     List1->clear();
-    for (const std::string &line : TextCodec::splitLines(TextCodec::toUtf8(*bytes))) {
+    // The lines' own bytes: a list saved unchanged keeps every entry as it was.
+    for (const std::string &line : TextCodec::splitLines(*bytes)) {
         if (isFull()) break;
         addEntry(line);
     }

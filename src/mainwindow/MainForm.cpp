@@ -218,7 +218,7 @@ bool MainForm::Main() {
 
     // 3. Settings (this decides whether anything is logged).
     if (krc_->bytSettingRead() != 0) {
-        endStart("設定ファイル読み込みに失敗しました\n起動を中断します");
+        endStart(("設定ファイル読み込みに失敗しました\n起動を中断します\n" + krc_->readFailure()).c_str());
         return false;
     }
     writeLog("MainFrm Called  - Main");
@@ -243,7 +243,7 @@ bool MainForm::Main() {
     }
     // 7. Colour schemes, each titled one with its menu item.
     if (krc_->bytLoadColorSet() != 0) {
-        endStart("配色ファイルの読み出しに失敗しました\n起動を中断します");
+        endStart(("配色ファイルの読み出しに失敗しました\n起動を中断します\n" + krc_->readFailure()).c_str());
         return false;
     }
     for (int index : krc_->colorMenuIndexes()) {

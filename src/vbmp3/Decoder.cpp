@@ -4,17 +4,48 @@
 #include "vbmp3/RiffHeader.h"
 #include "vbmp3/WavDecoder.h"
 
-#include <fstream>
+#include "common/RegularFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
-std::string head(const std::string &path, std::size_t bytes) {
-    std::ifstream in(path, std::ios::binary);
+// The first bytes of the open file (fewer when it is shorter).
+std::string head(int fd, std::size_t bytes) {
     std::string h(bytes, '\0');
-    in.read(h.data(), static_cast<std::streamsize>(bytes));
-    h.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = ::pread(fd, h.data() + got, bytes - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    h.resize(got);
     return h;
 }
+
+// A RIFF file of another form than WAVE or RMP3 (an AVI, a WebP, a MIDI file
+// renamed) holds no audio either library should search byte by byte.
+bool isOtherRiffForm(const std::string &h) {
+    if (h.size() < 12 || (h.compare(0, 4, "RIFF") != 0 && h.compare(0, 4, "RIFX") != 0 &&
+                          h.compare(0, 4, "RF64") != 0 && h.compare(0, 4, "BW64") != 0))
+        return false;
+    const std::string form = h.substr(8, 4);
+    return form != "WAVE" && form != "RMP3";
+}
+
+// Owns a descriptor until it is handed on.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 // True when the file starts with an ID3v2 tag or an MPEG audio frame header.
 bool looksLikeMpeg(const std::string &h) {
@@ -44,16 +75,22 @@ bool looksLikeSndfile(const std::string &h) {
 } // namespace
 
 std::unique_ptr<Decoder> Decoder::openFile(const std::string &path, int inputSample) {
-    const RiffHeader riff = RiffHeader::readFile(path);
+    // Only a regular file: a FIFO or a device with a track's name would block.
+    const FileDescriptor file{RegularFile::openForReading(path)};
+    if (file.fd < 0)
+        return nullptr;
+    const std::string h = head(file.fd, RiffHeader::HeadBytes);
+    if (isOtherRiffForm(h))
+        return nullptr;
+    const RiffHeader riff = RiffHeader::parse(h);
     if (riff.isMpeg())
-        return MpegDecoder::open(path, inputSample, RiffHeader::formatTagName(riff.formatTag()));
+        return MpegDecoder::open(file.fd, inputSample, RiffHeader::formatTagName(riff.formatTag()));
     if (riff.isWave())
-        return WavDecoder::open(path, RiffHeader::formatTagName(riff.formatTag()));
-    const std::string h = head(path, 16);
+        return WavDecoder::open(file.fd, RiffHeader::formatTagName(riff.formatTag()));
     if (!looksLikeMpeg(h) && looksLikeSndfile(h)) {
-        if (auto other = WavDecoder::open(path, std::string()))
+        if (auto other = WavDecoder::open(file.fd, std::string()))
             return other;
     }
     // MPEG audio, possibly after some leading junk.
-    return MpegDecoder::open(path, inputSample, std::string());
+    return MpegDecoder::open(file.fd, inputSample, std::string());
 }

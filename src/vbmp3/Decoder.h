@@ -3,7 +3,9 @@
 // Decoder::openFile looks at the content, not the name: a RIFF/WAVE file whose
 // format tag is MPEG audio (0x50, 0x55), or anything that starts with an ID3v2
 // tag or an MPEG frame, goes to libmpg123; everything else libsndfile can read
-// goes to libsndfile; what neither accepts is refused.
+// goes to libsndfile; what neither accepts is refused. Only regular files are
+// opened, and a RIFF file of another form than WAVE (or RMP3, MPEG in RIFF) is
+// refused at once.
 //
 // Every decoder hands out interleaved stereo float frames (a mono source is
 // doubled, a source of more than two channels gives its first two) at its

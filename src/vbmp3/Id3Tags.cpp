@@ -33,24 +33,6 @@ std::vector<unsigned char> resync(const unsigned char *p, std::size_t n) {
     return out;
 }
 
-void appendUtf8(std::string &out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16 up to its first NUL; a byte-order mark decides the order, else
 // bigEndian. Lone surrogates become U+FFFD.
 std::string utf16ToUtf8(const unsigned char *p, std::size_t n, bool bigEndian) {
@@ -73,14 +55,14 @@ std::string utf16ToUtf8(const unsigned char *p, std::size_t n, bool bigEndian) {
         if (u >= 0xD800 && u < 0xDC00 && i + 3 < n) {
             const uint32_t low = unit(i + 2);
             if (low >= 0xDC00 && low < 0xE000) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                TextCodec::appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
                 continue;
             }
         }
         if (u >= 0xD800 && u < 0xE000)
             u = 0xFFFD;
-        appendUtf8(out, u);
+        TextCodec::appendUtf8(out, u);
     }
     return out;
 }

@@ -3,25 +3,104 @@
 #include "vbmp3/Id3Tags.h"
 
 #include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 
-std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inputSample,
-                                               const std::string &riffTagName) {
+namespace {
+
+// Bytes libmpg123 may skip looking for the next frame header after a bad
+// one (real streams lose sync for a few bytes at most); at the start it
+// skips up to 64 KiB of junk whatever this says.
+constexpr long kResyncLimitBytes = 1024;
+
+} // namespace
+
+struct MpegDecoder::Source {
+    int fd = -1;
+    unsigned char buffer[16 * 1024];
+    std::size_t at = 0;   // next byte of the buffer to hand out
+    std::size_t held = 0; // bytes in the buffer
+    off_t end = 0;        // file position of the buffer's end
+
+    ~Source() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    static mpg123_ssize_t read(void *self, void *dst, std::size_t bytes) {
+        auto &s = *static_cast<Source *>(self);
+        if (s.at == s.held) {
+            ssize_t n;
+            do
+                n = ::read(s.fd, s.buffer, sizeof s.buffer);
+            while (n < 0 && errno == EINTR);
+            if (n <= 0)
+                return n;
+            s.at = 0;
+            s.held = static_cast<std::size_t>(n);
+            s.end += n;
+        }
+        const std::size_t n = std::min(bytes, s.held - s.at);
+        std::memcpy(dst, s.buffer + s.at, n);
+        s.at += n;
+        return static_cast<mpg123_ssize_t>(n);
+    }
+
+    static off_t seek(void *self, off_t offset, int whence) {
+        auto &s = *static_cast<Source *>(self);
+        const off_t here = s.end - static_cast<off_t>(s.held - s.at);
+        off_t target = offset;
+        if (whence == SEEK_CUR)
+            target = here + offset;
+        else if (whence != SEEK_SET)
+            target = -1; // SEEK_END below
+        const off_t bufferStart = s.end - static_cast<off_t>(s.held);
+        if (target >= bufferStart && target <= s.end) {
+            s.at = static_cast<std::size_t>(target - bufferStart);
+            return target;
+        }
+        const off_t reached = whence == SEEK_END ? ::lseek(s.fd, offset, SEEK_END) : ::lseek(s.fd, target, SEEK_SET);
+        if (reached >= 0) {
+            s.at = s.held = 0;
+            s.end = reached;
+        }
+        return reached;
+    }
+};
+
+std::unique_ptr<MpegDecoder> MpegDecoder::open(int fd, int inputSample, const std::string &riffTagName) {
     int err = MPG123_OK;
     mpg123_handle *mh = mpg123_new(nullptr, &err);
     if (!mh)
         return nullptr;
     std::unique_ptr<MpegDecoder> dec(new MpegDecoder);
     dec->handle_ = mh;
+    dec->source_ = std::make_unique<Source>();
+    dec->source_->fd = ::dup(fd);
+    if (dec->source_->fd < 0 || ::lseek(dec->source_->fd, 0, SEEK_SET) != 0 ||
+        mpg123_replace_reader_handle(mh, &Source::read, &Source::seek, nullptr) != MPG123_OK)
+        return nullptr;
 
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_STORE_RAW_ID3 | MPG123_GAPLESS, 0);
     mpg123_param(mh, MPG123_VERBOSE, 0, 0);
     mpg123_param(mh, MPG123_DOWN_SAMPLE, inputSample, 0);
+    // Never search far for the next frame: in a file that is no MPEG audio
+    // (random data, another format) the search would go on to its end.
+    mpg123_param(mh, MPG123_RESYNC_LIMIT, kResyncLimitBytes, 0);
     // Stereo float only: libmpg123 doubles a mono stream, and keeps the rate it
     // starts with should a later frame change it.
-    if (mpg123_open_fixed(mh, path.c_str(), MPG123_STEREO, MPG123_ENC_FLOAT_32) != MPG123_OK)
+    mpg123_format_none(mh);
+    const long *rates = nullptr;
+    std::size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (std::size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    if (mpg123_open_handle(mh, dec->source_.get()) != MPG123_OK)
         return nullptr;
     long rate = 0;
     int channels = 0;
@@ -45,8 +124,9 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inpu
 
     // Average bit rate from the size of the audio data; a constant bit rate
     // stream reads exactly its frames' rate.
-    std::error_code ec;
-    const auto fileSize = std::filesystem::file_size(path, ec);
+    struct stat st {};
+    const bool sized = ::fstat(dec->source_->fd, &st) == 0;
+    const auto fileSize = static_cast<double>(st.st_size);
     unsigned char *v1 = nullptr;
     unsigned char *v2 = nullptr;
     std::size_t v1Size = 0;
@@ -54,7 +134,7 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(const std::string &path, int inpu
     mpg123_id3_raw(mh, &v1, &v1Size, &v2, &v2Size);
     const off_t firstFrame = mpg123_framepos(mh);
     const double seconds = info.decodeRate > 0 ? double(info.lengthFrames) / info.decodeRate : 0.0;
-    if (!ec && seconds > 0.0) {
+    if (sized && seconds > 0.0) {
         double audioBytes = double(fileSize) - double(firstFrame > 0 ? firstFrame : 0) - double(v1Size);
         if (audioBytes < 0)
             audioBytes = 0;

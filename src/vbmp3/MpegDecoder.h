@@ -16,8 +16,9 @@ class MpegDecoder : public Decoder {
 public:
     // Null when libmpg123 finds no MPEG audio in the file. riffTagName is the
     // title to use when the file is RIFF-wrapped and has no ID3 title.
-    static std::unique_ptr<MpegDecoder> open(const std::string &path, int inputSample,
-                                             const std::string &riffTagName);
+    // The open file fd is read from its start; the decoder keeps a descriptor
+    // of its own.
+    static std::unique_ptr<MpegDecoder> open(int fd, int inputSample, const std::string &riffTagName);
     ~MpegDecoder() override;
 
     std::size_t read(float *dst, std::size_t frames) override;
@@ -28,6 +29,11 @@ private:
     MpegDecoder() = default;
     void updateKbps();
 
+    // The file, read through a buffer: libmpg123 looks for a frame header a
+    // byte at a time, and a read call per byte costs a second per 100 KiB of junk.
+    struct Source;
+
+    std::unique_ptr<Source> source_;  // outlives handle_
     mpg123_handle_struct *handle_ = nullptr;
     int kbps_ = 0;
     bool ended_ = false;

@@ -1,7 +1,6 @@
 #include "vbmp3/RiffHeader.h"
 
 #include <cstdio>
-#include <fstream>
 
 namespace {
 
@@ -17,18 +16,9 @@ uint16_t le16(std::string_view b, std::size_t at) {
                                  static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
-constexpr std::size_t kHeadBytes = 64 * 1024;
 constexpr uint16_t kExtensible = 0xFFFE;
 
 } // namespace
-
-RiffHeader RiffHeader::readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(kHeadBytes, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    return parse(head);
-}
 
 RiffHeader RiffHeader::parse(std::string_view head) {
     RiffHeader h;

@@ -9,8 +9,8 @@
 
 class RiffHeader {
 public:
-    // Reads the head of the file at path.
-    static RiffHeader readFile(const std::string &path);
+    // How much of the start of a file parse looks at.
+    static constexpr std::size_t HeadBytes = 64 * 1024;
     // Parses the head given as bytes (the start of a file).
     static RiffHeader parse(std::string_view head);
 

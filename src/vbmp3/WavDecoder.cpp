@@ -1,6 +1,7 @@
 #include "vbmp3/WavDecoder.h"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +22,13 @@ void keepFinite(float *samples, std::size_t count) {
 
 } // namespace
 
-std::unique_ptr<WavDecoder> WavDecoder::open(const std::string &path, const std::string &riffTagName) {
+std::unique_ptr<WavDecoder> WavDecoder::open(int fd, const std::string &riffTagName) {
     SF_INFO sfi{};
-    SNDFILE *file = sf_open(path.c_str(), SFM_READ, &sfi);
+    const int own = ::dup(fd);
+    if (own < 0)
+        return nullptr;
+    ::lseek(own, 0, SEEK_SET);
+    SNDFILE *file = sf_open_fd(own, SFM_READ, &sfi, SF_TRUE);
     if (!file)
         return nullptr;
     std::unique_ptr<WavDecoder> dec(new WavDecoder);

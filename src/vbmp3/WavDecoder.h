@@ -15,8 +15,9 @@ struct sf_private_tag;
 
 class WavDecoder : public Decoder {
 public:
-    // Null when libsndfile cannot read the file. riffTagName is the title.
-    static std::unique_ptr<WavDecoder> open(const std::string &path, const std::string &riffTagName);
+    // Null when libsndfile cannot read the open file fd (read from its
+    // start; the decoder keeps a descriptor of its own). riffTagName is the title.
+    static std::unique_ptr<WavDecoder> open(int fd, const std::string &riffTagName);
     ~WavDecoder() override;
 
     std::size_t read(float *dst, std::size_t frames) override;

@@ -1,7 +1,7 @@
 // Where the kept files go when the program folder cannot be written: the
-// per-user folder, made with a copy of the bundled schemes. (The installed
-// copy's run as an ordinary user checks the fall-back to HOME and that a
-// second start copies nothing again.)
+// per-user folder, made with a copy of the bundled schemes and of the settings
+// beside the program. (The installed copy's run as an ordinary user checks the
+// fall-back to HOME and that a second start copies nothing again.)
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -12,10 +12,11 @@
 
 namespace fs = std::filesystem;
 
-TEST(AppFolderTest, PerUserFolderGetsOnlyTheSchemesAndIsNamedEvenWhenItCannotBeMade) {
+TEST(AppFolderTest, PerUserFolderStartsFromTheProgramFolderOrElseItsSettingsAreRead) {
     TempDir dir;
     dir.write("prog/color/amber.kcl", "colortitle=amber\r\n");
     dir.write("prog/color/notes.txt", "not a scheme");
+    dir.write("prog/corvale.ini", "PlayMode=1\r\n");
     AppFolder::Inputs in;
     in.programDir = dir.path() + "prog/";
     in.programDirWritable = false;
@@ -25,9 +26,14 @@ TEST(AppFolderTest, PerUserFolderGetsOnlyTheSchemesAndIsNamedEvenWhenItCannotBeM
     EXPECT_EQ(folder, in.xdgConfigHome + "/corvale/");
     EXPECT_TRUE(fs::exists(folder + "color/amber.kcl"));
     EXPECT_FALSE(fs::exists(folder + "color/notes.txt"));
-    // Reading the settings there then fails with its own message.
+    EXPECT_EQ(TempDir::read(folder + "corvale.ini"), "PlayMode=1\r\n");
+    // Copied once: the user's own settings last.
+    dir.write("deep/config/corvale/corvale.ini", "PlayMode=2\r\n");
+    AppFolder::choose(in);
+    EXPECT_EQ(TempDir::read(folder + "corvale.ini"), "PlayMode=2\r\n");
+    // Neither folder can be written: the program folder's settings are read.
     in.xdgConfigHome = dir.write("file", "x");
-    EXPECT_EQ(AppFolder::choose(in), in.xdgConfigHome + "/corvale/");
+    EXPECT_EQ(AppFolder::choose(in), in.programDir);
     EXPECT_EQ(AppFolder::userFolder("", ""), "");
 }
 

@@ -3,7 +3,10 @@
 #include <chrono>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "common/Clock.h"
+#include "common/FileLookup.h"
 #include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextFile.h"
@@ -62,6 +65,11 @@ TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {
 
 TEST(TextFile, ReadsWholeFilesOnly) {
     TempDir dir;
+    // Never waits on a FIFO, nor reads a device without end.
+    ASSERT_EQ(::mkfifo(dir.file("fifo.m3u").c_str(), 0600), 0);
+    EXPECT_FALSE(TextFile::readAll(dir.file("fifo.m3u")) || TextFile::append(dir.file("fifo.m3u"), "log line"));
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.lrc"));
+    EXPECT_FALSE(TextFile::readAll(dir.file("zero.lrc")));
     EXPECT_EQ(TextFile::readAll(dir.write("x", std::string("a\0b", 3))).value(), std::string("a\0b", 3));
     EXPECT_FALSE(TextFile::readAll(dir.path()).has_value());
     EXPECT_FALSE(TextFile::readAll(dir.file("none")).has_value());
@@ -91,4 +99,68 @@ TEST(TextFile, AWriteClearsTemporariesThatAKilledWriteLeft) {
     EXPECT_TRUE(std::filesystem::exists(fresh));
     EXPECT_TRUE(std::filesystem::exists(other));
     EXPECT_TRUE(std::filesystem::exists(longer));
+}
+
+// A settings file kept with the user's dotfiles stays a link; the file it
+// leads to is replaced without widening its permissions; what is no regular
+// file is never replaced.
+TEST(TextFile, WritesGoThroughLinksAndNeverWidenPermissions) {
+    TempDir dir;
+    const mode_t umaskWas = ::umask(027);
+    const std::string target = dir.write("dotfiles/corvale.ini", "old");
+    ::chmod(target.c_str(), 0600);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    const struct {
+        const char *link;
+        std::string to;       // "" for a plain new file
+        std::string landsIn;  // the file that holds the bytes afterwards; "" when refused
+        mode_t mode;
+    } cases[] = {
+        {"relative.ini", "dotfiles/corvale.ini", target, 0600},
+        {"dangling.ini", "dotfiles/new.ini", dir.file("dotfiles/new.ini"), 0640},
+        {"plain.ini", "", dir.file("plain.ini"), 0640},
+        {"device.ini", "/dev/null", "", 0},
+        {"fifo.ini", "fifo", "", 0},
+        {"loop.ini", "loop.ini", "", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link);
+        const std::string link = dir.file(c.link);
+        if (!c.to.empty()) std::filesystem::create_symlink(c.to, link);
+        ASSERT_EQ(TextFile::writeAtomic(link, std::string("new ") + c.link), !c.landsIn.empty());
+        EXPECT_EQ(std::filesystem::is_symlink(link), !c.to.empty());
+        if (!c.landsIn.empty()) {
+            EXPECT_EQ(TempDir::read(c.landsIn), std::string("new ") + c.link);
+            struct stat st {};
+            ASSERT_EQ(::stat(c.landsIn.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, c.mode);
+        }
+    }
+    ::umask(umaskWas);
+}
+
+TEST(FileLookup, AnotherLetterCaseOnlyWhereTheExactNameIsMissing) {
+    TempDir dir;
+    for (const char *f : {"music/song.mp3", "music/Other.mp3", "music/OTHER.mp3", "raw/caf\xE9.mp3"})
+        dir.write(f, "");
+    const struct {
+        const char *relative;
+        bool anyCase;
+        const char *found;  // "" for nothing
+    } cases[] = {
+        {"Music/Song.MP3", false, ""},
+        {"Music/Song.MP3", true, "music/song.mp3"},
+        {"music/Other.mp3", true, "music/Other.mp3"},   // the exact name wins
+        {"music/other.mp3", true, "music/OTHER.mp3"},   // else the first in byte order
+        {"RAW/CAF\xE9.mp3", true, "raw/caf\xE9.mp3"},   // not UTF-8: ASCII letters fold
+        {"music//song.mp3", true, "music/song.mp3"},
+        {"music", true, ""},                           // a folder is no file
+        {"music/song.mp3/x", true, ""},
+        {"", true, ""},
+    };
+    FileLookup lookup;  // one for all, as for a list
+    for (const auto &c : cases) {
+        const std::string want = *c.found ? dir.file(c.found) : std::string();
+        EXPECT_EQ(lookup.find(dir.path(), c.relative, c.anyCase), want) << c.relative;
+    }
 }

@@ -22,14 +22,18 @@ protected:
     Krc1000 krc{log, dir.path()};
 };
 
+SettingData defaultsFor(const std::string &appPath) {
+    SettingData d;
+    SettingFile::setDefaults(d, appPath);
+    d.LyricBaseTime = 1;
+    return d;
+}
+
 TEST_F(Krc1000Settings, MissingFileIsCreatedThenRead) {
     ASSERT_EQ(krc.bytSettingRead(), 0);
     EXPECT_EQ(ini(), SettingFile::createdText(dir.path()));
     EXPECT_EQ(TextCodec::splitLines(ini()).size(), 26u);
-    SettingData defaults;
-    SettingFile::setDefaults(defaults, dir.path());
-    defaults.LyricBaseTime = 1;
-    EXPECT_EQ(krc.settings(), defaults);
+    EXPECT_EQ(krc.settings(), defaultsFor(dir.path()));
     EXPECT_EQ(krc.engineOptions(), EngineOptionData{});
     EXPECT_EQ(log.debugMode(), 255);
     EXPECT_EQ(log.list().size(), 0u);
@@ -72,6 +76,7 @@ TEST_F(Krc1000Settings, ValueThatDoesNotConvertFailsAndLeavesTheFile) {
         const std::string text = std::string("PlayMode=1\r\n") + line + "\r\n";
         dir.write("corvale.ini", text);
         EXPECT_EQ(krc.bytSettingRead(), 255) << line;
+        EXPECT_EQ(krc.readFailure(), iniPath() + " (2 行目)");
         EXPECT_EQ(ini(), text);
         EXPECT_EQ(krc.settings().PlayMode, 255) << "the record stays at its defaults";
     }
@@ -105,16 +110,18 @@ TEST_F(Krc1000Settings, FileVanishingBeforeTheReadFails) {
     EXPECT_FALSE(std::filesystem::exists(iniPath()));
 }
 
+// The program runs with the defaults; the write at exit fails and says so.
 TEST_F(Krc1000Settings, FileThatCannotBeCreatedOrWritten) {
     std::filesystem::create_directory(iniPath());
-    EXPECT_EQ(krc.bytSettingRead(), 255);
+    EXPECT_EQ(krc.bytSettingRead(), 0);
+    EXPECT_EQ(krc.settings(), defaultsFor(dir.path()));
     EXPECT_EQ(krc.bytSettingMake(), 255);
     EXPECT_EQ(krc.bytSettingWrite(), 255);
     EXPECT_TRUE(std::filesystem::is_directory(iniPath()));
 
     DebugLog log2;
     Krc1000 nowhere(log2, dir.file("missing/folder/"));
-    EXPECT_EQ(nowhere.bytSettingRead(), 255);
+    EXPECT_EQ(nowhere.bytSettingRead(), 0);
     EXPECT_EQ(nowhere.bytSettingWrite(), 255);
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 
 #include "EngineFixture.h"
@@ -79,6 +80,16 @@ TEST_F(PlayList, ResolvesListLines) {
     EXPECT_EQ(engine.bytPlayListNewOpen(cp932), 0);
     EXPECT_EQ(list().FileList, std::vector<std::string>{base + "曲.mp3"});
 
+    // Made on Windows: another letter case, component by component, where the
+    // exact name is missing. One line in Latin-1 (a file whose name is those
+    // bytes) and one in CP932 leave the UTF-8 lines be.
+    touch({"lists/music/song.mp3", "lists/曲2.mp3", "lists/caf\xE9.mp3", "lists/Été.mp3"});
+    const std::string windows = dir.write(
+        "lists/win.m3u", "Music\\Song.MP3\r\ncaf\xE9.mp3\r\n" + TextCodec::utf8ToCp932("曲2.mp3") + "\r\n曲.mp3\r\néTÉ.mp3\r\n");
+    EXPECT_EQ(engine.bytPlayListNewOpen(windows), 0);
+    EXPECT_EQ(list().FileList, (std::vector<std::string>{base + "music/song.mp3", base + "caf\xE9.mp3", base + "曲2.mp3",
+                                                         base + "曲.mp3", base + "Été.mp3"}));
+
     // Lists in different folders resolve against their own folders.
     dir.write("other/o.m3u", "../a/x.mp3\n");
     EXPECT_EQ(engine.bytPlayListNewOpen(nul({dir.file("other/o.m3u"), listPath})), 0);
@@ -109,6 +120,18 @@ TEST_F(PlayList, SurvivesBadListsAndSpecs) {
     EXPECT_EQ(list().FileList.size(), 9999u);
     EXPECT_EQ(list().PlayOrder.back(), 9998);
     EXPECT_EQ(list().FileList.back(), dir.file("t9998.mp3"));
+    const std::string cutLine = "KRM1000 Caution - bytPlayListAdd (list cut at 9999 tracks)";
+    const auto afterMany = logLines();
+    EXPECT_EQ(std::count(afterMany.begin(), afterMany.end(), cutLine), 1);
+    std::string list9999;
+    for (int n = 0; n < 9999; ++n) list9999 += "good.mp3\n";
+    dir.write("full.m3u", list9999);
+    dir.write("more.m3u", list9999 + "good.mp3\n");
+    for (const char *name : {"full.m3u", "more.m3u"}) {  // only the longer one is cut
+        EXPECT_EQ(engine.bytPlayListNewOpen(dir.file(name)), 0);
+        const auto lines = logLines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), cutLine), std::string(name) == "more.m3u" ? 2 : 1) << name;
+    }
 
     // bytPlayListAdd shortens its argument at the first double NUL.
     std::string shortened = nul({good, "", "", "ignored.mp3"});

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <gtest/gtest.h>
 
+#include "common/TextCodec.h"
 #include "listeditor/ListEditor.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -164,12 +165,17 @@ TEST_F(ListEditorTest, OpenLoadsAtMost999LinesAsTheyStand) {
 }
 
 TEST_F(ListEditorTest, CommentAndEmptyLinesSurviveOpenAndSaveByteForByte) {
-    const std::string text = "#EXTM3U\r\n#EXTINF:123,歌\r\nsong.mp3\r\n\r\nsub\\other.mp3\r\n";
+    // Lines in Latin-1 and CP932 among UTF-8 ones are each shown as their own
+    // text and written back as they were.
+    const std::string text = "#EXTM3U\r\n#EXTINF:123,歌\r\nsong.mp3\r\n\r\nsub\\other.mp3\r\ncaf\xE9.mp3\r\n" +
+                             TextCodec::utf8ToCp932("曲.mp3") + "\r\n";
     const std::string path = dir.write("list.m3u", text);
     dialogs.fileAnswers.push_back({q(path)});
     ListEditor &e = editor();
     e.mnuListOpen_Click();
     EXPECT_EQ(e.entries().front(), "#EXTM3U");
+    EXPECT_EQ(e.List1->item(1)->text(), QStringLiteral("#EXTINF:123,歌"));
+    EXPECT_EQ(e.List1->item(6)->text(), QStringLiteral("曲.mp3"));
     dir.write("list.m3u", "overwritten");
     e.mnuListSave_Click();
     EXPECT_EQ(TempDir::read(path), text);

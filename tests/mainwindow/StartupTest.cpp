@@ -106,17 +106,21 @@ TEST(StartupTest, EveryFailureShowsItsMessageAndEndsWithTheFileUntouched) {
     const std::string settingsFailed = "設定ファイル読み込みに失敗しました\n起動を中断します";
     const std::string initFailed = "初期化に失敗しました\n起動を中断します";
     const std::string colourFailed = "配色ファイルの読み出しに失敗しました\n起動を中断します";
+    // The file and line that stopped the start follow the two lines.
     struct Case {
         const char *name;
         std::function<void(MainFormHarness &)> arrange;
         std::string message;
+        const char *file = nullptr;
     } cases[] = {
-        {"bad settings value", [](MainFormHarness &h) { h.ini("DebugMode=127\r\nSpeana=abc\r\n"); }, settingsFailed},
+        {"bad settings value", [](MainFormHarness &h) { h.ini("DebugMode=127\r\nSpeana=abc\r\n"); },
+         settingsFailed + "\n", "corvale.ini (2 行目)"},
         {"library cannot be loaded", [](MainFormHarness &h) { h.engineLoads = false; }, initFailed},
         {"engine refuses its options", [](MainFormHarness &h) { h.fake.framesResult = 0; }, initFailed},
         {"library lacks a lyric call", [](MainFormHarness &h) { h.api.vbmp3_setFftWindow = nullptr; }, initFailed},
-        {"scheme with words for colours", [](MainFormHarness &h) { h.dir.write("color/bad.kcl", "x=a,b,c\r\n"); },
-         colourFailed},
+        {"scheme with words for colours",
+         [](MainFormHarness &h) { h.dir.write("color/bad.kcl", "colortitle=Bad\nformbg=1,2,3\rx=a,b,c\r\n"); },
+         colourFailed + "\n", "color/bad.kcl (3 行目)"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,7 +133,7 @@ TEST(StartupTest, EveryFailureShowsItsMessageAndEndsWithTheFileUntouched) {
         EXPECT_FALSE(f.endedAsSecondInstance());
         ASSERT_EQ(h.dialogs.messages.size(), 1u);
         EXPECT_EQ(h.dialogs.messages[0].first.toStdString(), "Corvale");
-        EXPECT_EQ(h.dialogs.messages[0].second.toStdString(), c.message);
+        EXPECT_EQ(h.dialogs.messages[0].second.toStdString(), c.message + (c.file ? h.dir.file(c.file) : ""));
         EXPECT_FALSE(f.isVisible());
         EXPECT_FALSE(ui(f).timer1()->isActive());
         EXPECT_EQ(TempDir::read(h.dir.file("corvale.ini")), before);

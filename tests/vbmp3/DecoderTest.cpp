@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
 #include <vector>
 
 namespace {
@@ -22,6 +26,33 @@ std::vector<float> readAll(Decoder &d) {
 }
 
 } // namespace
+
+// Files that once blocked the player or kept libmpg123 searching them byte by
+// byte for a minute and more: each open must come back at once, refused or
+// with a decoder whose reading ends.
+TEST(DecoderTest, HostileFilesAreRefusedOrEndCleanly) {
+    TempDir dir;
+    std::mt19937 rng(42);
+    std::string junk(4 << 20, '\0');
+    for (char &c : junk)
+        c = static_cast<char>(rng());
+    ASSERT_EQ(::mkfifo(dir.file("fifo.mp3").c_str(), 0600), 0);
+    const std::pair<std::string, bool> cases[] = {  // path, refused
+        {dir.file("fifo.mp3"), true},
+        {dir.write("avi.wav", std::string("RIFF\xff\xff\xff\x7f" "AVI LIST", 16) + junk), true},
+        {dir.write("mpeg-in-wave.wav", fixtures::riffWrapMp3(junk, 44100, 2, 128)), false},
+        {dir.write("noise.mp3", junk), false},
+        {dir.write("id3-then-noise.mp3", std::string("ID3\x03\0\0\0\0\0\x10", 10) + junk), false},
+    };
+    for (const auto &[path, refused] : cases) {
+        SCOPED_TRACE(path);
+        auto d = Decoder::openFile(path, 0);
+        EXPECT_TRUE(!refused || !d);
+        std::vector<float> block(4096 * 2);
+        for (std::size_t reads = 0; d && d->read(block.data(), 4096) > 0;)
+            ASSERT_LT(++reads, 10000u);
+    }
+}
 
 TEST(DecoderTest, WavInfoAndSamples) {
     TempDir dir;
@@ -49,3 +80,22 @@ TEST(DecoderTest, WavInfoAndSamples) {
     EXPECT_EQ(readAll(*flt).size(), (33075u - 22050u) * 2);
 }
 
+// libmpg123 reads through the decoder's buffer: seeking back and forth lands
+// on the samples a straight read gives.
+TEST(DecoderTest, MpegSeeksLandOnTheSamplesOfAStraightRead) {
+    if (!fixtures::haveTool("lame"))
+        GTEST_SKIP() << "lame not installed";
+    TempDir dir;
+    const std::string wav = dir.write("src.wav", fixtures::wavBytes(fixtures::Tone{.seconds = 2.0}));
+    ASSERT_TRUE(fixtures::run("lame --quiet -b 128 '" + wav + "' '" + dir.file("x.mp3") + "'"));
+    const auto mp3 = Decoder::openFile(dir.file("x.mp3"), 0);
+    ASSERT_TRUE(mp3);
+    const std::vector<float> whole = readAll(*mp3);
+    float block[512 * 2];
+    for (const int64_t frame : {int64_t(70000), int64_t(1000), int64_t(44100)}) {
+        ASSERT_EQ(mp3->seek(frame), frame);
+        ASSERT_EQ(mp3->read(block, 512), 512u);
+        for (std::size_t i = 0; i < 512 * 2; ++i)
+            ASSERT_NEAR(block[i], whole[std::size_t(frame) * 2 + i], 1e-4) << frame;
+    }
+}
