@@ -13,7 +13,7 @@ public:
     static constexpr uint32_t AllowMultiSelect = 0x200;
     static constexpr uint32_t FileMustExist = 0x1000;
 
-    QStringList askFiles(QWidget *owner, const FileRequest &request) override;
+    QStringList askFiles(QWidget *owner, const FileRequest &request, QString &shownFolder) override;
     void showMessage(QWidget *owner, const QString &title, const QString &text) override;
 
     // Sets up a dialog for a request: accept mode, file mode, overwrite prompt,

@@ -24,6 +24,7 @@ constexpr int SmallCellLeft(int cell) { return 6 * cell - 2; }
 Krw1000::Krw1000(const ColorSetData &current, const SettingData &settings, const EngineState &engine,
                  const Vbmp3Api &api, const int32_t &tickNow)
     : color_(current), settings_(settings), engine_(engine), api_(api), tickNow_(tickNow) {
+    peakTime_.fill(tickNow);  // held peaks count from the clock, never from 0
     ResetSpeanaCells();
     ResetLvMeterCells();
 }
@@ -256,7 +257,7 @@ void Krw1000::UpdateSpeana() {
 
         if (hold) {
             int32_t old = 0;
-            if (Clock::diff(now, peakTime_[bx]) >= PeakHoldMs || peakLevel_[bx] < h) {
+            if (Clock::passed(now, peakTime_[bx], PeakHoldMs) || peakLevel_[bx] < h) {
                 old = peakLevel_[bx];
                 peakLevel_[bx] = h;
                 peakTime_[bx] = now;

@@ -24,6 +24,7 @@ Krm1000::Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &
                  EngineOptionData &engineOptions, PlayerView &view)
     : api_(api), log_(log), clock_(clock), settings_(settings), engineOptions_(engineOptions), view_(view) {
     setRandomSource({});
+    state_.LastRewindTime = clock_.timeGetTime();
 }
 
 void Krm1000::logCalled(std::string_view routine) {
@@ -107,18 +108,25 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
 
 uint8_t Krm1000::bytPlayListNewOpen(std::string spec) {
     logCalled("bytPlayListNewOpen");
+    // The new list is built aside: a load that yields nothing leaves the
+    // list, the open track and the display as they were.
+    PlayListData kept = state_.PlayList;
+    bool taken = false;
     try {
         bytPlayListNew();
         if (bytPlayListAdd(spec) != 0) {
+            state_.PlayList = std::move(kept);
             log_.WriteDebugLog("KRM1000 Failed  - bytPlayListNewOpen");
             return 255;
         }
+        taken = true;
         PlayListData &pl = state_.PlayList;
         if (playMode() == ModeRandom) TrackRandomize();
         pl.TrackNumber = static_cast<int16_t>(orderAt(pl.PlayPosition) + 1);
         bytOpenPlayFile(orderAt(0));
         return 0;
     } catch (...) {
+        if (!taken) state_.PlayList = std::move(kept);
         return 255;
     }
 }
@@ -257,9 +265,10 @@ uint8_t Krm1000::bytPlayRewind() {
 
     const int32_t now = clock_.timeGetTime();
     const int32_t since = Clock::diff(now, state_.LastRewindTime);
-    if (state_.LastRewindTime == 0 || since > RewindStepBackMs || since < 0) {
+    if (!state_.Rewound || since > RewindStepBackMs || since < 0) {
         // Back to the start of this track; playing from there even if it was paused.
         state_.LastRewindTime = now;
+        state_.Rewound = true;
         if (api_.vbmp3_seek != nullptr) api_.vbmp3_seek(0);
         if (api_.vbmp3_play != nullptr) api_.vbmp3_play();
         state_.PlayState = 0;
@@ -395,11 +404,21 @@ void Krm1000::PlayStateCheck() {
 uint8_t Krm1000::bytPlayModeChange() {
     try {
         PlayListData &pl = state_.PlayList;
+        const int16_t current = orderAt(pl.PlayPosition);  // the track playing or loaded
         if (playMode() == ModeRandom) {
+            // The current track leads the new order, so every other track
+            // plays once before any comes again; the readout keeps its number.
             TrackRandomize();
+            const auto at = std::find(pl.PlayOrder.begin(), pl.PlayOrder.end(), current);
+            if (current >= 0 && at != pl.PlayOrder.end()) {
+                std::iter_swap(pl.PlayOrder.begin(), at);
+                pl.PlayPosition = 0;
+            }
             return 0;
         }
         if (listEmpty()) return 0;
+        // List order again, going on from the current track's place in the list.
+        if (current >= 0) pl.PlayPosition = current;
         pl.TrackNumber = static_cast<int16_t>(pl.PlayPosition + 1);
         pl.PlayOrder.resize(static_cast<std::size_t>(pl.LastIndex + 1));
         std::iota(pl.PlayOrder.begin(), pl.PlayOrder.end(), int16_t{0});
@@ -437,4 +456,6 @@ void Krm1000::KRM1000_Free() {
     state_.PlayList.PlayOrder.shrink_to_fit();
     trackOpen_ = false;
     if (api_.vbmp3_free != nullptr) api_.vbmp3_free();
+    // Nothing reaches the released library: every routine tests its entry.
+    api_ = Vbmp3Api{};
 }

@@ -25,7 +25,7 @@ void MainForm::focusText1() {
 
 void MainForm::Command1_Click() {
     writeLog("MainFrm Called  - Command1");
-    if (!krm_) return;
+    if (!engineUsable()) return;
     static constexpr char filterText[] = "MPEG Audio & m3u ListFile\0*.mp1;*.mp2;*.mp3;*.rmp;*.m3u\0";
     static const std::string filter(filterText, sizeof filterText - 1);
     SettingData &s = krc_->settings();
@@ -33,7 +33,8 @@ void MainForm::Command1_Click() {
     const std::string result =
         ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, OpenDialogFlags, filter, "", folder);
     s.LastPath = folder;
-    if (result.empty()) {
+    // Closed under a termination request: Cancel, whatever the dialog said.
+    if (result.empty() || !engineUsable()) {
         writeLog("MainFrm Cancel  - Command1");
         return;
     }
@@ -47,35 +48,35 @@ void MainForm::Command1_Click() {
 
 void MainForm::Command2_Click() {
     writeLog("MainFrm Called  - Command2");
-    if (krm_) krm_->bytPlayStop();
+    if (engineUsable()) krm_->bytPlayStop();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command3_Click() {
     writeLog("MainFrm Called  - Command3");
-    if (krm_) krm_->bytPlayRewind();
+    if (engineUsable()) krm_->bytPlayRewind();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command4_Click() {
     writeLog("MainFrm Called  - Command4");
-    if (krm_) krm_->bytPlayForward();
+    if (engineUsable()) krm_->bytPlayForward();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command5_Click() {
     writeLog("MainFrm Called  - Command5");
-    if (krm_) krm_->bytPlayStart();
+    if (engineUsable()) krm_->bytPlayStart();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command6_Click() {
     writeLog("MainFrm Called  - Command6");
-    if (krm_) krm_->bytPlayPause();
+    if (engineUsable()) krm_->bytPlayPause();
     ButtonEnableCheck();
     focusText1();
 }

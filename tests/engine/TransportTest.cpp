@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <numeric>
+#include <set>
 #include <tuple>
 
 #include "EngineFixture.h"
@@ -171,19 +172,39 @@ TEST_F(Transport, RandomRepeatShufflesIntoPermutations) {
     EXPECT_TRUE(isPermutation(list().PlayOrder));
 }
 
-TEST_F(Transport, ModeChangeShufflesOrRestoresListOrder) {
-    loadThree(Krm1000::ModeNone);
-    engine.bytPlayForward();
-    options.PlayMode = Krm1000::ModeRandom;
-    engine.setRandomSource([] { return 0.0; });  // first = the lowest allowed, rest reversed
-    EXPECT_EQ(engine.bytPlayModeChange(), 0);
-    EXPECT_NE(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_EQ(list().PlayPosition, 1);
-    EXPECT_EQ(list().TrackNumber, 2);
-    options.PlayMode = Krm1000::ModeRepeatAll;
-    EXPECT_EQ(engine.bytPlayModeChange(), 0);
-    EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_EQ(list().TrackNumber, 2);
+// Entering random order puts the current track first, so every other track
+// plays once before any comes again; leaving it goes on in list order from
+// the current track's own place.
+TEST_F(Transport, ModeChangeKeepsTheCurrentTrackAndGoesOnFromIt) {
+    const auto five = touch({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"});
+    for (int16_t start : {0, 2, 4}) {
+        SCOPED_TRACE(start);
+        options.PlayMode = Krm1000::ModeNone;
+        load(five);
+        while (list().PlayPosition < start) engine.bytPlayForward();
+        options.PlayMode = Krm1000::ModeRandom;
+        EXPECT_EQ(engine.bytPlayModeChange(), 0);
+        ASSERT_TRUE(isPermutation(list().PlayOrder));
+        EXPECT_EQ(list().PlayOrder[0], start);
+        EXPECT_EQ(list().PlayPosition, 0);
+        EXPECT_EQ(list().TrackNumber, start + 1);
+        std::set<std::string> heard{fake.opened().back()};
+        for (int i = 0; i < 4; ++i) {
+            engine.bytPlayForward();
+            heard.insert(fake.opened().back());
+        }
+        EXPECT_EQ(heard.size(), 5u);
+
+        engine.bytPlayRewind();  // stopped: back to the third of the random order
+        const int16_t current = list().PlayOrder[3];
+        options.PlayMode = Krm1000::ModeRepeatAll;
+        EXPECT_EQ(engine.bytPlayModeChange(), 0);
+        EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2, 3, 4}));
+        EXPECT_EQ(list().PlayPosition, current);
+        EXPECT_EQ(list().TrackNumber, current + 1);
+        engine.bytPlayForward();
+        EXPECT_EQ(fake.opened().back(), five[static_cast<std::size_t>((current + 1) % 5)]);
+    }
 }
 
 TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
@@ -203,7 +224,7 @@ TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
     EXPECT_EQ(fake.count("play"), 0);
 
     // An empty list: nothing to move to.
-    engine.bytPlayListNewOpen("");
+    engine.bytPlayListNew();
     fake.clear();
     EXPECT_EQ(engine.bytPlayForward(), 255);
     EXPECT_EQ(engine.bytPlayRewind(), 255);
@@ -245,4 +266,17 @@ TEST_F(Transport, InitSendsTheOptionsAndReportsRejections) {
     EXPECT_EQ(fake.calls, std::vector<std::string>{"free"});
     EXPECT_EQ(list().TrackCount, 0);
     EXPECT_EQ(logLines().back(), "KRM1000 Called  - vbmp3_free");
+
+    // Released: nothing reaches the library any more, whoever calls.
+    fake.clear();
+    load(touch({"b.mp3"}));
+    engine.bytPlayStart();
+    engine.PlayStateCheck();
+    engine.LyricsCheck();
+    engine.bytPlayForward();
+    engine.bytPlayRewind();
+    engine.bytPlayPause();
+    engine.bytPlayStop();
+    engine.KRM1000_Free();
+    EXPECT_TRUE(fake.calls.empty());
 }
