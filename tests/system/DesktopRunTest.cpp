@@ -156,6 +156,9 @@ TEST(PlayEndToEndTest, PlayThenQuitUnderXvfb) {
     EXPECT_TRUE(fs::exists(shot)) << "screenshot " << shot;
 }
 
+// Later starts hand their paths to the running player; a list that yields
+// nothing changes nothing; SIGTERM with the settings dialog open ends the
+// player the normal way within two seconds.
 TEST_F(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
     TempDir work;
     const std::string prog = copyProgram(work);
@@ -166,46 +169,85 @@ TEST_F(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
     // Every later start ended by itself with 0, and so did the player.
-    for (const char *line : {"second exit 0", "third exit 0", "fourth exit 0", "\nexit 0"})
+    for (const char *line : {"second exit 0", "third exit 0", "fourth exit 0", "fifth exit 0", "\nexit 0"})
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
     // The relative path, made absolute in the second start's folder, loaded;
-    // the file handed over while playing was refused, as a drop is.
-    EXPECT_EQ(values(run.output, "title"), (std::vector<std::string>{DawnTitle, DawnTitle})) << run.output;
+    // the file handed over while playing was refused, as a drop is; the
+    // empty list left list and track as they were, so next still moves on.
+    EXPECT_EQ(values(run.output, "title"), (std::vector<std::string>{DawnTitle, DawnTitle, DawnTitle})) << run.output;
+    const auto next = values(run.output, "next");
+    ASSERT_EQ(next.size(), 1u) << run.output;
+    EXPECT_NE(next[0], DawnTitle);
+    EXPECT_NE(next[0].find("Corvale"), std::string::npos) << next[0];
     const std::string log = TempDir::read(prog + "/debuglog.txt");
-    EXPECT_EQ(countLogLines(log, "MainFrm Called  - Form_OLEDragDrop"), 2) << log;
-    EXPECT_EQ(countLogLines(log, "KRM1000 Called  - bytPlayListNewOpen"), 1) << log;
+    EXPECT_EQ(countLogLines(log, "MainFrm Called  - Form_OLEDragDrop"), 3) << log;
+    EXPECT_EQ(countLogLines(log, "KRM1000 Called  - bytPlayListNewOpen"), 2) << log;
+    EXPECT_EQ(countLogLines(log, "KRM1000 Failed  - bytPlayListNewOpen"), 1) << log;
+    // SIGTERM under the settings dialog: it closed as Cancel would, then the
+    // normal shutdown ran, the settings written, in under two seconds.
+    EXPECT_NE(run.output.find("dialog open"), std::string::npos) << run.output;
+    const auto ms = values(run.output, "quit_ms");
+    ASSERT_EQ(ms.size(), 1u) << run.output;
+    EXPECT_LT(std::stoi(ms[0]), 2000);
+    const std::vector<std::string> tail = {"Corvale Show    - SetForm", "Corvale Unload  - SetForm",
+                                           "Corvale Unload  - Mainform", "KRM1000 Called  - vbmp3_free",
+                                           "KRC1000 Called  - bytSettingWrite"};
+    std::size_t at = 0;
+    for (const std::string &line : SystemRun::lines(log))
+        if (at < tail.size() && line.size() > 11 && line.substr(11) == tail[at]) ++at;
+    EXPECT_EQ(at, tail.size()) << log;
+    EXPECT_NE(TempDir::read(prog + "/corvale.ini").find("PositionX="), std::string::npos);
     // The socket went with the player.
     for (const auto &entry : fs::directory_iterator(work.file("run")))
         EXPECT_NE(entry.path().extension(), ".socket") << entry.path();
 }
 
+// The readout panel (below the title and lyrics lines) in two pictures differs.
+static bool readoutChanged(const QImage &a, const QImage &b) {
+    for (int y = 52; y < 115; ++y)
+        for (int x = 258; x < 576; ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) return true;
+    return false;
+}
+
+// The demo plays with its lyrics; and again with the millisecond clock in its
+// negative half (a time namespace shifts CLOCK_MONOTONIC by 30 days), where
+// the panel must still paint and the time go on.
 TEST_F(DesktopRunTest, DemoPlaysWithItsLyrics) {
-    TempDir work;
-    const std::string prog = copyProgram(work);
-    const std::string out = work.file("out.raw"), before = work.file("before.png");
-    const std::string after = std::string(CORVALE_ARTIFACT_DIR) + "/corvale-demo.png";
-    fs::create_directories(CORVALE_ARTIFACT_DIR);
-    fs::remove(after);
-    const auto run = shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/demo_run.sh") + " " + shellWord(prog) + " " +
-                           shellWord(out) + " " + shellWord(before) + " " + shellWord(after) + " " +
-                           shellWord(CORVALE_SCREEN_GRAB));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("\nexit 0"), std::string::npos) << run.output;
-    EXPECT_EQ(values(run.output, "title"), std::vector<std::string>{DawnTitle}) << run.output;
+    const bool shiftable = shell("unshare --time --monotonic=2592000 --fork true").exitCode == 0;
+    for (const bool shifted : {false, true}) {
+        SCOPED_TRACE(shifted ? "clock 30 days on" : "clock as it is");
+        if (shifted && !shiftable) GTEST_SKIP() << "unshare --time is not available here (needs root and Linux 5.6)";
+        TempDir work;
+        const std::string prog = copyProgram(work);
+        const std::string out = work.file("out.raw"), before = work.file("before.png");
+        const std::string after = std::string(CORVALE_ARTIFACT_DIR) + (shifted ? "/corvale-demo-shifted.png" : "/corvale-demo.png");
+        fs::create_directories(CORVALE_ARTIFACT_DIR);
+        fs::remove(after);
+        const std::string shift = shifted ? "unshare --time --monotonic=2592000 --fork " : "";
+        const auto run = shell(xvfbRun() + shift + "sh " + shellWord(CORVALE_SYSTEM_DIR "/demo_run.sh") + " " +
+                               shellWord(prog) + " " + shellWord(out) + " " + shellWord(before) + " " +
+                               shellWord(after) + " " + shellWord(CORVALE_SCREEN_GRAB));
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find("\nexit 0"), std::string::npos) << run.output;
+        EXPECT_EQ(values(run.output, "title"), std::vector<std::string>{DawnTitle}) << run.output;
 
-    // Sound: the synthesized song, not silence.
-    const std::vector<float> sound = SystemRun::readFloats(out);
-    ASSERT_GT(sound.size(), 48000u * 2 * 4) << run.output;
-    double energy = 0;
-    for (std::size_t i = sound.size() - 48000 * 2; i < sound.size(); ++i) energy += double(sound[i]) * sound[i];
-    EXPECT_GT(std::sqrt(energy / (48000 * 2)), 0.02);
+        // Sound: the synthesized song, not silence.
+        const std::vector<float> sound = SystemRun::readFloats(out);
+        ASSERT_GT(sound.size(), 48000u * 2 * 4) << run.output;
+        double energy = 0;
+        for (std::size_t i = sound.size() - 48000 * 2; i < sound.size(); ++i) energy += double(sound[i]) * sound[i];
+        EXPECT_GT(std::sqrt(energy / (48000 * 2)), 0.02);
 
-    // The lyrics line: empty as the song starts, a line of text after four seconds.
-    const QImage first(QString::fromStdString(before)), second(QString::fromStdString(after));
-    ASSERT_EQ(first.size(), QSize(634, 115)) << run.output;
-    ASSERT_EQ(second.size(), QSize(634, 115)) << run.output;
-    EXPECT_LT(lyricsInk(first), 10);
-    EXPECT_GT(lyricsInk(second), 60);
+        // The lyrics line: empty as the song starts, a line of text after
+        // four seconds; the readout painted anew (the elapsed time went on).
+        const QImage first(QString::fromStdString(before)), second(QString::fromStdString(after));
+        ASSERT_EQ(first.size(), QSize(634, 115)) << run.output;
+        ASSERT_EQ(second.size(), QSize(634, 115)) << run.output;
+        EXPECT_LT(lyricsInk(first), 10);
+        EXPECT_GT(lyricsInk(second), 60);
+        EXPECT_TRUE(readoutChanged(first, second));
+    }
 }
 
 // ---------------------------------------------------------------- installation

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs under xvfb-run: a player without files, then later starts from the
-# demo folder with a relative path (it loads), with another file while it
-# plays (a drop then is refused), and with nothing; Q.
+# demo folder with a relative path to its list (it loads), with another file
+# while it plays (a drop then is refused), with nothing, and, stopped, with a
+# list whose entries are all missing (nothing changes: next still goes on);
+# then the settings dialog is opened and the player is sent SIGTERM.
 # Arguments: program folder.
 . "$(dirname "$0")/session.sh"
 prog="$1"; log="$prog/debuglog.txt"
@@ -10,7 +12,7 @@ SDL_AUDIODRIVER=dummy timeout 60 "$prog/corvale" &
 pid=$!
 wid=$(wait_window)
 if [ -z "$wid" ]; then echo "no window"; kill "$pid"; exit 1; fi
-(cd "$prog/demo" && timeout 20 "$prog/corvale" 01-dawn.mp3); echo "second exit $?"
+(cd "$prog/demo" && timeout 20 "$prog/corvale" demo.m3u); echo "second exit $?"
 wait_until 20 title_is_not "$wid" "Corvale" || echo "nothing loaded"
 echo "title=$(xdotool getwindowname "$wid")"
 press "$wid" p
@@ -19,4 +21,24 @@ wait_until 20 log_lines_at_least "$log" "bytPlayStart" 1
 wait_until 20 log_lines_at_least "$log" "Form_OLEDragDrop" 2 || echo "third not received"
 timeout 20 "$prog/corvale"; echo "fourth exit $?"
 echo "title=$(xdotool getwindowname "$wid")"
-quit "$wid" "$pid"
+press "$wid" s
+printf 'gone.mp3\r\n/nowhere/else.mp3\r\n' > "$prog/gone.m3u"
+timeout 20 "$prog/corvale" "$prog/gone.m3u"; echo "fifth exit $?"
+wait_until 20 log_lines_at_least "$log" "Failed  - bytPlayListNewOpen" 1 || echo "fifth not received"
+title=$(xdotool getwindowname "$wid")
+echo "title=$title"
+press "$wid" f
+wait_until 20 title_is_not "$wid" "$title" || echo "next did nothing"
+echo "next=$(xdotool getwindowname "$wid")"
+
+# The settings dialog from the pop-up menu (third item from the bottom, above
+# Debugger and the About item), then SIGTERM.
+xdotool mousemove --window "$wid" 100 50 click 3
+sleep 0.5
+xdotool key Up Up Up Return
+dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^設定$' | head -n 1)
+[ -n "$dialog" ] && echo "dialog open"
+start=$(date +%s%N)
+kill -TERM "$pid"
+wait "$pid"; echo "exit $?"
+echo "quit_ms=$(( ($(date +%s%N) - start) / 1000000 ))"
