@@ -365,7 +365,7 @@ void MainForm::closeDialogs() {
         QWidget *top = QApplication::activeModalWidget();
         if (top == nullptr || top == this) break;
         if (auto *editor = dynamic_cast<ListEditor *>(top)) {
-            editor->closeKeepingList(KeptListFile());
+            editor->closeKeepingList(keptListFile());
         } else if (auto *dialog = qobject_cast<QDialog *>(top)) {
             dialog->reject();
         } else {

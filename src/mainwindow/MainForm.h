@@ -91,12 +91,12 @@ public:
     void Form_QueryUnload();
     // A request to end the program (a termination signal, the media
     // controls' Quit): every open dialog closes as Cancel would (the list
-    // editor keeps an unsaved list in KeptListFile), then the window closes
+    // editor keeps an unsaved list in keptListFile), then the window closes
     // the normal way once the dialogs have returned.
     void requestQuit();
     // Where the list editor keeps an unsaved list when the program ends under
     // it; the editor takes it up the next time it opens.
-    std::string KeptListFile() const { return appPath_ + "listeditor-unsaved.m3u"; }
+    std::string keptListFile() const { return appPath_ + "listeditor-unsaved.m3u"; }
     void Form_Paint();
 
     // Buttons and keys.

@@ -76,7 +76,7 @@ void MainForm::mnuRunListEditor_Click() {
     if (!krc_ || closing_) return;
     auto *editor = new ListEditor(this, *env_.dialogs, krc_->settings().AllwaysTop);
     openModal(editor);
-    editor->takeUpKeptList(KeptListFile());
+    editor->takeUpKeptList(keptListFile());
 }
 
 void MainForm::mnuRunSetting_Click() {

@@ -394,7 +394,7 @@ TEST(ShutdownTest, AQuitRequestClosesAnOpenWindowAsCancelWouldThenShutsDown) {
         if (c.name == std::string("open dialog")) {
             EXPECT_NE(ini.find("LastPath=" + folder + "\r\n"), std::string::npos) << ini;
         }
-        EXPECT_EQ(TempDir::read(f.KeptListFile()), c.keepsList ? h.dir.file("kept.mp3") + "\r\n" : "");
+        EXPECT_EQ(TempDir::read(f.keptListFile()), c.keepsList ? h.dir.file("kept.mp3") + "\r\n" : "");
         EXPECT_TRUE(h.dialogs.messages.empty());
     }
     QDir::setCurrent(cwd);
