@@ -243,49 +243,50 @@ TEST_F(ListEditorTest, UpAndDownMoveTheSelectedBlockUpToTheEdge) {
 }
 
 // "No" lets the changes go and goes on; Yes goes on only once the list is
-// saved; Cancel stops. A cancelled Open or Save As keeps name and caption.
-TEST_F(ListEditorTest, ThePromptBeforeNewAndOpen) {
+// saved; Cancel stops; for new, open and closing alike. A cancelled Open or
+// Save As keeps name and caption.
+TEST_F(ListEditorTest, ThePromptBeforeNewOpenAndClosing) {
     using A = SaveQuestion::Answer;
-    const std::string other = dir.write("other.m3u", "x.mp3\r\n");
-    const std::string saved = dir.file("saved.m3u");
+    const std::string other = dir.write("other.m3u", "x.mp3\r\n"), saved = dir.file("saved.m3u");
     const struct {
         A answer;
         bool saveAsPicked, goesOn;
     } cases[] = {{A::Cancel, false, false}, {A::No, false, true}, {A::Yes, false, false}, {A::Yes, true, true}};
-    for (const bool open : {false, true}) {
+    for (const char *op : {"new", "open", "close"}) {
         for (const auto &c : cases) {
-            SCOPED_TRACE(std::to_string(open) + " " + std::to_string(static_cast<int>(c.answer)));
+            SCOPED_TRACE(std::string(op) + " " + std::to_string(static_cast<int>(c.answer)));
             editor_.reset();
-            question.asked = 0;
             std::remove(saved.c_str());
             fillFive();
             question.answers = {c.answer};
             if (c.answer == A::Yes) dialogs.fileAnswers.push_back(c.saveAsPicked ? QStringList{q(saved)} : QStringList{});
-            if (open) dialogs.fileAnswers.push_back({q(other)});
-            if (open) editor().mnuListOpen_Click();
-            else editor().mnuListNew_Click();
+            dialogs.fileAnswers.push_back({q(other)});
+            const std::string o = op;
+            if (o == "new") editor().mnuListNew_Click();
+            if (o == "open") editor().mnuListOpen_Click();
+            if (o == "close") editor().mnuExit_Click();
             dialogs.fileAnswers.clear();
-            EXPECT_EQ(question.asked, 1);
             EXPECT_EQ(TempDir::read(saved).size(), c.saveAsPicked ? 5 * (dir.file("1.mp3").size() + 2) : 0u);
-            const Entries expected = !c.goesOn ? Entries{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}
-                                     : open    ? Entries{"x.mp3"}
-                                               : Entries{};
-            EXPECT_EQ(names(), expected);
-            EXPECT_EQ(editor().ListSaved(), c.goesOn);
-            if (c.goesOn && !open) {
-                EXPECT_EQ(editor().windowTitle(), QStringLiteral("新規 - ListEditor"));
-            }
+            const Entries five{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"};
+            EXPECT_EQ(names(), !c.goesOn || o == "close" ? five : o == "open" ? Entries{"x.mp3"} : Entries{});
+            EXPECT_EQ(editor().isVisible(), !c.goesOn || o != "close");
+            std::string caption = c.saveAsPicked ? saved + " - ListEditor" : "新規 - リストエディター";
+            if (c.goesOn && o == "new") caption = "新規 - ListEditor";
+            if (c.goesOn && o == "open") caption = other + " - ListEditor";
+            EXPECT_EQ(editor().windowTitle().toStdString(), caption);
         }
     }
+    EXPECT_EQ(question.asked, 12);
 
     // After a saved list was opened: cancelled dialogs keep its name and caption.
     ListEditor &e = editor();
-    const QString caption = e.windowTitle();
-    ASSERT_EQ(e.ListFileName(), other);
+    e.show();
+    dialogs.fileAnswers.push_back({q(other)});
+    e.mnuListOpen_Click();
     e.mnuListOpen_Click();
     e.mnuListSaveAs_Click();
     EXPECT_EQ(e.ListFileName(), other);
-    EXPECT_EQ(e.windowTitle(), caption);
+    EXPECT_EQ(e.windowTitle(), q(other) + " - ListEditor");
     EXPECT_TRUE(e.mnuListSave->isEnabled());
 }
 
@@ -311,29 +312,6 @@ TEST_F(ListEditorTest, AListKeptAtTheEndComesBackUnsaved) {
     editor_.reset();
     editor().closeKeepingList(kept);
     EXPECT_FALSE(std::filesystem::exists(kept));
-}
-
-TEST_F(ListEditorTest, ClosingPromptAnswers) {
-    fillFive();
-    ListEditor &e = editor();
-    question.answers = {SaveQuestion::Answer::Cancel};
-    e.mnuExit_Click();
-    EXPECT_TRUE(e.isVisible());
-
-    question.answers = {SaveQuestion::Answer::No};
-    e.close();
-    EXPECT_FALSE(e.isVisible());
-    EXPECT_EQ(question.asked, 2);
-    EXPECT_TRUE(dialogs.requests.empty());  // nothing saved
-
-    // Yes saves, then closes.
-    e.show();
-    const std::string path = dir.file("out.m3u");
-    question.answers = {SaveQuestion::Answer::Yes};
-    dialogs.fileAnswers.push_back({q(path)});
-    e.close();
-    EXPECT_FALSE(e.isVisible());
-    EXPECT_EQ(TempDir::read(path).substr(0, dir.file("1.mp3").size() + 2), dir.file("1.mp3") + "\r\n");
 }
 
 TEST_F(ListEditorTest, FailedSaveIsReportedAndTheListStaysUnsaved) {

@@ -20,25 +20,24 @@ struct Rule {
     const char *name;
     int32_t period;   // ms the rule waits after its last action
     bool actsAtOnce;  // its first chance acts ("never" is a flag of its own)
-    std::function<void(MainFormHarness &)> prepare;
     std::function<bool(MainFormHarness &)> step;  // one chance to act: whether it acted
 };
 
 const Rule Rules[] = {
-    {"slow readout update", 150, false, [](MainFormHarness &) {},
+    {"slow readout update", 150, false,
      [](MainFormHarness &h) {
          const Krw1000::ReadoutColorGrid before = h.form->display()->ReadoutDots();
          ++h.fake.elapsed;
          h.form->Timer1_Timer();
          return h.form->display()->ReadoutDots() != before;
      }},
-    {"repaint throttle", 15, false, [](MainFormHarness &) {},
+    {"repaint throttle", 15, false,
      [](MainFormHarness &h) {
          h.form->Form_Paint();
          h.form->Timer1_Timer();
          return !ui(*h.form).repaintPending();
      }},
-    {"debug window figures", 150, true, [](MainFormHarness &h) { h.ini("DebugMode=127\r\n"); },
+    {"debug window figures", 150, true,
      [](MainFormHarness &h) {
          QLabel *elapsed = ui(*h.form).debugWindow()->Label5[1];
          const QString before = elapsed->text();
@@ -46,17 +45,13 @@ const Rule Rules[] = {
          ui(*h.form).debugWindow()->Timer1_Timer();
          return elapsed->text() != before;
      }},
-    {"rewind restarts, else steps back", Krm1000::RewindStepBackMs + 1, true, [](MainFormHarness &) {},
+    {"rewind restarts, else steps back", Krm1000::RewindStepBackMs + 1, true,
      [](MainFormHarness &h) {
          const int16_t position = h.state().PlayList.PlayPosition;
          h.form->Command3_Click();
          return h.state().PlayList.PlayPosition == position;
      }},
     {"held peak", 1000, true,
-     [](MainFormHarness &h) {
-         h.ini("PeakHold=0\r\n");
-         h.api.vbmp3_getSpectrum = &LoudSpectrum;
-     },
      [](MainFormHarness &h) {
          const int32_t before = h.form->display()->PeakTime()[0];
          h.form->Timer1_Timer();
@@ -71,8 +66,9 @@ TEST(ClockRulesTest, EachRuleActsOnTimeAcrossTheSignChangeAndTheWrap) {
         for (const Rule &rule : Rules) {
             SCOPED_TRACE(std::string(rule.name) + (boundary == 0x7FFFFFFFu ? ", sign change" : ", wrap"));
             MainFormHarness h;
+            h.ini("DebugMode=127\r\nPeakHold=0\r\n");
+            h.api.vbmp3_getSpectrum = &LoudSpectrum;
             h.fake.bitRate = 0;  // as drawn at the start: only the rule's own work changes the readout
-            rule.prepare(h);
             h.clock.now = static_cast<int32_t>(boundary - static_cast<uint32_t>(rule.period));
             h.start({h.audio("a.mp3"), h.audio("b.mp3"), h.audio("c.mp3")});
             ASSERT_TRUE(h.loaded);
@@ -80,8 +76,9 @@ TEST(ClockRulesTest, EachRuleActsOnTimeAcrossTheSignChangeAndTheWrap) {
             h.form->Command5_Click();
             h.fake.state = 1;  // the track goes on playing
 
-            // Chances every two fifths of the period, over four periods.
-            const auto stride = static_cast<uint32_t>(rule.period * 2 / 5 + 1);
+            // Chances every half period less a millisecond, over five periods:
+            // one lands on the last millisecond before the period is up.
+            const auto stride = static_cast<uint32_t>((rule.period - 1) / 2);
             std::string acted, expected;
             int64_t t = 0, last = 0;
             bool never = true;
