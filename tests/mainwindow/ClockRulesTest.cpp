@@ -76,8 +76,9 @@ TEST(ClockRulesTest, EachRuleActsOnTimeAcrossTheSignChangeAndTheWrap) {
             h.form->Command5_Click();
             h.fake.state = 1;  // the track goes on playing
 
-            // Chances every half period less a millisecond, over five periods:
-            // one lands on the last millisecond before the period is up.
+            // A chance every half period (rounded down, less one), over five
+            // periods: two chances fall just short of a period, for the odd
+            // periods on its last millisecond.
             const auto stride = static_cast<uint32_t>((rule.period - 1) / 2);
             std::string acted, expected;
             int64_t t = 0, last = 0;
