@@ -17,7 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/QtUserDialogs.h"
+#include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/SteadyClock.h"
 #include "config/Krc1000.h"
@@ -30,6 +30,8 @@
 #include "mainwindow/ButtonIcons.h"
 #include "mainwindow/InstanceLock.h"
 #include "mainwindow/PanelFonts.h"
+#include "ui/QtUserDialogs.h"
+#include "ui/Twips.h"
 
 namespace {
 
@@ -43,7 +45,7 @@ constexpr int ButtonColumnStep = 29;
 constexpr int ButtonTops[3] = {0, 38, 76};
 constexpr int ButtonHeights[3] = {39, 39, 40};
 
-QColor toQColor(ColorValue c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor toQColor(ColorValue c) { return QColor(PanelPainter::ToRgb(c)); }
 
 QColor mix(const QColor &a, const QColor &b, double t) {
     return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - t) + b.redF() * t),
@@ -233,7 +235,7 @@ bool MainForm::Main() {
         return false;
     }
     krm_ = std::make_unique<Krm1000>(api_, log_, *env_.clock, krc_->settings(), krc_->engineOptions(), *this);
-    krw_ = std::make_unique<Krw1000>(krc_->currentColor(), krc_->settings(), krm_->state(), api_, tickNow_);
+    krw_ = std::make_unique<Krw1000>(krc_->currentColor(), krc_->settings(), krm_->state(), api_, tickNow_, &log_);
     painter_ = std::make_unique<PanelPainter>(*krw_, krc_->currentColor());
     connectDebugWindow();
     if (krm_->KRM1000_Init() != 0) {
@@ -276,7 +278,7 @@ bool MainForm::Main() {
     if (!libraryChecks()) return true;
 
     // 15-16. The saved play mode and toggles, through their handlers.
-    mnuPlayModeSet_Click(s.PlayMode == 255 ? 0 : s.PlayMode + 1);
+    mnuPlayModeSet_Click(s.PlayMode == PlayModes::None ? 0 : s.PlayMode + 1);
     restoreMenuStates();
     return true;
 }
@@ -289,7 +291,7 @@ bool MainForm::libraryChecks() {
         menu_->mnuMainForm->setEnabled(false);
         return false;
     }
-    const int version = api_.vbmp3_getVersion ? api_.vbmp3_getVersion() : -1;
+    const int version = lib_.vbmp3_getVersion();
     std::error_code ec;
     const auto size = std::filesystem::file_size(library, ec);
     if (ec || static_cast<int64_t>(size) != env_.expectedLibrarySize || version != env_.expectedLibraryVersion)
@@ -324,16 +326,13 @@ void MainForm::restoreMenuStates() {
 
 void MainForm::openCommandLine() {
     const std::string current = PathUtil::currentFolder();
-    std::string spec;
+    std::vector<std::string> paths;
     for (const std::string &argument : env_.arguments) {
         if (argument.find_first_not_of(' ') == std::string::npos) continue;
-        const std::string path =
-            std::filesystem::path(PathUtil::absolute(argument, current)).lexically_normal().string();
-        if (!spec.empty()) spec.push_back('\0');
-        spec += path;
+        paths.push_back(std::filesystem::path(PathUtil::absolute(argument, current)).lexically_normal().string());
     }
-    if (spec.empty() || !krm_) return;
-    if (krm_->bytPlayListNewOpen(spec) == 0) ButtonEnableCheck();
+    if (paths.empty() || !krm_) return;
+    if (krm_->bytPlayListNewOpen(PathList::join(paths)) == 0) ButtonEnableCheck();
 }
 
 // ---------------------------------------------------------------- shutdown

@@ -25,11 +25,11 @@
 #include <QRegion>
 #include <QWidget>
 
-#include "app/DebugLog.h"
 #include "engine/PlayerView.h"
-#include "engine/Vbmp3Api.h"
+#include "log/DebugLog.h"
 #include "mainwindow/MainMenu.h"
 #include "mpris/MprisHost.h"
+#include "vbmp3/Vbmp3Calls.h"
 
 class Clock;
 class DebugWindow;
@@ -71,7 +71,6 @@ public:
     static constexpr int ClientWidth = 634;
     static constexpr int ClientHeight = 115;
     static constexpr int CompactClientWidth = 377;  // 5740 twips outer instead of 9600
-    static constexpr int TwipsPerPixel = 15;
     static constexpr const char *LibraryFileName = "libvbmp3.so";
 
     explicit MainForm(Environment environment);
@@ -201,7 +200,6 @@ private:
     void focusText1();
     void placeAt(int32_t positionX, int32_t positionY);
     void moveFrameTo(int x, int y);
-    void setTopmost(bool on);
     void openCommandLine();
     bool libraryChecks();
     void restoreMenuStates();
@@ -220,6 +218,7 @@ private:
     DebugLog log_;
     std::string appPath_;
     Vbmp3Api api_;
+    Vbmp3Calls lib_{api_, &log_};  // the window's own calls into the table
     std::unique_ptr<Krc1000> krc_;
     std::unique_ptr<Krm1000> krm_;
     std::unique_ptr<Krw1000> krw_;

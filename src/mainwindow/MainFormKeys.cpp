@@ -4,20 +4,13 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "app/ShowFileDialog.h"
 #include "config/Krc1000.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/ButtonEnableRule.h"
 #include "mainwindow/KeyTranslation.h"
 #include "mainwindow/MainForm.h"
-
-namespace {
-
-// Dialog flags of the open button: Explorer style, file and path must exist,
-// multiple selection, no read-only box.
-constexpr uint32_t OpenDialogFlags = 0x81A04;
-
-}  // namespace
+#include "ui/DialogFlags.h"
+#include "ui/ShowFileDialog.h"
 
 void MainForm::focusText1() {
     if (text1_) text1_->setFocus(Qt::OtherFocusReason);
@@ -26,12 +19,11 @@ void MainForm::focusText1() {
 void MainForm::Command1_Click() {
     writeLog("MainFrm Called  - Command1");
     if (!engineUsable()) return;
-    static constexpr char filterText[] = "MPEG Audio & m3u ListFile\0*.mp1;*.mp2;*.mp3;*.rmp;*.m3u\0";
-    static const std::string filter(filterText, sizeof filterText - 1);
     SettingData &s = krc_->settings();
     std::string folder = s.LastPath;
     const std::string result =
-        ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, OpenDialogFlags, filter, "", folder);
+        ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, DialogFlags::OpenFiles,
+                       FileFilter("MPEG Audio & m3u ListFile", "*.mp1;*.mp2;*.mp3;*.rmp;*.m3u"), "", folder);
     s.LastPath = folder;
     // Closed under a termination request: Cancel, whatever the dialog said.
     if (result.empty() || !engineUsable()) {

@@ -21,7 +21,7 @@ void MainForm::mnuPlayPitchSet_Click(int Index) {
     char text[16];
     std::snprintf(text, sizeof text, "%.1f", value / 100.0);
     writeLog(std::string("MainFrm Called  - mnuPlayPitchSet(x") + text + ")");
-    if (api_.vbmp3_setPitch) api_.vbmp3_setPitch(value);
+    lib_.vbmp3_setPitch(value);
     for (QAction *a : menu_->mnuPlayPitchSet) a->setChecked(false);
     menu_->mnuPlayPitchSet[Index]->setChecked(true);
 }
@@ -57,8 +57,8 @@ void MainForm::mnuSoundAssistSet_Click(int Index) {
         equalizerBands_[8] = on ? 20 : 0;
         equalizerBands_[9] = on ? 30 : 0;
     }
-    if (api_.vbmp3_setEqualizer) api_.vbmp3_setEqualizer(equalizerBands_.data());
-    if (api_.vbmp3_reload) api_.vbmp3_reload();
+    lib_.vbmp3_setEqualizer(equalizerBands_.data());
+    lib_.vbmp3_reload();
     QAction *item = menu_->mnuSoundAssistSet[static_cast<std::size_t>(Index)];
     item->setChecked(!item->isChecked());
     writeLog("MainFrm Called  - mnuSoundAssistSet(" + std::to_string(Index) + ")");

@@ -16,11 +16,14 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "common/PathList.h"
 #include "config/Krc1000.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/InstanceLock.h"
 #include "mainwindow/KeyTranslation.h"
 #include "mainwindow/MainForm.h"
+#include "ui/TopmostRule.h"
+#include "ui/Twips.h"
 
 void MainForm::mousePressEvent(QMouseEvent *event) {
     int button = 0;
@@ -46,8 +49,8 @@ void MainForm::Form_DblClick() {
     s.HalfVolume = static_cast<uint8_t>(~s.HalfVolume);
     writeLog("MainFrm Called  - Form_DblClick(" + std::to_string(s.HalfVolume) + ")");
     const int volume = s.HalfVolume == 0 ? 50 : 100;
-    if (api_.vbmp3_setSoftVolume) api_.vbmp3_setSoftVolume(volume, volume);
-    if (api_.vbmp3_reload) api_.vbmp3_reload();
+    lib_.vbmp3_setSoftVolume(volume, volume);
+    lib_.vbmp3_reload();
     const std::string title = krm_ ? krm_->state().TitleText : std::string();
     std::string caption = title + (s.HalfVolume == 0 ? " - Corvale(Volume 1/2)" : " - Corvale");
     if (title.empty()) caption.erase(0, 3);
@@ -71,17 +74,16 @@ void MainForm::Form_OLEDragDrop(const QList<QUrl> &urls) {
     writeLog("MainFrm Called  - Form_OLEDragDrop");
     if (!engineUsable() || !commands_[0]->isEnabled() || urls.isEmpty() || urls.front().toLocalFile().isEmpty())
         return;
-    // Full paths joined by NULs, so files from different folders keep their
-    // own; folders and anything else that is not a file are passed over.
-    std::string spec;
+    // Full paths, so files from different folders keep their own; folders
+    // and anything else that is not a file are passed over.
+    std::vector<std::string> paths;
     for (const QUrl &url : urls) {
         const QFileInfo info(url.toLocalFile());
         if (url.toLocalFile().isEmpty() || !info.isFile()) continue;
-        if (!spec.empty()) spec.push_back('\0');
-        spec += QFile::encodeName(info.absoluteFilePath()).toStdString();
+        paths.push_back(QFile::encodeName(info.absoluteFilePath()).toStdString());
     }
-    if (spec.empty()) return;
-    if (krm_->bytPlayListNewOpen(spec) == 0) ButtonEnableCheck();
+    if (paths.empty()) return;
+    if (krm_->bytPlayListNewOpen(PathList::join(paths)) == 0) ButtonEnableCheck();
 }
 
 std::string MainForm::instanceLockFile() const { return instanceLock_ ? instanceLock_->fileName() : std::string(); }
@@ -116,25 +118,13 @@ void MainForm::placeAt(int32_t positionX, int32_t positionY) {
 
 void MainForm::moveFrameTo(int x, int y) { move(x, y); }
 
-void MainForm::setTopmost(bool on) {
-    Qt::WindowFlags flags = windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, on);
-    if (QWindow *w = windowHandle()) {
-        // Change the hint on the live window without hiding it.
-        overrideWindowFlags(flags);
-        w->setFlags(flags);
-    } else {
-        setWindowFlags(flags);
-    }
-}
-
 void MainForm::mnuSetWindowTop_Click() {
     if (!krc_) return;
     SettingData &s = krc_->settings();
     s.AllwaysTop = s.AllwaysTop == 0 ? 255 : 0;
     menu_->mnuSetWindowTop->setChecked(!menu_->mnuSetWindowTop->isChecked());
     writeLog("MainFrm Called  - mnuSetWindowsTop(" + std::to_string(s.AllwaysTop) + ")");
-    setTopmost(s.AllwaysTop == 0);
+    TopmostRule::setTopmost(*this, s.AllwaysTop == 0);
 }
 
 void MainForm::GetWorkArea() { workAreaRect_ = env_.workArea(); }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "common/PathList.h"
 #include "config/Krc1000.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/MainForm.h"
@@ -38,7 +39,7 @@ bool MainForm::playModeChangeable() const { return menu_->mnuMainForm->isEnabled
 
 void MainForm::choosePlayMode(uint8_t mode) {
     // Menu item i stands for play mode i - 1 taken as a byte.
-    mnuPlayModeSet_Click(mode == 255 ? 0 : mode + 1);
+    mnuPlayModeSet_Click(mode == PlayModes::None ? 0 : mode + 1);
 }
 
 bool MainForm::halfVolume() const { return krc_->settings().HalfVolume == 0; }
@@ -53,8 +54,8 @@ MprisTrack MainForm::currentTrack() const {
     if (list.TrackCount <= 0 || index < 0 || index >= static_cast<int>(list.FileList.size())) return track;
     track.present = true;
     track.trackNumber = list.TrackNumber;
-    track.tagTitle = Krm1000::strCutNull({e.TrackInfo.Title, sizeof e.TrackInfo.Title});
-    track.tagArtist = Krm1000::strCutNull({e.TrackInfo.SecondLine, sizeof e.TrackInfo.SecondLine});
+    track.tagTitle = PathList::strCutNull({e.TrackInfo.Title, sizeof e.TrackInfo.Title});
+    track.tagArtist = PathList::strCutNull({e.TrackInfo.SecondLine, sizeof e.TrackInfo.SecondLine});
     track.path = list.FileList[static_cast<std::size_t>(index)];
     track.lengthSeconds = e.TrackInfo.LengthSeconds;
     return track;

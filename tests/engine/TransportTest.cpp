@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
-    for (uint8_t mode : {Krm1000::ModeNone, Krm1000::ModeRepeatOne, Krm1000::ModeRepeatAll, Krm1000::ModeRandom}) {
+    for (uint8_t mode : {PlayModes::None, PlayModes::RepeatOne, PlayModes::RepeatAll, PlayModes::Random}) {
         SCOPED_TRACE(static_cast<int>(mode));
         loadThree(mode);
         for (int16_t pos = 0; pos < 3; ++pos) {
@@ -39,10 +39,10 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
             const std::vector<int16_t> before = list().PlayOrder;
             const int checks = view.buttonChecks;
             endTrackAt(pos);
-            if (mode == Krm1000::ModeRepeatOne) {
+            if (mode == PlayModes::RepeatOne) {
                 EXPECT_EQ(fake.calls, (std::vector<std::string>{"stop", "play"}));
                 EXPECT_EQ(list().PlayPosition, pos);
-            } else if (mode == Krm1000::ModeNone && pos == 2) {
+            } else if (mode == PlayModes::None && pos == 2) {
                 EXPECT_EQ(fake.calls, std::vector<std::string>{"stop"});
                 EXPECT_EQ(engine.state().PlayState, 255);
                 EXPECT_EQ(view.buttonChecks, checks + 1);
@@ -53,7 +53,7 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
                 EXPECT_EQ(list().TrackNumber, list().PlayOrder[next] + 1);
                 EXPECT_EQ(engine.state().PlayState, 0);
                 EXPECT_EQ(view.buttonChecks, checks + 1);  // the new position may change previous and next
-                if (mode == Krm1000::ModeRandom && pos == 2) EXPECT_NE(list().PlayOrder[0], before[2]);
+                if (mode == PlayModes::Random && pos == 2) EXPECT_NE(list().PlayOrder[0], before[2]);
                 else EXPECT_EQ(list().PlayOrder, before);
             }
         }
@@ -61,7 +61,7 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
 }
 
 TEST_F(Transport, PollSamplesTheReadoutsWithoutActingWhileTheTrackPlays) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayStart();
     fake.elapsed = 42;
     fake.bitRate = 192;
@@ -75,7 +75,7 @@ TEST_F(Transport, PollSamplesTheReadoutsWithoutActingWhileTheTrackPlays) {
 // Restart, then at once the previous track (the 750 ms window itself is in
 // the clock rules' table of the main window's tests).
 TEST_F(Transport, RewindRestartsThenStepsBackAsTheModeAllows) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     list().PlayPosition = 1;
     engine.bytPlayStart();
     fake.clear();
@@ -85,13 +85,13 @@ TEST_F(Transport, RewindRestartsThenStepsBackAsTheModeAllows) {
     engine.bytPlayRewind();  // at the first track it stays there
     EXPECT_EQ(list().PlayPosition, 0);
     EXPECT_EQ(fake.opened(), (std::vector<std::string>{tracks[0], tracks[0]}));
-    options.PlayMode = Krm1000::ModeRepeatAll;
+    options.PlayMode = PlayModes::RepeatAll;
     engine.bytPlayRewind();  // repeat all steps back from the first track to the last
     EXPECT_EQ(list().PlayPosition, 2);
 }
 
 TEST_F(Transport, RewindWhilePausedPlaysAndSaysSo) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayStart();
     engine.bytPlayPause();
     EXPECT_EQ(engine.state().PlayState, 127);
@@ -105,7 +105,7 @@ TEST_F(Transport, RewindWhilePausedPlaysAndSaysSo) {
 }
 
 TEST_F(Transport, RewindWhileStoppedAndForwardKeepTheState) {
-    for (uint8_t mode : {Krm1000::ModeNone, Krm1000::ModeRepeatOne, Krm1000::ModeRepeatAll, Krm1000::ModeRandom}) {
+    for (uint8_t mode : {PlayModes::None, PlayModes::RepeatOne, PlayModes::RepeatAll, PlayModes::Random}) {
         loadThree(mode);
         fake.clear();
         EXPECT_EQ(engine.bytPlayRewind(), 0);
@@ -113,7 +113,7 @@ TEST_F(Transport, RewindWhileStoppedAndForwardKeepTheState) {
         EXPECT_EQ(fake.calls, (std::vector<std::string>{"close", "open " + fileAt(2)}));
         EXPECT_EQ(engine.state().PlayState, 255);
     }
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayStart();
     engine.bytPlayPause();
     fake.clear();
@@ -127,7 +127,7 @@ TEST_F(Transport, RewindWhileStoppedAndForwardKeepTheState) {
 }
 
 TEST_F(Transport, RandomRepeatShufflesIntoPermutations) {
-    options.PlayMode = Krm1000::ModeRandom;
+    options.PlayMode = PlayModes::Random;
     engine.KRM1000_Init();
     load(touch({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}));
     EXPECT_TRUE(isPermutation(list().PlayOrder));
@@ -164,10 +164,10 @@ TEST_F(Transport, ModeChangeKeepsTheCurrentTrackAndGoesOnFromIt) {
     const auto five = touch({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"});
     for (int16_t start : {0, 2, 4}) {
         SCOPED_TRACE(start);
-        options.PlayMode = Krm1000::ModeNone;
+        options.PlayMode = PlayModes::None;
         load(five);
         while (list().PlayPosition < start) engine.bytPlayForward();
-        options.PlayMode = Krm1000::ModeRandom;
+        options.PlayMode = PlayModes::Random;
         EXPECT_EQ(engine.bytPlayModeChange(), 0);
         ASSERT_TRUE(isPermutation(list().PlayOrder));
         EXPECT_EQ(list().PlayOrder[0], start);
@@ -182,7 +182,7 @@ TEST_F(Transport, ModeChangeKeepsTheCurrentTrackAndGoesOnFromIt) {
 
         engine.bytPlayRewind();  // stopped: back to the third of the random order
         const int16_t current = list().PlayOrder[3];
-        options.PlayMode = Krm1000::ModeRepeatAll;
+        options.PlayMode = PlayModes::RepeatAll;
         EXPECT_EQ(engine.bytPlayModeChange(), 0);
         EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2, 3, 4}));
         EXPECT_EQ(list().PlayPosition, current);
@@ -193,7 +193,7 @@ TEST_F(Transport, ModeChangeKeepsTheCurrentTrackAndGoesOnFromIt) {
 }
 
 TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
-    loadThree(Krm1000::ModeRepeatAll);
+    loadThree(PlayModes::RepeatAll);
     fake.failingOpens.insert(tracks[1]);
     const int checks = view.buttonChecks;
     endTrackAt(0);
@@ -202,7 +202,7 @@ TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
     EXPECT_EQ(view.buttonChecks, checks + 1);
 
     // Repeat one of a track that never opened does not replay nothing forever.
-    options.PlayMode = Krm1000::ModeRepeatOne;
+    options.PlayMode = PlayModes::RepeatOne;
     engine.bytPlayListNewOpen(tracks[1]);
     endTrackAt(0);
     EXPECT_EQ(engine.state().PlayState, 255);
@@ -264,4 +264,16 @@ TEST_F(Transport, InitSendsTheOptionsAndReportsRejections) {
     engine.bytPlayStop();
     engine.KRM1000_Free();
     EXPECT_TRUE(fake.calls.empty());
+}
+
+TEST_F(Transport, ACallTheLibraryLacksIsSkippedAndLoggedOnce) {
+    Vbmp3Api table = FakeVbmp3::api();
+    table.vbmp3_play = nullptr;
+    Krm1000 lacking{table, log, clock, settings, options, view};
+    lacking.bytPlayStart();
+    lacking.bytPlayStart();
+    EXPECT_EQ(lacking.state().PlayState, PlayStates::Playing);
+    EXPECT_EQ(fake.count("play"), 0);
+    const auto lines = logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "VBMP3   Missing - vbmp3_play"), 1);
 }

@@ -10,14 +10,18 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 class QWidget;
 
-// SaveDialog: nonzero for Save As. Flags: the dialog option flags (0x200
-// multiple selection, 0x1000 file must exist, 0x2 overwrite prompt). Filter:
-// description NUL pattern NUL pairs, patterns joined by ';'.
+// SaveDialog: nonzero for Save As. Flags: the dialog option flags
+// (DialogFlags). Filter: description NUL pattern NUL pairs, patterns joined
+// by ';' (FileFilter makes one pair).
 std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
                            QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
                            const std::string &DefaultExtension, std::string &InitialFolder);
+
+// One filter of a dialog: description NUL pattern NUL.
+std::string FileFilter(std::string_view description, std::string_view pattern);
