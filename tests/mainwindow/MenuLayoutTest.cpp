@@ -335,7 +335,6 @@ TEST(ShutdownTest, AQuitRequestClosesAnOpenWindowAsCancelWouldThenShutsDown) {
         std::function<void(MainFormHarness &)> open;
     } cases[] = {
         {"settings dialog", false, false, [](MainFormHarness &h) { h.form->mnuRunSetting_Click(); }},
-        {"about window", false, false, [](MainFormHarness &h) { h.form->mnuRunVersion_Click(); }},
         {"list editor", false, true,
          [&](MainFormHarness &h) {
              h.form->mnuRunListEditor_Click();
