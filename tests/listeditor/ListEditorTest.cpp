@@ -303,8 +303,6 @@ TEST_F(ListEditorTest, AListKeptAtTheEndComesBackUnsaved) {
     editor().takeUpKeptList(kept);
     EXPECT_EQ(names(), (Entries{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
     EXPECT_FALSE(editor_->ListSaved());
-    EXPECT_TRUE(editor_->mnuListSaveAs->isEnabled());
-    EXPECT_EQ(editor_->Label2->text(), QStringLiteral("5"));
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(kept));
 
