@@ -62,9 +62,9 @@ int main(int argc, char **argv) {
         std::fflush(nullptr);
         std::_Exit(form.endedAsSecondInstance() ? EXIT_SUCCESS : EXIT_FAILURE);
     }
-    // A polite termination request (logout, kill) closes the window the
-    // normal way, so the settings are written.
-    TerminationWatch termination([&form] { form.close(); });
+    // A polite termination request (logout, kill) closes any open dialog as
+    // Cancel would and then the window the normal way, so the settings are written.
+    TerminationWatch termination([&form] { form.requestQuit(); });
     // Later starts hand their paths over here.
     InstanceChannel forwarded(InstanceChannel::socketNameFor(form.instanceLockFile()),
                               [&form](const std::vector<std::string> &paths) { form.openForwarded(paths); });

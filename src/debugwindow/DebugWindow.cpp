@@ -119,7 +119,8 @@ void DebugWindow::Form_Load() {
     log_.WriteDebugLog(std::string("Corvale Info    - KRW") + Krw1000::Version);
     log_.WriteDebugLog("Corvale Show    - DebugWindow");
     DebugRowTemplate = Label1[0]->text().toStdString();
-    LastDebugUpdate = 0;
+    LastDebugUpdate = clock_.timeGetTime();
+    debugFiguresShown_ = false;
 }
 
 void DebugWindow::followLog(std::size_t droppedFront) {
@@ -179,7 +180,8 @@ void DebugWindow::showGrid(const Grid &cells, QLabel *const *rows, int rowCount)
 
 void DebugWindow::Timer1_Timer() {
     const EngineState *engine = sources_.engine;
-    if (Clock::diff(clock_.timeGetTime(), LastDebugUpdate) >= SlowPeriod) {
+    if (!debugFiguresShown_ || Clock::passed(clock_.timeGetTime(), LastDebugUpdate, SlowPeriod)) {
+        debugFiguresShown_ = true;
         if (engine) {
             const PlayListData &list = engine->PlayList;
             Label3[1]->setText(text(formatNumber(list.TrackNumber, 3) + "/" + formatNumber(list.TrackCount, 3)));

@@ -76,5 +76,6 @@ private:
     Clock &clock_;
     Sources sources_;
     std::string DebugRowTemplate;
-    int32_t LastDebugUpdate = 0;
+    int32_t LastDebugUpdate = 0;     // from the clock at load
+    bool debugFiguresShown_ = false;  // the first refresh shows them at once
 };

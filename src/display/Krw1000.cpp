@@ -29,6 +29,7 @@ constexpr size_t DecimalPointRow = 19;
 Krw1000::Krw1000(const ColorSetData &current, const SettingData &settings, const EngineState &engine,
                  const Vbmp3Api &api, const int32_t &tickNow, DebugLog *log)
     : color_(current), settings_(settings), engine_(engine), lib_(api, log), tickNow_(tickNow) {
+    peakTime_.fill(tickNow);  // held peaks count from the clock, never from 0
     ResetSpeanaCells();
     ResetLvMeterCells();
 }
@@ -312,7 +313,7 @@ void Krw1000::UpdateSpeana() {
 
         if (hold) {
             int32_t old = 0;
-            if (Clock::diff(now, peakTime_[bx]) >= PeakHoldMs || peakLevel_[bx] < h) {
+            if (Clock::passed(now, peakTime_[bx], PeakHoldMs) || peakLevel_[bx] < h) {
                 old = peakLevel_[bx];
                 peakLevel_[bx] = h;
                 peakTime_[bx] = now;

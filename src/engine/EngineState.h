@@ -42,7 +42,8 @@ struct EngineState {
     LyricsData LyricsInfo{};
     int32_t LastLyricsKey = 0;
     uint8_t PlayState = PlayStates::Stopped;
-    int32_t LastRewindTime = 0;
+    int32_t LastRewindTime = 0;   // from the clock when the engine module starts
+    bool Rewound = false;         // LastRewindTime holds a press that restarted a track
     int32_t ElapsedSeconds = 0;
     int32_t BitRate = 0;
 };

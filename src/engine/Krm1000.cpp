@@ -27,6 +27,7 @@ Krm1000::Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &
     : api_(api), lib_(api_, &log), log_(log), clock_(clock), settings_(settings), engineOptions_(engineOptions),
       view_(view) {
     setRandomSource({});
+    state_.LastRewindTime = clock_.timeGetTime();
 }
 
 void Krm1000::logCalled(std::string_view routine) {
@@ -99,18 +100,25 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
 
 uint8_t Krm1000::bytPlayListNewOpen(std::string spec) {
     logCalled("bytPlayListNewOpen");
+    // The new list is built aside: a load that yields nothing leaves the
+    // list, the open track and the display as they were.
+    PlayListData kept = state_.PlayList;
+    bool taken = false;
     try {
         bytPlayListNew();
         if (bytPlayListAdd(spec) != 0) {
+            state_.PlayList = std::move(kept);
             log_.WriteDebugLog("KRM1000 Failed  - bytPlayListNewOpen");
             return 255;
         }
+        taken = true;
         PlayListData &pl = state_.PlayList;
         if (playMode() == PlayModes::Random) TrackRandomize();
         pl.TrackNumber = static_cast<int16_t>(orderAt(pl.PlayPosition) + 1);
         bytOpenPlayFile(orderAt(0));
         return 0;
     } catch (...) {
+        if (!taken) state_.PlayList = std::move(kept);
         return 255;
     }
 }
@@ -245,9 +253,10 @@ uint8_t Krm1000::bytPlayRewind() {
 
     const int32_t now = clock_.timeGetTime();
     const int32_t since = Clock::diff(now, state_.LastRewindTime);
-    if (state_.LastRewindTime == 0 || since > RewindStepBackMs || since < 0) {
+    if (!state_.Rewound || since > RewindStepBackMs || since < 0) {
         // Back to the start of this track; playing from there even if it was paused.
         state_.LastRewindTime = now;
+        state_.Rewound = true;
         lib_.vbmp3_seek(0);
         lib_.vbmp3_play();
         state_.PlayState = PlayStates::Playing;
@@ -383,11 +392,21 @@ void Krm1000::PlayStateCheck() {
 uint8_t Krm1000::bytPlayModeChange() {
     try {
         PlayListData &pl = state_.PlayList;
+        const int16_t current = orderAt(pl.PlayPosition);  // the track playing or loaded
         if (playMode() == PlayModes::Random) {
+            // The current track leads the new order, so every other track
+            // plays once before any comes again; the readout keeps its number.
             TrackRandomize();
+            const auto at = std::find(pl.PlayOrder.begin(), pl.PlayOrder.end(), current);
+            if (current >= 0 && at != pl.PlayOrder.end()) {
+                std::iter_swap(pl.PlayOrder.begin(), at);
+                pl.PlayPosition = 0;
+            }
             return 0;
         }
         if (listEmpty()) return 0;
+        // List order again, going on from the current track's place in the list.
+        if (current >= 0) pl.PlayPosition = current;
         pl.TrackNumber = static_cast<int16_t>(pl.PlayPosition + 1);
         pl.PlayOrder.resize(static_cast<std::size_t>(pl.LastIndex + 1));
         std::iota(pl.PlayOrder.begin(), pl.PlayOrder.end(), int16_t{0});
@@ -425,4 +444,8 @@ void Krm1000::KRM1000_Free() {
     state_.PlayList.PlayOrder.shrink_to_fit();
     trackOpen_ = false;
     lib_.vbmp3_free();
+    // Nothing reaches the released library: the wrappers find an empty table
+    // and answer without a call (and without a word in the log).
+    api_ = Vbmp3Api{};
+    lib_.released();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -146,12 +147,12 @@ void ListEditor::Form_Load() {
 }
 
 void ListEditor::done(int result) {
-    if (!Form_QueryUnload()) return;
+    if (!keepingList_ && !Form_QueryUnload()) return;
     QDialog::done(result);
     TopmostRule::restoreOnClose(*this, owner_, allwaysTop_);
 }
 
-bool ListEditor::Form_QueryUnload() { return askToSave(true); }
+bool ListEditor::Form_QueryUnload() { return askToSave(); }
 
 bool ListEditor::eventFilter(QObject *watched, QEvent *event) {
     if (watched == List1->viewport()) {
@@ -349,14 +350,15 @@ void ListEditor::List1_Click() {
 
 // ---- files ----
 
-bool ListEditor::askToSave(bool closing) {
+bool ListEditor::askToSave() {
     if (listSaved_) return true;
     switch (question_->ask(this)) {
     case SaveQuestion::Answer::Yes:
         // Go on only once the list is safe: a cancelled or failed save stops.
         return saveAs();
     case SaveQuestion::Answer::No:
-        return closing;
+        // The changes are let go.
+        return true;
     case SaveQuestion::Answer::Cancel:
         return false;
     }
@@ -377,10 +379,13 @@ bool ListEditor::writeList(const std::string &path) {
 
 bool ListEditor::saveAs() {
     std::string folder;
-    listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this,
-                                                        DialogFlags::SaveFile, FileFilter("m3u ListFile", "*.m3u"),
-                                                        "m3u", folder));
-    if (listFileName_.empty() || !writeList(listFileName_)) return false;
+    const std::string chosen = PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this,
+                                                                   DialogFlags::SaveFile,
+                                                                   FileFilter("m3u ListFile", "*.m3u"), "m3u", folder));
+    // Cancelled or not written: the file name and the caption stay as they were.
+    if (chosen.empty() || !writeList(chosen)) return false;
+    listFileName_ = chosen;
+    linesNotShown_ = 0;
     listSaved_ = true;
     setCaption(listFileName_);
     mnuListSave->setEnabled(true);
@@ -388,8 +393,9 @@ bool ListEditor::saveAs() {
 }
 
 void ListEditor::mnuListNew_Click() {
-    if (!askToSave(false)) return;
+    if (!askToSave()) return;
     listSaved_ = true;
+    linesNotShown_ = 0;
     List1->clear();
     mnuListSave->setEnabled(false);
     mnuListSaveAs->setEnabled(false);
@@ -402,12 +408,15 @@ void ListEditor::mnuListNew_Click() {
 }
 
 void ListEditor::mnuListOpen_Click() {
-    if (!askToSave(false)) return;
+    if (!askToSave()) return;
     std::string folder;
     const std::string previous = listFileName_;
     listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 0, "リストを開く", this, DialogFlags::OpenFile,
                                                         FileFilter("m3u ListFile", "*.m3u"), "", folder));
-    if (listFileName_.empty()) return;
+    if (listFileName_.empty()) {
+        listFileName_ = previous;  // cancelled: name and caption stay
+        return;
+    }
 
     const std::optional<std::string> bytes = TextFile::readAll(listFileName_);
     if (!bytes) {
@@ -418,21 +427,29 @@ void ListEditor::mnuListOpen_Click() {
     }
     List1->clear();
     // The lines' own bytes: a list saved unchanged keeps every entry as it was.
-    for (const std::string &line : TextCodec::splitLines(*bytes)) {
+    const std::vector<std::string> lines = TextCodec::splitLines(*bytes);
+    for (const std::string &line : lines) {
         if (isFull()) break;
         addEntry(line);
     }
+    linesNotShown_ = lines.size() - static_cast<std::size_t>(List1->count());
     listSaved_ = true;
     setCaption(listFileName_);
     showCount();
     Command1->setEnabled(!isFull());
     Command2->setEnabled(List1->count() > 0);
-    mnuListSave->setEnabled(true);
+    mnuListSave->setEnabled(linesNotShown_ == 0);
     mnuListSaveAs->setEnabled(true);
+    if (linesNotShown_ > 0)
+        dialogs_.showMessage(this, QStringLiteral("ListEditor"),
+                             QStringLiteral("このリストは %1 行あります。最初の %2 行だけを開きました。\n"
+                                            "残りの行を失わないよう、上書き保存はできません。")
+                                 .arg(lines.size())
+                                 .arg(MaxEntries));
 }
 
 void ListEditor::mnuListSave_Click() {
-    if (listFileName_.empty()) {
+    if (listFileName_.empty() || linesNotShown_ > 0) {
         saveAs();
         return;
     }
@@ -442,3 +459,33 @@ void ListEditor::mnuListSave_Click() {
 void ListEditor::mnuListSaveAs_Click() { saveAs(); }
 
 void ListEditor::mnuExit_Click() { close(); }
+
+// ---- the program ending under the editor ----
+
+void ListEditor::closeKeepingList(const std::string &keepIn) {
+    if (!listSaved_ && List1->count() > 0) {
+        std::string bytes;
+        for (const std::string &entry : entries()) bytes += entry + "\r\n";
+        TextFile::writeAtomic(keepIn, bytes);
+    }
+    keepingList_ = true;
+    reject();
+}
+
+void ListEditor::takeUpKeptList(const std::string &keptIn) {
+    const std::optional<std::string> bytes = TextFile::readAll(keptIn);
+    if (!bytes) return;
+    std::remove(keptIn.c_str());
+    for (const std::string &line : TextCodec::splitLines(*bytes)) {
+        if (isFull()) break;
+        addEntry(line);
+    }
+    if (List1->count() == 0) return;
+    listSaved_ = false;
+    showCount();
+    Command1->setEnabled(!isFull());
+    Command2->setEnabled(true);
+    mnuListSaveAs->setEnabled(true);
+    dialogs_.showMessage(this, QStringLiteral("ListEditor"),
+                         QStringLiteral("前回の終了時に保存されていなかったリストを復元しました"));
+}

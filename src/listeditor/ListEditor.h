@@ -52,6 +52,13 @@ public:
     void mnuListSaveAs_Click();
     void mnuExit_Click();
 
+    // The program is ending under the editor: an unsaved list is written to
+    // keepIn (nothing asked), and the editor closes as Cancel would.
+    void closeKeepingList(const std::string &keepIn);
+    // A list kept so at the last end is taken up as an unsaved list (and the
+    // user told); the file goes.
+    void takeUpKeptList(const std::string &keptIn);
+
     std::vector<std::string> entries() const;
     bool ListSaved() const { return listSaved_; }
     const std::string &ListFileName() const { return listFileName_; }
@@ -83,7 +90,7 @@ private:
     bool Form_QueryUnload();
 
     // The save prompt; true when the operation may go on.
-    bool askToSave(bool closing);
+    bool askToSave();
     // The save-as dialog and the write; true when the list was written.
     bool saveAs();
     bool writeList(const std::string &path);
@@ -104,4 +111,8 @@ private:
 
     bool listSaved_ = true;
     std::string listFileName_;
+    // Lines of the opened file beyond MaxEntries, which the list lacks: Save
+    // would drop them, so only Save As (which asks before replacing a file) writes it.
+    std::size_t linesNotShown_ = 0;
+    bool keepingList_ = false;  // closing without the prompt
 };

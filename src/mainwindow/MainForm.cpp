@@ -1,9 +1,12 @@
 #include "mainwindow/MainForm.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -23,6 +26,7 @@
 #include "display/PanelPainter.h"
 #include "engine/Krm1000.h"
 #include "engine/Vbmp3Loader.h"
+#include "listeditor/ListEditor.h"
 #include "mainwindow/ButtonIcons.h"
 #include "mainwindow/InstanceLock.h"
 #include "mainwindow/PanelFonts.h"
@@ -62,6 +66,8 @@ MainForm::MainForm(Environment environment) : QWidget(nullptr), env_(std::move(e
         ownClock_ = std::make_unique<SteadyClock>();
         env_.clock = ownClock_.get();
     }
+    // The tick's time stamps start from the clock: 0 may lie weeks ahead of it.
+    tickNow_ = lastSlowTick_ = lastPresent_ = env_.clock->timeGetTime();
     if (env_.lockFolder.empty()) env_.lockFolder = InstanceLock::defaultFolder();
     env_.programDir = PathUtil::withTrailingSlash(env_.programDir);
     if (!env_.loadEngine) {
@@ -333,8 +339,41 @@ void MainForm::openCommandLine() {
 
 void MainForm::closeEvent(QCloseEvent *event) {
     closing_ = true;
+    closeDialogs();
     Form_QueryUnload();
     event->accept();
+}
+
+void MainForm::requestQuit() {
+    if (unloaded_) return;
+    closing_ = true;
+    quitRequested_ = true;
+    closeDialogs();
+    // A dialog's own event loop ends once control returns to it, and the
+    // handler that opened it then finishes with Cancel's answer: the window
+    // closes after that, from the loop below them.
+    QTimer::singleShot(0, this, [this] {
+        if (!unloaded_) close();
+    });
+}
+
+void MainForm::closeDialogs() {
+    // The innermost first: a message box or file dialog over a dialog, then
+    // that dialog. A list editor keeps its unsaved list instead of asking.
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget *top = QApplication::activeModalWidget();
+        if (top == nullptr || top == this) break;
+        if (auto *editor = dynamic_cast<ListEditor *>(top)) {
+            editor->closeKeepingList(keptListFile());
+        } else if (auto *dialog = qobject_cast<QDialog *>(top)) {
+            dialog->reject();
+        } else {
+            top->close();
+        }
+    }
+    while (QWidget *popup = QApplication::activePopupWidget()) {
+        if (!popup->close()) break;
+    }
 }
 
 void MainForm::Form_QueryUnload() {
@@ -343,10 +382,18 @@ void MainForm::Form_QueryUnload() {
     timer1_->stop();
     writeLog("Corvale Unload  - Mainform");
     krm_->KRM1000_Free();
+    // The window's own table too: nothing reaches the released library.
+    api_ = Vbmp3Api{};
     SettingData &s = krc_->settings();
     s.PositionX = pos().x() * TwipsPerPixel;
     s.PositionY = pos().y() * TwipsPerPixel;
-    if (krc_->bytSettingWrite() != 0) endStart("設定ファイルの書き込みに失敗しました");
+    if (krc_->bytSettingWrite() != 0) {
+        // A termination request cannot wait for an answer.
+        if (quitRequested_)
+            std::fprintf(stderr, "Corvale: %s\n", "設定ファイルの書き込みに失敗しました");
+        else
+            endStart("設定ファイルの書き込みに失敗しました");
+    }
     // The debug window closes with this window.
     debugWindow_.reset();
 }

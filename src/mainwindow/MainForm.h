@@ -88,6 +88,14 @@ public:
     void openForwarded(const std::vector<std::string> &paths);
     void Timer1_Timer();
     void Form_QueryUnload();
+    // A request to end the program (a termination signal, the media
+    // controls' Quit): every open dialog closes as Cancel would (the list
+    // editor keeps an unsaved list in keptListFile), then the window closes
+    // the normal way once the dialogs have returned.
+    void requestQuit();
+    // Where the list editor keeps an unsaved list when the program ends under
+    // it; the editor takes it up the next time it opens.
+    std::string keptListFile() const { return appPath_ + "listeditor-unsaved.m3u"; }
     void Form_Paint();
 
     // Buttons and keys.
@@ -197,6 +205,9 @@ private:
     void restoreMenuStates();
     void connectDebugWindow();  // hands the debug window its figures once the modules exist
     void writeLog(const std::string &message) { log_.WriteDebugLog(message); }
+    void closeDialogs();
+    // The engine module exists and has not been released.
+    bool engineUsable() const { return krm_ != nullptr && !unloaded_; }
 
     Environment env_;
     std::unique_ptr<UserDialogs> ownDialogs_;
@@ -214,6 +225,7 @@ private:
     std::unique_ptr<PanelPainter> painter_;
     std::unique_ptr<DebugWindow> debugWindow_;  // after log_: it unhooks itself from the log
 
+    // Clock values; all three start from the clock when the window is made.
     int32_t tickNow_ = 0;
     int32_t lastSlowTick_ = 0;
     // What the flushes touched since the window was last asked to repaint.
@@ -229,6 +241,7 @@ private:
     bool unloaded_ = false;   // Form_QueryUnload has run
     bool secondInstance_ = false;
     bool closing_ = false;    // the window has been asked to close
+    bool quitRequested_ = false;  // by requestQuit: nothing may wait for the user
 
     QImage backing_;
     std::unique_ptr<MainMenu> menu_;

@@ -18,14 +18,15 @@ void MainForm::focusText1() {
 
 void MainForm::Command1_Click() {
     writeLog("MainFrm Called  - Command1");
-    if (!krm_) return;
+    if (!engineUsable()) return;
     SettingData &s = krc_->settings();
     std::string folder = s.LastPath;
     const std::string result =
         ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, DialogFlags::OpenFiles,
                        FileFilter("MPEG Audio & m3u ListFile", "*.mp1;*.mp2;*.mp3;*.rmp;*.m3u"), "", folder);
     s.LastPath = folder;
-    if (result.empty()) {
+    // Closed under a termination request: Cancel, whatever the dialog said.
+    if (result.empty() || !engineUsable()) {
         writeLog("MainFrm Cancel  - Command1");
         return;
     }
@@ -39,35 +40,35 @@ void MainForm::Command1_Click() {
 
 void MainForm::Command2_Click() {
     writeLog("MainFrm Called  - Command2");
-    if (krm_) krm_->bytPlayStop();
+    if (engineUsable()) krm_->bytPlayStop();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command3_Click() {
     writeLog("MainFrm Called  - Command3");
-    if (krm_) krm_->bytPlayRewind();
+    if (engineUsable()) krm_->bytPlayRewind();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command4_Click() {
     writeLog("MainFrm Called  - Command4");
-    if (krm_) krm_->bytPlayForward();
+    if (engineUsable()) krm_->bytPlayForward();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command5_Click() {
     writeLog("MainFrm Called  - Command5");
-    if (krm_) krm_->bytPlayStart();
+    if (engineUsable()) krm_->bytPlayStart();
     ButtonEnableCheck();
     focusText1();
 }
 
 void MainForm::Command6_Click() {
     writeLog("MainFrm Called  - Command6");
-    if (krm_) krm_->bytPlayPause();
+    if (engineUsable()) krm_->bytPlayPause();
     ButtonEnableCheck();
     focusText1();
 }

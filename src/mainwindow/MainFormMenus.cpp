@@ -73,13 +73,15 @@ static void openModal(QDialog *dialog) {
 
 void MainForm::mnuRunListEditor_Click() {
     writeLog("MainFrm Called  - mnuRunListEditor");
-    if (!krc_) return;
-    openModal(new ListEditor(this, *env_.dialogs, krc_->settings().AllwaysTop));
+    if (!krc_ || closing_) return;
+    auto *editor = new ListEditor(this, *env_.dialogs, krc_->settings().AllwaysTop);
+    openModal(editor);
+    editor->takeUpKeptList(keptListFile());
 }
 
 void MainForm::mnuRunSetting_Click() {
     writeLog("MainFrm Called  - mnuRunSetting");
-    if (!krc_) return;
+    if (!krc_ || closing_) return;
     openModal(new SetForm(this, log_, *env_.dialogs, krc_->settings()));
 }
 
@@ -92,7 +94,7 @@ void MainForm::mnuRunDebugger_Click() {
 
 void MainForm::mnuRunVersion_Click() {
     writeLog("MainFrm Called  - mnuRunVersion");
-    if (!krc_) return;
+    if (!krc_ || closing_) return;
     openModal(new Version(this, log_, krc_->settings().AllwaysTop, env_.programDir));
 }
 

@@ -72,7 +72,8 @@ void MainForm::dropEvent(QDropEvent *event) {
 
 void MainForm::Form_OLEDragDrop(const QList<QUrl> &urls) {
     writeLog("MainFrm Called  - Form_OLEDragDrop");
-    if (!krm_ || !commands_[0]->isEnabled() || urls.isEmpty() || urls.front().toLocalFile().isEmpty()) return;
+    if (!engineUsable() || !commands_[0]->isEnabled() || urls.isEmpty() || urls.front().toLocalFile().isEmpty())
+        return;
     // Full paths, so files from different folders keep their own; folders
     // and anything else that is not a file are passed over.
     std::vector<std::string> paths;

@@ -13,7 +13,7 @@
 #include "engine/Krm1000.h"
 #include "mainwindow/MainForm.h"
 
-bool MainForm::available() const { return !closing_ && krm_ != nullptr && krc_ != nullptr; }
+bool MainForm::available() const { return !closing_ && engineUsable() && krc_ != nullptr; }
 
 uint8_t MainForm::playState() const { return krm_->state().PlayState; }
 
@@ -69,7 +69,7 @@ void MainForm::raiseWindow() {
     activateWindow();
 }
 
-void MainForm::quit() { close(); }
+void MainForm::quit() { requestQuit(); }
 
 bool MainForm::openFile(const std::string &path) {
     const QString file = QFile::decodeName(path.c_str());

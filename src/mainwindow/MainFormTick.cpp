@@ -33,12 +33,12 @@ void MainForm::Timer1_Timer() {
         flush(painter_->FlushSpeana(backing_));
         flush(painter_->FlushLvMeter(backing_));
     }
-    if (Clock::diff(tickNow_, lastSlowTick_) >= 150) {
+    if (Clock::passed(tickNow_, lastSlowTick_, 150)) {
         krw_->DrawNowTime();
         lastSlowTick_ = tickNow_;
     }
     flush(painter_->FlushReadout(backing_));
-    if (!pendingPaint_.isEmpty() && Clock::diff(tickNow_, lastPresent_) >= PresentInterval) {
+    if (!pendingPaint_.isEmpty() && Clock::passed(tickNow_, lastPresent_, PresentInterval)) {
         update(pendingPaint_);
         pendingPaint_ = QRegion();
         lastPresent_ = tickNow_;

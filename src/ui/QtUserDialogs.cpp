@@ -25,11 +25,12 @@ void QtUserDialogs::configure(QFileDialog &dialog, const FileRequest &request) {
     if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
 }
 
-QStringList QtUserDialogs::askFiles(QWidget *owner, const FileRequest &request) {
+QStringList QtUserDialogs::askFiles(QWidget *owner, const FileRequest &request, QString &shownFolder) {
     QFileDialog dialog(owner);
     configure(dialog, request);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
+    const bool picked = dialog.exec() == QDialog::Accepted;
+    shownFolder = dialog.directory().absolutePath();
+    return picked ? dialog.selectedFiles() : QStringList();
 }
 
 void QtUserDialogs::showMessage(QWidget *owner, const QString &title, const QString &text) {

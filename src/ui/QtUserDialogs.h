@@ -8,7 +8,7 @@ class QFileDialog;
 
 class QtUserDialogs : public UserDialogs {
 public:
-    QStringList askFiles(QWidget *owner, const FileRequest &request) override;
+    QStringList askFiles(QWidget *owner, const FileRequest &request, QString &shownFolder) override;
     void showMessage(QWidget *owner, const QString &title, const QString &text) override;
 
     // Sets up a dialog for a request: accept mode, file mode, overwrite prompt,

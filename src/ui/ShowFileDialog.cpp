@@ -54,16 +54,20 @@ std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::
     request.folder = InitialFolder.empty() ? QDir::currentPath() : QFile::decodeName(InitialFolder.c_str());
 
     QStringList files;
+    QString shown;
     try {
-        files = dialogs.askFiles(OwnerWindow, request);
+        files = dialogs.askFiles(OwnerWindow, request, shown);
     } catch (...) {
         files.clear();
     }
+    if (shown.isEmpty() && !files.isEmpty()) shown = QFileInfo(files.front()).absolutePath();
+    // The folder the user browsed to, picked or cancelled, is where the next
+    // dialog starts.
+    if (!shown.isEmpty()) QDir::setCurrent(shown);
 
     std::string result;
     if (!files.isEmpty()) {
         const QString folder = QFileInfo(files.front()).absolutePath();
-        QDir::setCurrent(folder);
         if (files.size() == 1) {
             result = pathBytes(QFileInfo(files.front()).absoluteFilePath());
         } else {

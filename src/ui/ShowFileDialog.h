@@ -2,9 +2,10 @@
 //
 // Result: on OK with one file, its full path; with several files, the folder,
 // NUL, each name followed by NUL, and one more NUL; on Cancel or failure the
-// empty string. No length limit. Whatever the outcome, InitialFolder is set to
-// the process's current folder; a pick moves the current folder to the folder
-// of the chosen files, so a caller that keeps InitialFolder follows the user.
+// empty string. No length limit. Whatever the outcome, the folder the dialog
+// was showing when it closed becomes the process's current folder, and
+// InitialFolder is set to it, so a caller that keeps InitialFolder follows the
+// user also when the user cancelled.
 #pragma once
 
 #include <cstdint>

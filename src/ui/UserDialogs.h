@@ -24,8 +24,10 @@ public:
     virtual ~UserDialogs() = default;
 
     // Runs the dialog modally over owner. The chosen files as absolute paths;
-    // an empty list when the user cancelled or the dialog failed.
-    virtual QStringList askFiles(QWidget *owner, const FileRequest &request) = 0;
+    // an empty list when the user cancelled or the dialog failed. shownFolder
+    // receives the folder the dialog was showing when it closed, picked or
+    // cancelled; it is left as it was when the dialog could not run.
+    virtual QStringList askFiles(QWidget *owner, const FileRequest &request, QString &shownFolder) = 0;
 
     // A message box with the warning icon and one OK button.
     virtual void showMessage(QWidget *owner, const QString &title, const QString &text) = 0;

@@ -6,6 +6,7 @@
 
 void Vbmp3Calls::cannotCall(Function function, const char *name) const {
     ++missedCalls_;
+    if (released_) return;
     const auto index = static_cast<std::size_t>(function);
     if (reported_[index]) return;
     reported_[index] = true;

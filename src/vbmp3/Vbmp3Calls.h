@@ -32,6 +32,10 @@ public:
     // How many calls could not be made so far.
     int missedCalls() const { return missedCalls_; }
 
+    // The library was freed and its table emptied: calls from now on answer
+    // the list's value without logging that a function is missing.
+    void released() { released_ = true; }
+
 private:
     enum class Function : std::size_t {
 #define VBMP3_CALL_ENUM(name, ret, params, missing) name,
@@ -46,4 +50,5 @@ private:
     DebugLog *log_;
     mutable std::bitset<static_cast<std::size_t>(Function::Count)> reported_;
     mutable int missedCalls_ = 0;
+    bool released_ = false;
 };

@@ -42,19 +42,28 @@ TEST_F(PlayList, AcceptsEachSpecForm) {
     EXPECT_EQ(list().TrackCount, 2);
 }
 
-TEST_F(PlayList, FailedLoadLeavesAnEmptyListAndTouchesNoTrack) {
-    load(touch({"a.mp3", "b.mp3"}));
+// A load that yields nothing changes nothing: list, track and display stay.
+TEST_F(PlayList, FailedLoadKeepsTheListAndTouchesNoTrack) {
+    const auto loaded = touch({"a.mp3", "b.mp3"});
+    load(loaded);
+    engine.bytPlayForward();
+    const PlayListData before = list();
+    const std::string title = view.titleLine;
     fake.clear();
+    view.draws.clear();
     for (const std::string &spec : {std::string(), dir.path(), nul({dir.path(), "x.txt", "y.mpeg", "", ""}),
-                                    std::string("\0\0\0", 3), dir.file("nothing.m3u")}) {
+                                    std::string("\0\0\0", 3), dir.file("nothing.m3u"),
+                                    dir.write("gone.m3u", "gone.mp3\r\n/nowhere/x.mp3\r\n")}) {
         EXPECT_EQ(engine.bytPlayListNewOpen(spec), 255);
-        EXPECT_EQ(list().TrackCount, 0);
-        EXPECT_EQ(list().LastIndex, -1);
-        EXPECT_EQ(list().TrackNumber, 0);
-        EXPECT_EQ(list().FileList.size(), 1u);
+        EXPECT_EQ(list().FileList, before.FileList);
+        EXPECT_EQ(list().TrackCount, 2);
+        EXPECT_EQ(list().PlayPosition, 1);
+        EXPECT_EQ(list().TrackNumber, 2);
         EXPECT_EQ(logLines().back(), "KRM1000 Failed  - bytPlayListNewOpen");
     }
     EXPECT_TRUE(fake.calls.empty());
+    EXPECT_TRUE(view.draws.empty());
+    EXPECT_EQ(view.titleLine, title);
 }
 
 TEST_F(PlayList, ResolvesListLines) {

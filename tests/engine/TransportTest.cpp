@@ -71,36 +71,21 @@ TEST_F(Transport, PollSamplesTheReadoutsWithoutActingWhileTheTrackPlays) {
     EXPECT_TRUE(fake.calls.empty());
 }
 
-TEST_F(Transport, RewindRestartsOrStepsBackBy750msRule) {
+// Restart, then at once the previous track (the 750 ms window itself is in
+// the clock rules' table of the main window's tests).
+TEST_F(Transport, RewindRestartsThenStepsBackAsTheModeAllows) {
     loadThree(PlayModes::None);
     list().PlayPosition = 1;
     engine.bytPlayStart();
     fake.clear();
-    clock.now = 10000;
-    engine.bytPlayRewind();  // restart
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{"seek 0", "play"}));
-    clock.now = 10500;
-    engine.bytPlayRewind();  // within 750 ms: the first track
-    EXPECT_EQ(list().PlayPosition, 0);
-    EXPECT_EQ(fake.opened(), std::vector<std::string>{tracks[0]});
-    clock.now = 10750;
-    fake.clear();
-    engine.bytPlayRewind();  // still within the window of the first press; at the first track it stays
-    EXPECT_EQ(list().PlayPosition, 0);
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{"stop", "close", "open " + tracks[0], "play"}));
-    clock.now = 10751;
-    fake.clear();
     engine.bytPlayRewind();
     EXPECT_EQ(fake.calls, (std::vector<std::string>{"seek 0", "play"}));
-    clock.now += 800;
-    fake.clear();
     engine.bytPlayRewind();
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{"seek 0", "play"}));
-
-    // Repeat all steps back from the first track to the last.
+    engine.bytPlayRewind();  // at the first track it stays there
+    EXPECT_EQ(list().PlayPosition, 0);
+    EXPECT_EQ(fake.opened(), (std::vector<std::string>{tracks[0], tracks[0]}));
     options.PlayMode = PlayModes::RepeatAll;
-    clock.now += 100;
-    engine.bytPlayRewind();
+    engine.bytPlayRewind();  // repeat all steps back from the first track to the last
     EXPECT_EQ(list().PlayPosition, 2);
 }
 
@@ -171,19 +156,32 @@ TEST_F(Transport, RandomRepeatShufflesIntoPermutations) {
     EXPECT_TRUE(isPermutation(list().PlayOrder));
 }
 
-TEST_F(Transport, ModeChangeShufflesOrRestoresListOrder) {
-    loadThree(PlayModes::None);
-    engine.bytPlayForward();
-    options.PlayMode = PlayModes::Random;
-    engine.setRandomSource([] { return 0.0; });  // first = the lowest allowed, rest reversed
-    EXPECT_EQ(engine.bytPlayModeChange(), 0);
-    EXPECT_NE(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_EQ(list().PlayPosition, 1);
-    EXPECT_EQ(list().TrackNumber, 2);
-    options.PlayMode = PlayModes::RepeatAll;
-    EXPECT_EQ(engine.bytPlayModeChange(), 0);
-    EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_EQ(list().TrackNumber, 2);
+// Entering random order puts the current track first (so every other track
+// plays once before any comes again); leaving it goes on in list order from
+// the current track's own place.
+TEST_F(Transport, ModeChangeKeepsTheCurrentTrackAndGoesOnFromIt) {
+    const auto five = touch({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"});
+    for (int16_t start : {0, 2, 4}) {
+        SCOPED_TRACE(start);
+        options.PlayMode = PlayModes::None;
+        load(five);
+        while (list().PlayPosition < start) engine.bytPlayForward();
+        options.PlayMode = PlayModes::Random;
+        EXPECT_EQ(engine.bytPlayModeChange(), 0);
+        ASSERT_TRUE(isPermutation(list().PlayOrder));
+        EXPECT_EQ(list().PlayOrder[0], start);
+        EXPECT_EQ(list().PlayPosition, 0);
+        EXPECT_EQ(list().TrackNumber, start + 1);
+        engine.bytPlayForward();  // on to the second of the random order
+        const int16_t current = list().PlayOrder[1];
+        options.PlayMode = PlayModes::RepeatAll;
+        EXPECT_EQ(engine.bytPlayModeChange(), 0);
+        EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2, 3, 4}));
+        EXPECT_EQ(list().PlayPosition, current);
+        EXPECT_EQ(list().TrackNumber, current + 1);
+        engine.bytPlayForward();
+        EXPECT_EQ(fake.opened().back(), five[static_cast<std::size_t>((current + 1) % 5)]);
+    }
 }
 
 TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
@@ -203,7 +201,7 @@ TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
     EXPECT_EQ(fake.count("play"), 0);
 
     // An empty list: nothing to move to.
-    engine.bytPlayListNewOpen("");
+    engine.bytPlayListNew();
     fake.clear();
     EXPECT_EQ(engine.bytPlayForward(), 255);
     EXPECT_EQ(engine.bytPlayRewind(), 255);
@@ -245,6 +243,17 @@ TEST_F(Transport, InitSendsTheOptionsAndReportsRejections) {
     EXPECT_EQ(fake.calls, std::vector<std::string>{"free"});
     EXPECT_EQ(list().TrackCount, 0);
     EXPECT_EQ(logLines().back(), "KRM1000 Called  - vbmp3_free");
+
+    // Released: nothing reaches the library any more, whoever calls.
+    fake.clear();
+    load(touch({"b.mp3"}));
+    engine.bytPlayStart();
+    engine.PlayStateCheck();
+    engine.LyricsCheck();
+    engine.bytPlayForward();
+    engine.KRM1000_Free();
+    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_EQ(logLines().back(), "KRM1000 Called  - vbmp3_free");  // and no word of missing functions
 }
 
 TEST_F(Transport, ACallTheLibraryLacksIsSkippedAndLoggedOnce) {

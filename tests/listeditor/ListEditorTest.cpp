@@ -1,4 +1,6 @@
+#include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -149,10 +151,13 @@ TEST_F(ListEditorTest, UnreadablePlaylistStopsAddingButKeepsWhatWasAdded) {
     EXPECT_EQ(dialogs.messages[0], std::make_pair(QStringLiteral("ListEditor"), QStringLiteral("Error")));
 }
 
-TEST_F(ListEditorTest, OpenLoadsAtMost999LinesAsTheyStand) {
+// A longer list opens in part, with a word; Save would drop the rest, so it
+// goes through Save As, whose dialog asks before replacing a file.
+TEST_F(ListEditorTest, OpenLoadsAtMost999LinesSaysSoAndNeverSavesOverTheRest) {
     std::string text;
     for (int i = 0; i < 1200; ++i) text += "line" + std::to_string(i) + "\r\n";
-    dialogs.fileAnswers.push_back({q(dir.write("big.m3u", text))});
+    const std::string big = dir.write("big.m3u", text);
+    dialogs.fileAnswers.push_back({q(big)});
     ListEditor &e = editor();
     e.mnuListOpen_Click();
 
@@ -160,8 +165,21 @@ TEST_F(ListEditorTest, OpenLoadsAtMost999LinesAsTheyStand) {
     EXPECT_EQ(e.entries().back(), "line998");
     EXPECT_TRUE(e.ListSaved());
     EXPECT_FALSE(e.Command1->isEnabled());
+    EXPECT_EQ(e.windowTitle(), q(big) + QStringLiteral(" - ListEditor"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].second.contains(QStringLiteral("1200"))) << dialogs.messages[0].second.toStdString();
+    EXPECT_FALSE(e.mnuListSave->isEnabled());
+
+    e.mnuListSave_Click();  // asks for a name; cancelled, the file stays whole
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_TRUE(dialogs.requests[1].save);
+    EXPECT_EQ(TempDir::read(big), text);
+    EXPECT_EQ(e.ListFileName(), big);
+
+    dialogs.fileAnswers.push_back({q(big)});  // the user agreed to replace it
+    e.mnuListSaveAs_Click();
+    EXPECT_EQ(TempDir::read(big), text.substr(0, text.find("line999\r\n")));
     EXPECT_TRUE(e.mnuListSave->isEnabled());
-    EXPECT_EQ(e.windowTitle(), q(dir.file("big.m3u")) + QStringLiteral(" - ListEditor"));
 }
 
 TEST_F(ListEditorTest, CommentAndEmptyLinesSurviveOpenAndSaveByteForByte) {
@@ -230,54 +248,74 @@ TEST_F(ListEditorTest, UpAndDownMoveTheSelectedBlockUpToTheEdge) {
     EXPECT_FALSE(e.Command4->isEnabled());
 }
 
-TEST_F(ListEditorTest, NewAsksFirstAndOnlyYesGoesOn) {
-    fillFive();
+// "No" lets the changes go and goes on; Yes goes on only once the list is
+// saved; Cancel stops; for new, open and closing alike. A cancelled Open or
+// Save As keeps name and caption.
+TEST_F(ListEditorTest, ThePromptBeforeNewOpenAndClosing) {
+    using A = SaveQuestion::Answer;
+    const std::string other = dir.write("other.m3u", "x.mp3\r\n"), saved = dir.file("saved.m3u");
+    const struct {
+        A answer;
+        bool saveAsPicked, goesOn;
+    } cases[] = {{A::Cancel, false, false}, {A::No, false, true}, {A::Yes, false, false}, {A::Yes, true, true}};
+    for (const char *op : {"new", "open", "close"}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(op) + " " + std::to_string(static_cast<int>(c.answer)));
+            editor_.reset();
+            std::remove(saved.c_str());
+            fillFive();
+            question.answers = {c.answer};
+            if (c.answer == A::Yes) dialogs.fileAnswers.push_back(c.saveAsPicked ? QStringList{q(saved)} : QStringList{});
+            dialogs.fileAnswers.push_back({q(other)});
+            const std::string o = op;
+            if (o == "new") editor().mnuListNew_Click();
+            if (o == "open") editor().mnuListOpen_Click();
+            if (o == "close") editor().mnuExit_Click();
+            dialogs.fileAnswers.clear();
+            EXPECT_EQ(TempDir::read(saved).size(), c.saveAsPicked ? 5 * (dir.file("1.mp3").size() + 2) : 0u);
+            const Entries five{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"};
+            EXPECT_EQ(names(), !c.goesOn || o == "close" ? five : o == "open" ? Entries{"x.mp3"} : Entries{});
+            EXPECT_EQ(editor().isVisible(), !c.goesOn || o != "close");
+            std::string caption = c.saveAsPicked ? saved + " - ListEditor" : "新規 - リストエディター";
+            if (c.goesOn && o == "new") caption = "新規 - ListEditor";
+            if (c.goesOn && o == "open") caption = other + " - ListEditor";
+            EXPECT_EQ(editor().windowTitle().toStdString(), caption);
+        }
+    }
+    EXPECT_EQ(question.asked, 12);
+
+    // After a saved list was opened: cancelled dialogs keep its name and caption.
     ListEditor &e = editor();
-    question.answers = {SaveQuestion::Answer::No, SaveQuestion::Answer::Cancel};
-    e.mnuListNew_Click();
-    e.mnuListNew_Click();
-    EXPECT_EQ(question.asked, 2);
-    EXPECT_EQ(e.List1->count(), 5);
-
-    // Yes, but the save as is cancelled: the list is not thrown away.
-    question.answers = {SaveQuestion::Answer::Yes};
-    e.mnuListNew_Click();
-    EXPECT_EQ(e.List1->count(), 5);
-
-    const std::string path = dir.file("saved.m3u");
-    question.answers = {SaveQuestion::Answer::Yes};
-    dialogs.fileAnswers.push_back({q(path)});
-    e.mnuListNew_Click();
-    EXPECT_EQ(TempDir::read(path), dir.file("1.mp3") + "\r\n" + dir.file("2.mp3") + "\r\n" + dir.file("3.mp3") +
-                                       "\r\n" + dir.file("4.mp3") + "\r\n" + dir.file("5.mp3") + "\r\n");
-    EXPECT_EQ(e.List1->count(), 0);
-    EXPECT_EQ(e.windowTitle(), QStringLiteral("新規 - ListEditor"));
-    EXPECT_EQ(e.ListFileName(), path);  // kept, but save waits for the next save as
-    EXPECT_FALSE(e.mnuListSave->isEnabled());
-    EXPECT_TRUE(e.ListSaved());
+    e.show();
+    dialogs.fileAnswers.push_back({q(other)});
+    e.mnuListOpen_Click();
+    e.mnuListOpen_Click();
+    e.mnuListSaveAs_Click();
+    EXPECT_EQ(e.ListFileName(), other);
+    EXPECT_EQ(e.windowTitle(), q(other) + " - ListEditor");
+    EXPECT_TRUE(e.mnuListSave->isEnabled());
 }
 
-TEST_F(ListEditorTest, ClosingPromptAnswers) {
+// The program ending under the editor keeps an unsaved list aside, without
+// a question; the next editor takes it up as an unsaved list and says so.
+TEST_F(ListEditorTest, AListKeptAtTheEndComesBackUnsaved) {
+    const std::string kept = dir.file("kept.m3u");
     fillFive();
-    ListEditor &e = editor();
-    question.answers = {SaveQuestion::Answer::Cancel};
-    e.mnuExit_Click();
-    EXPECT_TRUE(e.isVisible());
+    editor().closeKeepingList(kept);
+    EXPECT_FALSE(editor_->isVisible());
+    EXPECT_EQ(question.asked, 0);
 
-    question.answers = {SaveQuestion::Answer::No};
-    e.close();
-    EXPECT_FALSE(e.isVisible());
-    EXPECT_EQ(question.asked, 2);
-    EXPECT_TRUE(dialogs.requests.empty());  // nothing saved
+    editor_.reset();
+    editor().takeUpKeptList(kept);
+    EXPECT_EQ(names(), (Entries{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
+    EXPECT_FALSE(editor_->ListSaved());
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(kept));
 
-    // Yes saves, then closes.
-    e.show();
-    const std::string path = dir.file("out.m3u");
-    question.answers = {SaveQuestion::Answer::Yes};
-    dialogs.fileAnswers.push_back({q(path)});
-    e.close();
-    EXPECT_FALSE(e.isVisible());
-    EXPECT_EQ(TempDir::read(path).substr(0, dir.file("1.mp3").size() + 2), dir.file("1.mp3") + "\r\n");
+    // A saved list leaves nothing behind.
+    editor_.reset();
+    editor().closeKeepingList(kept);
+    EXPECT_FALSE(std::filesystem::exists(kept));
 }
 
 TEST_F(ListEditorTest, FailedSaveIsReportedAndTheListStaysUnsaved) {

@@ -87,13 +87,16 @@ TEST(ControlsTest, TheOpenButtonAsksForFilesAndLoadsThem) {
     EXPECT_EQ(h.state().PlayList.FileList[1], y);
     EXPECT_EQ(h.buttons(), "100110");
 
-    h.form->Command1_Click();  // no answer left: Cancel
+    h.dialogs.shownFolders.push_back(QString::fromStdString(h.dir.path()));
+    h.form->Command1_Click();  // no answer left: Cancel, after browsing back
     EXPECT_TRUE(h.logged("MainFrm Cancel  - Command1"));
+    EXPECT_EQ(h.settings().LastPath + "/", h.dir.path());
     EXPECT_EQ(h.state().PlayList.TrackCount, 2);
 
     h.dialogs.fileAnswers.push_back({QString::fromStdString(other.write("notes.txt", ""))});
     h.form->Command1_Click();
     EXPECT_TRUE(h.logged("MainFrm Failed  - Command1"));
+    EXPECT_EQ(h.state().PlayList.TrackCount, 2);  // a load that yields nothing changes nothing
 }
 
 TEST(ControlsTest, TransportButtonsCallTheEngineAndRecheckTheButtons) {

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "config/Krc1000.h"
+#include "debugwindow/DebugWindow.h"
 #include "display/Krw1000.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/MainForm.h"
@@ -75,6 +76,8 @@ public:
     QTimer *timer1() const { return form_.timer1_; }
     MainMenu &menu() const { return *form_.menu_; }
     const QImage &backingImage() const { return form_.backing_; }
+    bool repaintPending() const { return !form_.pendingPaint_.isEmpty(); }
+    DebugWindow *debugWindow() const { return form_.debugWindow_.get(); }
 
 private:
     MainForm &form_;

@@ -1,5 +1,9 @@
 // The pop-up menu and its handlers, the layout switch, colours and painting,
 // window placement and shutdown.
+#include <functional>
+
+#include <QApplication>
+#include <QDir>
 #include <QExposeEvent>
 #include <QMenu>
 #include <QPaintEvent>
@@ -7,6 +11,7 @@
 
 #include "display/Krw1000.h"
 #include "display/PanelPainter.h"
+#include "listeditor/ListEditor.h"
 #include "mainwindow/MainFormHarness.h"
 
 namespace {
@@ -71,7 +76,7 @@ TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
     std::vector<std::string> args;
     for (int i = 0; i < 8; ++i) args.push_back(h.audio("t" + std::to_string(i) + ".mp3"));
     MainForm &f = h.start(args);
-    f.engine()->setRandomSource([] { return 0.99; });
+    f.engine()->setRandomSource([] { return 0.5; });
     ui(f).menu().mnuPlayModeSet[3]->trigger();
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayModeSet(2)"));
     EXPECT_EQ(h.settings().PlayMode, 2);
@@ -79,6 +84,7 @@ TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
     EXPECT_EQ(checks(ui(f).menu().mnuPlayModeSet), "0001");
     const auto &order = h.state().PlayList.PlayOrder;
     EXPECT_NE(order, std::vector<int16_t>({0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(order[0], 0);  // the loaded track leads the new order
     EXPECT_EQ(h.buttons(), "101110");  // random repeat: previous and next
 
     ui(f).menu().mnuPlayModeSet[0]->trigger();
@@ -304,23 +310,6 @@ TEST(PlacementTest, EdgeMovesAlignTheFrameWithTheWorkArea) {
     EXPECT_EQ(f.WorkAreaRect(), h.workArea);
 }
 
-TEST(ShutdownTest, ClosingWritesThePositionInTwipsAndTheSettings) {
-    MainFormHarness h;
-    MainForm &f = h.startLogged();
-    f.move(40, 30);
-    ui(f).menu().mnuSpeanaPeakHold->trigger();
-    f.close();
-    EXPECT_FALSE(ui(f).timer1()->isActive());
-    EXPECT_EQ(h.fake.count("free"), 1);
-    const std::string ini = TempDir::read(h.dir.file("corvale.ini"));
-    EXPECT_NE(ini.find("PositionX=600\r\n"), std::string::npos);
-    EXPECT_NE(ini.find("PositionY=450\r\n"), std::string::npos);
-    EXPECT_NE(ini.find("PeakHold=0\r\n"), std::string::npos);
-    EXPECT_TRUE(h.dialogs.messages.empty());
-    const auto log = h.log();
-    EXPECT_EQ(log.back(), "KRC1000 Called  - bytSettingWrite");
-}
-
 TEST(ShutdownTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheCloseGoesOn) {
     MainFormHarness h;
     MainForm &f = h.start();
@@ -330,4 +319,67 @@ TEST(ShutdownTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheCloseGoesOn) 
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_EQ(h.dialogs.messages[0].second.toStdString(), "設定ファイルの書き込みに失敗しました");
     EXPECT_FALSE(f.isVisible());
+}
+
+// A request to end the program (a signal, the media controls' Quit) while a
+// window of it is open: that window closes as Cancel would, the shutdown
+// runs once it has returned (the position written in twips), and nothing
+// reaches the library after its release. The list editor keeps its unsaved
+// list for next time.
+TEST(ShutdownTest, AQuitRequestClosesAnOpenWindowAsCancelWouldThenShutsDown) {
+    auto editor = [] { return dynamic_cast<ListEditor *>(QApplication::activeModalWidget()); };
+    const struct {
+        const char *name;
+        bool fileDialog;  // the request arrives while a file dialog is open
+        bool keepsList;
+        std::function<void(MainFormHarness &)> open;
+    } cases[] = {
+        {"settings dialog", false, false, [](MainFormHarness &h) { h.form->mnuRunSetting_Click(); }},
+        {"list editor", false, true,
+         [&](MainFormHarness &h) {
+             h.form->mnuRunListEditor_Click();
+             editor()->bytListAddFiles(h.audio("kept.mp3"));
+         }},
+        {"open dialog", true, false, [](MainFormHarness &h) { h.form->Command1_Click(); }},
+        {"list editor's add dialog", true, true,
+         [&](MainFormHarness &h) {
+             h.form->mnuRunListEditor_Click();
+             editor()->bytListAddFiles(h.audio("kept.mp3"));
+             editor()->Command1_Click();
+         }},
+    };
+    const QString cwd = QDir::currentPath();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        MainFormHarness h;
+        TempDir browsed;
+        MainForm &f = h.startLogged({h.audio("a.mp3")});
+        f.move(40, 30);
+        if (c.fileDialog) {
+            h.dialogs.shownFolders.push_back(QString::fromStdString(browsed.path()));
+            h.dialogs.whileOpen = [&f] { f.requestQuit(); };
+            c.open(h);
+        } else {
+            c.open(h);
+            ASSERT_NE(QApplication::activeModalWidget(), nullptr);
+            f.quit();
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_EQ(h.fake.calls.back(), "free");
+        EXPECT_EQ(h.log().back(), "KRC1000 Called  - bytSettingWrite");
+        const std::string ini = TempDir::read(h.dir.file("corvale.ini"));
+        EXPECT_NE(ini.find("PositionX=600\r\nPositionY=450\r\n"), std::string::npos);
+        const std::string folder = browsed.path().substr(0, browsed.path().size() - 1);
+        if (c.fileDialog) {
+            EXPECT_EQ(QDir::currentPath().toStdString(), folder);
+        }
+        if (c.name == std::string("open dialog")) {
+            EXPECT_NE(ini.find("LastPath=" + folder + "\r\n"), std::string::npos) << ini;
+        }
+        EXPECT_EQ(TempDir::read(f.keptListFile()), c.keepsList ? h.dir.file("kept.mp3") + "\r\n" : "");
+        EXPECT_TRUE(h.dialogs.messages.empty());
+    }
+    QDir::setCurrent(cwd);
 }

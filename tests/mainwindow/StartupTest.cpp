@@ -244,18 +244,3 @@ TEST(StartupTest, TheTickPollsDrawsAndPaintsTheAnalyserOnlyWhileShown) {
     f.Timer1_Timer();
     EXPECT_EQ(h.fake.count("getSpectrum"), 0);
 }
-
-TEST(StartupTest, TheElapsedTimeIsRedrawnAtMostEvery150Milliseconds) {
-    MainFormHarness h;
-    h.start({h.audio("a.mp3")});
-    MainForm &f = *h.form;
-    f.Timer1_Timer();  // first slow update
-    const QImage before = ui(f).backingImage();
-    h.fake.elapsed = 75;  // 1:15
-    h.clock.now += 149;
-    f.Timer1_Timer();
-    EXPECT_EQ(ui(f).backingImage(), before);
-    h.clock.now += 1;
-    f.Timer1_Timer();
-    EXPECT_NE(ui(f).backingImage(), before);
-}

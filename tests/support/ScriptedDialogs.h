@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -11,11 +12,18 @@
 class ScriptedDialogs : public UserDialogs {
 public:
     std::deque<QStringList> fileAnswers;  // each an answer of askFiles; none left: cancelled
+    std::deque<QString> shownFolders;     // where each dialog stood as it closed; none left: not told
+    std::function<void()> whileOpen;      // runs inside each dialog (a request that arrives meanwhile)
     std::vector<FileRequest> requests;
     std::vector<std::pair<QString, QString>> messages;  // title, text
 
-    QStringList askFiles(QWidget *, const FileRequest &request) override {
+    QStringList askFiles(QWidget *, const FileRequest &request, QString &shownFolder) override {
         requests.push_back(request);
+        if (whileOpen) whileOpen();
+        if (!shownFolders.empty()) {
+            shownFolder = shownFolders.front();
+            shownFolders.pop_front();
+        }
         if (fileAnswers.empty()) return {};
         QStringList answer = fileAnswers.front();
         fileAnswers.pop_front();

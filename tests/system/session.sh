@@ -19,7 +19,7 @@ wait_until() {
 title_is_not() { [ "$(xdotool getwindowname "$1")" != "$2" ]; }
 file_at_least() { [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -ge "$2" ]; }
 # log_lines_at_least LOG TEXT N: LOG holds N lines that contain TEXT.
-log_lines_at_least() { [ "$(grep -c -- "$2" "$1" 2>/dev/null || echo 0)" -ge "$3" ]; }
+log_lines_at_least() { n=$(grep -c -- "$2" "$1" 2>/dev/null); [ "${n:-0}" -ge "$3" ]; }
 
 # press WINDOW KEY
 press() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key "$2"; }

@@ -36,21 +36,18 @@ protected:
 
 }  // namespace
 
-TEST_F(ShowFileDialogTest, OnePickGivesThePathAndMovesTheCurrentFolderThere) {
-    const std::string a = pick.write("a.mp3", "");
-    dialogs.fileAnswers.push_back({QString::fromStdString(a)});
-    std::string folder = "/";
-    EXPECT_EQ(run(0, 0x81A04, folder), a);
-    EXPECT_EQ(folder, folderOf(pick));
-    EXPECT_EQ(QDir::currentPath().toStdString(), folderOf(pick));
-}
-
-TEST_F(ShowFileDialogTest, CancelGivesEmptyAndStillSetsTheFolderToTheCurrentOne) {
-    QDir::setCurrent(QString::fromStdString(pick.path()));
-    std::string folder = "/somewhere/else";
-    EXPECT_EQ(run(0, 0x81A04, folder), "");
-    EXPECT_EQ(folder, folderOf(pick));
-    ASSERT_EQ(dialogs.requests.size(), 1u);
+// A pick moves the current folder to the file's; a cancel keeps it (the real
+// dialog's test below hands back a folder browsed to).
+TEST_F(ShowFileDialogTest, APickMovesTheFolderToTheFilesACancelKeepsTheCurrentOne) {
+    const QString a = QString::fromStdString(pick.write("a.mp3", ""));
+    for (const QStringList &answer : {QStringList{a}, QStringList{}}) {
+        QDir::setCurrent(QString::fromStdString(pick.path()));
+        dialogs.fileAnswers.push_back(answer);
+        std::string folder = "/somewhere/else";
+        EXPECT_EQ(run(0, 0x81A04, folder), answer.isEmpty() ? "" : a.toStdString());
+        EXPECT_EQ(folder, folderOf(pick));
+        EXPECT_EQ(QDir::currentPath().toStdString(), folderOf(pick));
+    }
     EXPECT_EQ(dialogs.requests[0].folder.toStdString(), "/somewhere/else");
 }
 
@@ -126,17 +123,22 @@ TEST(QtUserDialogsTest, FlagsSetModeOverwritePromptAndSuffix) {
     }
 }
 
-TEST_F(ShowFileDialogTest, ARealSaveDialogAddsTheDefaultExtensionToATypedName) {
+TEST_F(ShowFileDialogTest, ARealDialogAddsTheDefaultExtensionAndHandsBackTheFolderItShowed) {
     QtUserDialogs real;
-    std::string folder = folderOf(pick);
-    QTimer::singleShot(0, [] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->findChild<QLineEdit *>("fileNameEdit")->setText("mylist");
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    const std::string result = ShowFileDialog(real, 1, "名前を付けてリストを保存", nullptr, 0x81806,
-                                              "m3u ListFile\0*.m3u\0"s, "m3u", folder);
-    EXPECT_EQ(result, pick.path() + "mylist.m3u");
-    EXPECT_EQ(folder, folderOf(pick));
+    TempDir browsed;
+    for (const bool accept : {true, false}) {
+        std::string folder = folderOf(pick);
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(browsed.path()));
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText("mylist");
+            if (accept) static_cast<QDialog *>(dialog)->accept();
+            else dialog->reject();
+        });
+        const std::string result = ShowFileDialog(real, 1, "名前を付けてリストを保存", nullptr, 0x81806,
+                                                  "m3u ListFile\0*.m3u\0"s, "m3u", folder);
+        EXPECT_EQ(result, accept ? browsed.path() + "mylist.m3u" : "");
+        EXPECT_EQ(folder, folderOf(browsed));
+    }
 }
