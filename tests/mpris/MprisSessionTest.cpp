@@ -1,8 +1,5 @@
-// The real program on a private session bus (dbus-run-session), driven with
-// playerctl: status, metadata, play, pause, next, shuffle, loop, volume down
-// and up, and quit,
-// each going through the window's own handlers (checked in its log); a
-// listener sees every status change signalled, the end of the list too.
+// The real program on a private session bus, driven with playerctl; a listener
+// sees every status change signalled, the end of the list too.
 #include <filesystem>
 #include <string>
 
@@ -20,7 +17,6 @@ TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
     const std::string second = work.write("second.wav", SystemRun::silentWav(1));
 
     using SystemRun::shellWord;
-    // The bus's own complaints stay out of the output.
     const auto run = SystemRun::shell("(dbus-run-session -- sh " + shellWord(CORVALE_MPRIS_TEST_DIR "/mpris_session.sh") +
                                       " " + shellWord(prog) + " " + shellWord(first) + " " + shellWord(second) +
                                       " 2>/dev/null)");
@@ -39,15 +35,6 @@ TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
                                  "loop Playlist shuffle On\n"
                                  "loop Track shuffle Off\n"
                                  "volume 0.500000\n"
-                                 "volume 1.000000\n"
-                                 "identity Corvale\n"
                                  "exit 0\n";
     EXPECT_EQ(run.output, expected);
-
-    // Everything went through the window's buttons, menu and toggle.
-    const std::string log = TempDir::read(prog + "/debuglog.txt");
-    for (const char *line : {"MainFrm Called  - Command5", "MainFrm Called  - Command6", "MainFrm Called  - Command4",
-                             "MainFrm Called  - mnuPlayModeSet(2)", "MainFrm Called  - Form_DblClick(0)",
-                             "Corvale Unload  - Mainform"})
-        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
