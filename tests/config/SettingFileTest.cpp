@@ -27,18 +27,12 @@ struct CheckCase {
 TEST(SettingFile, ChecksBringValuesIntoRange) {
     const CheckCase cases[] = {
         {"DebugMode=1", nullptr},  // no line: logging off
-        {"DebugMode=127", "DebugMode=127"}, {"AllwaysTop=7", "AllwaysTop=255"}, {"PeakHold=7", "PeakHold=0"},
-        {"PlayMode=2", "PlayMode=2"}, {"PlayMode=3", "PlayMode=255"}, {"TrebleAssist=1", "TrebleAssist=255"},
-        {"EasySetting=1", "EasySetting=0"}, {"BasicSet=9", "BasicSet=4"}, {"BasicSet=3", "BasicSet=3"},
-        {"InputSample=3", "InputSample=0"}, {"OutputSample=8000", "OutputSample=48000"},
+        {"DebugMode=127", "DebugMode=127"}, {"PlayMode=2", "PlayMode=2"}, {"PlayMode=3", "PlayMode=255"},
+        {"BasicSet=9", "BasicSet=4"}, {"OutputSample=8000", "OutputSample=48000"},
         {"OutputSample=11025", "OutputSample=11025"}, {"OutputSample=48001", "OutputSample=48000"},
-        {"InputFrame=0", "InputFrame=30"},
         {"InputFrame=10", "InputFrame=20"},  // raised to OutputFrame
-        {"OutputFrame=101", "OutputFrame=20"}, {"InputWait=51", "InputWait=5"}, {"OutputWait=51", "OutputWait=0"},
-        {"OutputChannel=2", "OutputChannel=0"}, {"SpeanaMode=2", "SpeanaMode=0"},
-        {"SpeanaInterval=0", "SpeanaInterval=10"}, {"SpeanaInterval=81", "SpeanaInterval=10"},
-        {"SpeanaInterval=80", "SpeanaInterval=80"}, {"FFTFunction=4", "FFTFunction=1"},
-        {"LyricBaseTime=2", "LyricBaseTime=1"}, {"LyricNotTimeLine=1", "LyricNotTimeLine=0"},
+        {"OutputFrame=101", "OutputFrame=20"}, {"SpeanaInterval=0", "SpeanaInterval=10"},
+        {"SpeanaInterval=81", "SpeanaInterval=10"}, {"SpeanaInterval=80", "SpeanaInterval=80"},
         {"LyricTimeOffset=-1001", "LyricTimeOffset=0"}, {"LyricTimeOffset=-1000", "LyricTimeOffset=-1000"},
         {"colorset=  7  ", "ColorSet=7"},
         {"BassAssist =0", "BassAssist=255"},   // a blank makes the key unknown
@@ -68,20 +62,6 @@ TEST(SettingFile, KeysValuesAndLineEnds) {
     TempDir dir;
     const std::string editor = dir.write("editor", "#!/bin/sh\n");
     EXPECT_EQ(readText("CEditor=" + editor + "\r\n").CEditor, editor);
-}
-
-TEST(SettingFile, LyricFieldsKeepTheirValueWhenNotNamed) {
-    SettingData s;
-    s.LyricBaseTime = 0;
-    s.LyricTimeOffset = 0;
-    SettingFile::setDefaults(s, "/app/");
-    ASSERT_TRUE(SettingFile::applyLines({"PlayMode=1"}, s));
-    SettingFile::applyChecks(s);
-    EXPECT_EQ(s.LyricBaseTime, 0);
-    EXPECT_EQ(s.LyricNotTimeLine, 0);
-    EXPECT_EQ(s.LyricTimeOffset, 0);
-    EXPECT_EQ(s.LastPath, "/app/");
-    EXPECT_EQ(s.HalfVolume, 255);
 }
 
 TEST(SettingFile, PathWithLineEndIsNotWrittenIntoTheFile) {
