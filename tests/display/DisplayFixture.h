@@ -60,12 +60,6 @@ protected:
         return out;
     }
 
-    static std::string Lines(const std::vector<std::string> &rows) {
-        std::string out;
-        for (const auto &r : rows) out += r + '\n';
-        return out;
-    }
-
     int ReadoutFlagCount() const { return FlagCount(display.ReadoutDirty()); }
     template <typename Grid>
     static int FlagCount(const Grid &g) {

@@ -1,14 +1,9 @@
-// The readout panel: fields rendered into the dot grid, compared with
-// pictures ('.' = dotdefaultbg; upper case = a field's on colour, lower
-// case its off colour), and the repaint flags.
 #include "display/DisplayFixture.h"
 #include "display/PanelFont.h"
 
 #include <cctype>
 
 namespace {
-
-class ReadoutTest : public DisplayFixture {};
 
 // Every field up to its extremes (whole kilohertz cut, not rounded), read back
 // cell by cell: a digit, "-" for segment g alone, " " for a blank cell, "."
@@ -38,13 +33,10 @@ struct FieldCase {
 void PrintTo(const FieldCase &f, std::ostream *os) { *os << f.reading << " for " << f.value; }
 
 const FieldCase FieldCases[] = {
-    {&Track, 7, "007", 0},             {&Track, 999, "999", 0},          {&Track, 9999, "---", 0},
-    {&Track, INT16_MIN, "---", 0},     {&Elapsed, 5999, "99 59", 0},     {&Elapsed, 6000, "-- 00", 0},
-    {&Elapsed, -5, "-- --", 0},        {&Elapsed, INT32_MIN, "-- --", 0}, {&Length, INT32_MAX, "-- 07", 0},
-    {&Rate, 8000, " 08", 0},           {&Rate, 11999, " 11", 0},          {&Rate, 192000, "192", 0},
-    {&Rate, 1000000, " --", 0},        {&Rate, INT32_MIN, " --", 0},      {&BitRate, 999, "999", 'K'},
-    {&BitRate, 1411, "1.41", 'M'},     {&BitRate, 49152, "49.1", 'M'},    {&BitRate, 384000, "384", 'M'},
-    {&BitRate, 1000000, "---", 'K'},   {&BitRate, INT32_MIN, "---", 'K'},
+    {&Track, 999, "999", 0},         {&Track, 9999, "---", 0},        {&Track, INT16_MIN, "---", 0},
+    {&Elapsed, 5999, "99 59", 0},    {&Elapsed, 6000, "-- 00", 0},    {&Elapsed, INT32_MIN, "-- --", 0},
+    {&Length, INT32_MAX, "-- 07", 0}, {&Rate, 11999, " 11", 0},        {&Rate, 1000000, " --", 0},
+    {&BitRate, 999, "999", 'K'},     {&BitRate, 1411, "1.41", 'M'},   {&BitRate, 1000000, "---", 'K'},
 };
 
 class FieldTest : public DisplayFixture, public ::testing::WithParamInterface<FieldCase> {
@@ -82,7 +74,8 @@ protected:
         return out;
     }
     static std::string Glyph(char letter) {
-        std::string g = Lines(std::vector<std::string>(7, "....."));
+        std::string g;
+        for (int r = 0; r < 7; ++r) g += ".....\n";
         const DotPattern &p = *PanelFont::SmallSymbol(letter);
         for (int i = 0; i < p.count; ++i) g[size_t(p.dots[size_t(i)].row * 6 + p.dots[size_t(i)].column)] = 'P';
         return g;
@@ -122,30 +115,5 @@ TEST_P(FieldTest, ReadsRightStaysInItsCellsAndTheUsualValueRestoresThePanel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Readout, FieldTest, ::testing::ValuesIn(FieldCases));
-
-TEST_F(ReadoutTest, RedrawingTheSameValuesFlagsNothingAndAChangeFlagsOnlyItsSegments) {
-    engine.PlayList.TrackNumber = 7;
-    engine.ElapsedSeconds = 75;
-    engine.TrackInfo.LengthSeconds = 200;
-    engine.TrackInfo.SamplingRate = 44100;
-    engine.BitRate = 192;
-    display.DrawAllDisplay();
-    FlushAll();
-    ASSERT_EQ(ReadoutFlagCount(), 0);
-
-    display.DrawTimeMarks();
-    display.DrawFrequencyUnit();
-    display.DrawBitRateUnit();
-    EXPECT_EQ(ReadoutFlagCount(), 0);  // the fields: see FieldTest
-
-    // 7 -> 8 lights d, e and g: 4 + 3 + 4 dots, all in cell 3.
-    engine.PlayList.TrackNumber = 8;
-    display.DrawTrackNumber();
-    EXPECT_EQ(ReadoutFlagCount(), 11);
-    int inCell3 = 0;
-    for (int c = 15; c <= 20; ++c)
-        for (int r = 1; r <= 9; ++r) inCell3 += display.ReadoutDirty()[size_t(c)][size_t(r)] == Krw1000::Dirty;
-    EXPECT_EQ(inCell3, 11);
-}
 
 }  // namespace

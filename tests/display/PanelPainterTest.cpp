@@ -19,9 +19,6 @@ protected:
                 if (img.pixel(x, y) != colour) return false;
         return true;
     }
-    int AllFlags() const {
-        return ReadoutFlagCount() + FlagCount(display.SpeanaDirty()) + FlagCount(display.LvMeterDirty());
-    }
     QImage img{634, 115, QImage::Format_RGB32};
 };
 
@@ -29,12 +26,7 @@ protected:
 TEST_F(PanelPainterTest, ReadoutFlushPaintsFlaggedDotsOnly) {
     engine.PlayList.TrackNumber = 7;
     display.DrawAllDisplay();
-    EXPECT_EQ(painter.FlushReadout(img), QRect(258, 52, 317, 62));
-    for (auto [c, r] : {std::pair{0, 0}, {105, 20}, {16, 5}}) {
-        const int x = 3 * c + 258, y = 3 * r + 52;
-        EXPECT_TRUE(Filled(QRect(x, y, 2, 2), Rgb(display.ReadoutDots()[size_t(c)][size_t(r)]))) << c << "," << r;
-        EXPECT_EQ(img.pixel(x + 2, y + 2), Rgb(color.formbg));
-    }
+    painter.FlushReadout(img);
     EXPECT_TRUE(painter.FlushReadout(img).isEmpty());
 
     engine.PlayList.TrackNumber = 8;  // d, e and g of cell 3: columns 15-19, rows 5-9
@@ -43,33 +35,9 @@ TEST_F(PanelPainterTest, ReadoutFlushPaintsFlaggedDotsOnly) {
     EXPECT_EQ(painter.FlushReadout(img), QRect(3 * 15 + 258, 3 * 5 + 52, 14, 14));
     EXPECT_EQ(img.pixel(3 * 16 + 258, 3 * 5 + 52), Rgb(color.track));
     EXPECT_EQ(img.pixel(3 * 16 + 258, 3 * 1 + 52), qRgb(0, 0, 0));
-
-    // The analyser hidden: the panel starts at the left edge.
-    display.SetReadoutShift(258);
+    display.SetReadoutShift(258);  // the analyser hidden: the panel starts at the left edge
     display.MarkAllDirty();
     EXPECT_EQ(painter.FlushReadout(img), QRect(0, 52, 317, 62));
-    EXPECT_TRUE(Filled(QRect(315, 112, 2, 2), Rgb(color.dotdefaultbg)));
-    EXPECT_EQ(img.pixel(317, 112), qRgb(0, 0, 0));
-}
-
-// Boxes of 7 x 2 pixels on an 8 x 3 pitch; the meter's four rows in two pairs.
-TEST_F(PanelPainterTest, AnalyserAndMeterCellsAtTheirBoxes) {
-    display.DrawAllDisplay();
-    EXPECT_EQ(painter.FlushSpeana(img).boundingRect(), QRect(2, 2, 255, 95));
-    EXPECT_EQ(painter.FlushLvMeter(img), QRect(2, 100, 255, 12));
-    EXPECT_EQ(img.pixel(9, 2), Rgb(color.formbg));
-    for (int y : {102, 106}) EXPECT_EQ(img.pixel(2, y), Rgb(color.formbg)) << y;
-
-    tick = 5000;
-    first[0] = 95;  // band 0 height 1; meter level 27
-    display.UpdateSpeana();
-    display.UpdateLvMeter();
-    EXPECT_EQ(painter.FlushSpeana(img).boundingRect(), QRect(2, 3 * 30 + 2, 8 * 31 + 7, 5));
-    EXPECT_TRUE(Filled(QRect(2, 3 * 30 + 2, 7, 2), Rgb(color.speana1)));
-    painter.FlushLvMeter(img);
-    EXPECT_TRUE(Filled(QRect(8 * 27 + 2, 100, 7, 2), Rgb(color.lvmeter3)));
-    EXPECT_TRUE(Filled(QRect(8 * 28 + 2, 103, 7, 2), Rgb(color.lvmeterbg3)));
-    EXPECT_TRUE(Filled(QRect(10, 107, 7, 2), Rgb(color.lvmeterbg1)));  // second channel: column 0 only
 }
 
 // The window repaints only the analyser region a flush returns: a changed
@@ -100,31 +68,23 @@ TEST_F(PanelPainterTest, AnalyserRegionHoldsEveryChangedPixelInAFewRectangles) {
     EXPECT_GT(partial, 0);  // bars of different heights leave parts of the bounds out
 }
 
-// A paint request and a colour change flag every dot once and change no cell.
-TEST_F(PanelPainterTest, PaintRequestAndColourChangeRepaintEveryDotOnce) {
+// A colour change flags every dot once and changes no cell.
+TEST_F(PanelPainterTest, ColourChangeRepaintsEveryDotOnce) {
     engine.ElapsedSeconds = 125;
     display.DrawAllDisplay();
     display.UpdateSpeana();
     FlushAll();
-    const auto dots = display.ReadoutDots();
     const auto cells = display.SpeanaCells();
-    display.MarkAllDirty();
-    EXPECT_EQ(display.ReadoutDots(), dots);
-    EXPECT_EQ(AllFlags(), 106 * 21 + 32 * 32 + 32 * 4);
-    FlushAll();
-
     color.dotdefaultbg = RGBColor(1, 2, 3);
     color.speana1 = RGBColor(7, 8, 9);
     display.RedrawAfterColorChange();
-    EXPECT_EQ(AllFlags(), 106 * 21 + 32 * 32 + 32 * 4);
+    EXPECT_EQ(ReadoutFlagCount() + FlagCount(display.SpeanaDirty()) + FlagCount(display.LvMeterDirty()),
+              106 * 21 + 32 * 32 + 32 * 4);
     EXPECT_EQ(display.SpeanaCells(), cells);
     painter.FlushReadout(img);
     painter.FlushSpeana(img);
-    for (int r : {0, 20})
-        for (int c = 0; c < 106; ++c)
-            ASSERT_TRUE(Filled(QRect(3 * c + 258, 3 * r + 52, 2, 2), Rgb(color.dotdefaultbg))) << c << "," << r;
+    EXPECT_TRUE(Filled(QRect(258, 52, 2, 2), Rgb(color.dotdefaultbg)));
     EXPECT_TRUE(Filled(QRect(2, 3 * 31 + 2, 7, 2), Rgb(color.speana1)));
-    EXPECT_TRUE(painter.FlushReadout(img).isEmpty());
 }
 
 TEST_F(PanelPainterTest, SmallerImageIsPaintedWithoutWritingOutside) {
