@@ -41,26 +41,18 @@ Vbmp3Api FakeVbmp3::api() {
     Vbmp3Api a;
     a.vbmp3_init = [] { return record("init"); };
     a.vbmp3_free = [] { return record("free"); };
-    a.vbmp3_setVbmp3Option = [](const Vbmp3OptionData *o) {
-        record("setVbmp3Option");
-        fake().frames = *o;
-        return fake().framesResult;
-    };
-    a.vbmp3_setDecodeOption = [](const DecodeOptionData *o) {
-        record("setDecodeOption");
-        fake().decode = *o;
-        return fake().decodeResult;
-    };
+    a.vbmp3_setVbmp3Option = [](const Vbmp3OptionData *) { return record("setVbmp3Option"), fake().framesResult; };
+    a.vbmp3_setDecodeOption = [](const DecodeOptionData *) { return record("setDecodeOption"), fake().decodeResult; };
     a.vbmp3_setKaraokeUse = [](int use) { return record("setKaraokeUse " + std::to_string(use)); };
     a.vbmp3_open = [](const char *path, TrackInfoData *info) {
         record(std::string("open ") + path);
-        // Whatever is left in the record must not be shown after a failure.
         copyField(info->Title, sizeof info->Title, "stale");
         info->SamplingRate = 99;
         if (fake().failingOpens.count(path) != 0) return 0;
         const auto t = fake().titles.find(path);
-        copyField(info->Title, sizeof info->Title, t == fake().titles.end() ? "" : t->second.first);
-        copyField(info->SecondLine, sizeof info->SecondLine, t == fake().titles.end() ? "" : t->second.second);
+        const bool titled = t != fake().titles.end();
+        copyField(info->Title, sizeof info->Title, titled ? t->second.first : "");
+        copyField(info->SecondLine, sizeof info->SecondLine, titled ? t->second.second : "");
         info->SamplingRate = 44100;
         info->LengthSeconds = 200;
         return 1;
@@ -71,16 +63,10 @@ Vbmp3Api FakeVbmp3::api() {
     a.vbmp3_restart = [] { return record("restart"); };
     a.vbmp3_close = [] { return record("close"); };
     a.vbmp3_seek = [](int s) { return record("seek " + std::to_string(s)); };
-    a.vbmp3_getState = [](int *e) {
-        *e = fake().elapsed;
-        return fake().state;
-    };
+    a.vbmp3_getState = [](int *e) { return *e = fake().elapsed, fake().state; };
     a.vbmp3_getPlayBitRate = [] { return fake().bitRate; };
     a.vbmp3_clearLyrics = [] { return record("clearLyrics"); };
     a.vbmp3_setLyricsFile = [](const char *path) { return record(std::string("setLyricsFile ") + path); };
-    a.vbmp3_getLyrics2 = [](LyricsData *d) {
-        *d = fake().lyrics;
-        return 1;
-    };
+    a.vbmp3_getLyrics2 = [](LyricsData *d) { return *d = fake().lyrics, 1; };
     return a;
 }

@@ -1,6 +1,5 @@
-// A scripted engine library for the engine module's tests. It records every
-// call as a short text ("open /x/a.mp3", "seek 0") and answers from its
-// script. Vbmp3Api holds plain function pointers, so the table it hands out
+// A scripted engine library: records every call as a short text ("open
+// /x/a.mp3", "seek 0") and answers from its script. The table it hands out
 // reaches the fake made last on this thread.
 #pragma once
 
@@ -23,7 +22,6 @@ public:
     static Vbmp3Api api();
     static FakeVbmp3 &current();
 
-    // Script.
     std::set<std::string> failingOpens;                                   // paths whose open fails
     std::map<std::string, std::pair<std::string, std::string>> titles;  // path -> title, second line
     int state = 1;                                                        // vbmp3_getState's result
@@ -33,10 +31,7 @@ public:
     int framesResult = 1;
     int decodeResult = 1;
 
-    // Record.
-    std::vector<std::string> calls;
-    Vbmp3OptionData frames{};
-    DecodeOptionData decode{};
+    std::vector<std::string> calls;  // the record
 
     int count(std::string_view call) const;  // calls equal to `call`
     std::vector<std::string> opened() const; // paths of the open calls, in order

@@ -21,7 +21,6 @@ public:
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
 
-    // The folder, with a trailing '/'.
     std::string path() const { return path_ + "/"; }
     std::string file(std::string_view name) const { return path() + std::string(name); }
 

@@ -1,6 +1,5 @@
-// Test entry point: every test runs headless. Widgets use the offscreen
-// platform and sound SDL's dummy driver unless the caller chose otherwise;
-// with CORVALE_TEST_QT a QApplication exists for the whole run.
+// Every test runs headless unless the caller chose otherwise; with
+// CORVALE_TEST_QT a QApplication exists for the whole run.
 #include <cstdlib>
 
 #include <gtest/gtest.h>
