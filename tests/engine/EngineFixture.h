@@ -1,5 +1,3 @@
-// The engine module wired to a fake library, a recorder view and a scripted
-// clock, with a temporary folder for audio, list and lyrics files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,14 +19,13 @@ protected:
 
     PlayListData &list() { return engine.state().PlayList; }
 
-    // Makes files (empty) in the temporary folder; returns their paths.
+    // Empty files in the temporary folder.
     std::vector<std::string> touch(std::initializer_list<const char *> names) {
         std::vector<std::string> paths;
         for (const char *n : names) paths.push_back(dir.write(n, ""));
         return paths;
     }
 
-    // Loads the named files as a command line (full paths joined by NULs).
     uint8_t load(const std::vector<std::string> &paths) { return engine.bytPlayListNewOpen(PathList::join(paths)); }
 
     // The log lines without their time stamps.

@@ -1,4 +1,3 @@
-// A PlayerView that remembers what the engine module showed.
 #pragma once
 
 #include <string>

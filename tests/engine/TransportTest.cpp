@@ -18,11 +18,9 @@ protected:
         fake.clear();
         engine.PlayStateCheck();
     }
-    static bool isPermutation(std::vector<int16_t> order) {
-        std::sort(order.begin(), order.end());
-        for (std::size_t i = 0; i < order.size(); ++i)
-            if (order[i] != static_cast<int16_t>(i)) return false;
-        return true;
+    static bool isPermutation(std::vector<int16_t> o) {
+        std::sort(o.begin(), o.end());
+        return std::adjacent_find(o.begin(), o.end()) == o.end() && o.front() == 0 && o.back() == int16_t(o.size() - 1);
     }
     std::vector<std::string> tracks;
 };
