@@ -81,28 +81,6 @@ TEST_F(Krc1000Settings, ValueThatDoesNotConvertFailsAndLeavesTheFile) {
     EXPECT_EQ(krc.settings().LastPath, "/音楽/");
 }
 
-// Unknown keys and broken text are skipped; a broken value fails the read.
-TEST_F(Krc1000Settings, BinaryGarbageAndHugeLines) {
-    std::string garbage;
-    uint32_t x = 12345;
-    for (int i = 0; i < 64 * 1024; ++i) garbage.push_back(static_cast<char>((x = x * 1103515245u + 12345u) >> 24));
-    const std::string huge(10 * 1024 * 1024, '7');
-    const std::pair<std::string, int> cases[] = {{"PositionX=" + garbage + "\r\n", 255},
-                                                 {garbage + "\r\n" + huge + "\r\nPlayMode=2\r\n", 0}};
-    for (const auto &[text, result] : cases) {
-        dir.write("corvale.ini", text);
-        ASSERT_EQ(krc.bytSettingRead(), result);
-    }
-    EXPECT_EQ(krc.settings().PlayMode, 2);
-}
-
-TEST_F(Krc1000Settings, FileVanishingBeforeTheReadFails) {
-    dir.write("corvale.ini", "PlayMode=1\r\n");
-    krc.setBeforeSettingsRead([](const std::string &path) { std::filesystem::remove(path); });
-    EXPECT_EQ(krc.bytSettingRead(), 255);
-    EXPECT_FALSE(std::filesystem::exists(iniPath()));
-}
-
 // The program runs with the defaults; the write at exit fails and says so.
 TEST_F(Krc1000Settings, FileThatCannotBeCreatedOrWritten) {
     std::filesystem::create_directory(iniPath());

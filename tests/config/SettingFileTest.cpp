@@ -58,10 +58,6 @@ TEST(SettingFile, KeysValuesAndLineEnds) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(s.PlayMode, 2);
     EXPECT_EQ(s.CEditor, "");  // names no existing file
-
-    TempDir dir;
-    const std::string editor = dir.write("editor", "#!/bin/sh\n");
-    EXPECT_EQ(readText("CEditor=" + editor + "\r\n").CEditor, editor);
 }
 
 TEST(SettingFile, PathWithLineEndIsNotWrittenIntoTheFile) {
