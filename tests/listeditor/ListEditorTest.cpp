@@ -98,16 +98,6 @@ TEST_F(ListEditorTest, AddingStopsAt999Entries) {
     EXPECT_FALSE(e.Command1->isEnabled());
 }
 
-TEST_F(ListEditorTest, UnreadablePlaylistStopsAddingButKeepsWhatWasAdded) {
-    dir.write("a.mp3", "x");
-    std::filesystem::create_directory(dir.file("folder.m3u"));  // not a file: cannot be read
-    ListEditor &e = editor();
-    EXPECT_EQ(e.bytListAddFiles(folderAndNames(dir.path(), {"a.mp3", "folder.m3u", "b.mp3"})), 255);
-    EXPECT_EQ(e.entries(), (Entries{dir.file("a.mp3")}));
-    e.List1_OLEDragDrop(urls({dir.file("folder.m3u")}));
-    EXPECT_EQ(dialogs.messages.size(), 1u);
-}
-
 // A longer list opens in part, with a word; Save would drop the rest, so it
 // goes through Save As, whose dialog asks before replacing a file.
 TEST_F(ListEditorTest, OpenLoadsAtMost999LinesSaysSoAndNeverSavesOverTheRest) {
