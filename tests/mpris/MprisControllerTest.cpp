@@ -55,19 +55,15 @@ static std::vector<std::string> names(const std::vector<const char *> &propertie
 TEST(MprisControllerTest, SnapshotSignalsOnlyChangesAndASeekBack) {
     FakeMprisHost host;
     MprisController c(host);
-    const MprisSnapshot empty = c.snapshot();
     host.loadList(3);
     const MprisSnapshot loaded = c.snapshot();
-    EXPECT_EQ(names(MprisController::changedProperties(empty, loaded)),
-              (std::vector<std::string>{"Metadata", "CanPlay", "CanGoNext"}));
     c.play();
     host.elapsed = 30;
     const MprisSnapshot playing = c.snapshot();
     EXPECT_EQ(names(MprisController::changedProperties(loaded, playing)),
               (std::vector<std::string>{"PlaybackStatus", "CanPause"}));
 
-    // A restart of the same track is a seek back; a new track is not.
-    host.elapsed = 0;
+    host.elapsed = 0;  // the same track again is a seek back; a new track is not
     EXPECT_TRUE(MprisController::seekedBack(playing, c.snapshot()));
     host.track.trackNumber = 2;
     EXPECT_FALSE(MprisController::seekedBack(playing, c.snapshot()));
@@ -76,7 +72,6 @@ TEST(MprisControllerTest, SnapshotSignalsOnlyChangesAndASeekBack) {
 TEST(MprisControllerTest, MetadataNamesTheTrack) {
     QVariantMap m = MprisMetadata::toMap({true, 12, "曲名", "歌手", "/music/my song#1.mp3", 61});
     EXPECT_EQ(m.value("xesam:url").toString(), "file:///music/my%20song%231.mp3");
-    // No artist, no length: left out. A WAVE format name is no title.
     m = MprisMetadata::toMap({true, 1, "WAVE_FORMAT_IEEE_FLOAT", "", "/music/take 2.wav", 0});
     EXPECT_EQ(m.value("xesam:title").toString(), "take 2.wav");
     EXPECT_FALSE(m.contains("xesam:artist") || m.contains("mpris:length"));
