@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -32,9 +31,6 @@ using Entries = std::vector<std::string>;
 
 class ListEditorTest : public ::testing::Test {
 protected:
-    void SetUp() override { cwd_ = QDir::currentPath(); }
-    void TearDown() override { QDir::setCurrent(cwd_); }  // the file dialog moves it
-
     ListEditor &editor() {
         if (!editor_) {
             editor_ = std::make_unique<ListEditor>(nullptr, dialogs, 255, &question);
@@ -72,7 +68,6 @@ protected:
     ScriptedDialogs dialogs;
     ScriptedQuestion question;
     std::unique_ptr<ListEditor> editor_;
-    QString cwd_;
 };
 
 TEST_F(ListEditorTest, AddDialogAndDropAddFullPathsInOrderDropOnlyAcceptedTypes) {
