@@ -1,5 +1,3 @@
-// A drawing module wired to a test scheme, settings, engine state, clock
-// value and a fake engine table whose spectrum the test scripts.
 #pragma once
 
 #include <array>
@@ -18,8 +16,7 @@
 
 class DisplayFixture : public ::testing::Test {
 protected:
-    // The engine table holds plain function pointers, so the scripted
-    // spectrum has to live in static storage; SetUp clears it for each test.
+    // The scripted spectrum: static, as the engine table holds plain function pointers.
     static inline std::array<int32_t, 256> first{};
     static inline std::array<int32_t, 256> second{};
     static int GetSpectrum(int32_t *a, int32_t *b) {

@@ -1,5 +1,3 @@
-// The analyser and the level meters: heights from a scripted spectrum, the
-// peak hold on a scripted clock, the zones and the two modes.
 #include "display/DisplayFixture.h"
 
 namespace {

@@ -1,5 +1,3 @@
-// The flushes: each flagged cell becomes its filled box at its pixel place
-// in the window image, and what a flush returns covers what it painted.
 #include <random>
 
 #include "display/DisplayFixture.h"
