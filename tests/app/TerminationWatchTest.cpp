@@ -28,7 +28,6 @@ void normalEnd() {
         QTimer::singleShot(0, [] { ::kill(::getpid(), SIGTERM); });
         QCoreApplication::exec();
     }
-    // Past the grace time, and still alive.
     std::this_thread::sleep_for(std::chrono::milliseconds(TerminationWatch::GraceMs + 300));
     std::_Exit(0);
 }
