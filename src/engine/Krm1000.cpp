@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "app/DebugLog.h"
+#include "common/AudioFileTypes.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "engine/M3uReader.h"
@@ -91,7 +92,7 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
             if (room == 0) break;
             if (PathUtil::hasExtension4(item, ".m3u")) {
                 for (std::string &path : M3uReader::read(item, room)) appendPath(std::move(path));
-            } else if (PathUtil::isAudioPath(item)) {
+            } else if (AudioFileTypes::isAudioPath(item)) {
                 appendPath(item);
             }
         }
@@ -169,8 +170,8 @@ uint8_t Krm1000::bytOpenPlayFile(int16_t index) {
 
 void Krm1000::lookForLyrics(const std::string &path) {
     // song.mp3 looks for song.txt, song.lrc, song.kra; the last one found wins.
-    if (path.size() <= 3) return;
-    const std::string stem = path.substr(0, path.size() - 3);
+    const std::string stem = AudioFileTypes::lyricsStem(path);
+    if (stem.empty()) return;
     std::string found;
     for (const char *ext : {"txt", "lrc", "kra"}) {
         const std::string candidate = stem + ext;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/AudioFileTypes.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "common/TextFile.h"
@@ -21,7 +22,7 @@ std::vector<std::string> M3uReader::read(const std::string &listPath, std::size_
 
     for (const std::string &line : TextCodec::splitLines(text)) {
         const std::string path = resolveLine(line, base);
-        if (path.empty() || !PathUtil::isAudioPath(path) || !PathUtil::fileExists(path)) continue;
+        if (path.empty() || !AudioFileTypes::isAudioPath(path) || !PathUtil::fileExists(path)) continue;
         found.push_back(path);
         if (found.size() >= room) break;
     }

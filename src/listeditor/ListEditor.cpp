@@ -1,7 +1,6 @@
 #include "listeditor/ListEditor.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string_view>
 
@@ -24,6 +23,7 @@
 #include "aboutwindow/TopmostRule.h"
 #include "app/ShowFileDialog.h"
 #include "app/UserDialogs.h"
+#include "common/AudioFileTypes.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "common/TextFile.h"
@@ -52,14 +52,6 @@ std::string filter(std::string_view description, std::string_view pattern) {
 }
 
 std::string cutAtNul(const std::string &s) { return s.substr(0, s.find('\0')); }
-
-// The types a drop may carry.
-bool isDropType(std::string_view path) {
-    static constexpr std::array<std::string_view, 5> accepted{".mp1", ".mp2", ".mp3", ".rmp", ".m3u"};
-    for (std::string_view ext : accepted)
-        if (PathUtil::hasExtension4(path, ext)) return true;
-    return false;
-}
 
 std::string localPath(const QUrl &url) {
     return url.isLocalFile() ? QFile::encodeName(url.toLocalFile()).toStdString() : std::string();
@@ -271,7 +263,7 @@ void ListEditor::Command1_Click() {
     std::string folder;
     const std::string chosen =
         ShowFileDialog(dialogs_, 0, "リストに追加するファイルを選択", this, AddDialogFlags,
-                       filter("MPEG Audio & m3u ListFile", "*.mp1;*.mp2;*.mp3;*.rmp;*.m3u"), "", folder);
+                       AudioFileTypes::openDialogFilter(), "", folder);
     if (chosen.empty()) return;
     if (bytListAddFiles(chosen) != 0) dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
 }
@@ -289,7 +281,7 @@ void ListEditor::List1_OLEDragDrop(const QList<QUrl> &urls) {
     bool any = false;
     for (const QUrl &url : urls) {
         const std::string path = localPath(url);
-        if (path.empty() || !isDropType(path)) continue;
+        if (path.empty() || !AudioFileTypes::isTrackOrListPath(path)) continue;
         buffer += PathUtil::folderOf(path) == folder ? PathUtil::fileName(path) : path;
         buffer.push_back('\0');
         any = true;

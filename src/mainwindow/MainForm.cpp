@@ -29,6 +29,7 @@
 #include "aboutwindow/Version.h"
 #include "app/QtUserDialogs.h"
 #include "app/ShowFileDialog.h"
+#include "common/AudioFileTypes.h"
 #include "common/PathUtil.h"
 #include "common/SteadyClock.h"
 #include "config/Krc1000.h"
@@ -501,8 +502,7 @@ void MainForm::focusText1() {
 void MainForm::Command1_Click() {
     writeLog("MainFrm Called  - Command1");
     if (!krm_) return;
-    static constexpr char filterText[] = "MPEG Audio & m3u ListFile\0*.mp1;*.mp2;*.mp3;*.rmp;*.m3u\0";
-    static const std::string filter(filterText, sizeof filterText - 1);
+    static const std::string filter = AudioFileTypes::openDialogFilter();
     SettingData &s = krc_->settings();
     std::string folder = s.LastPath;
     const std::string result =

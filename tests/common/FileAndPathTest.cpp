@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "common/AudioFileTypes.h"
 #include "common/Clock.h"
 #include "common/PathUtil.h"
 #include "common/TextFile.h"
@@ -18,14 +19,39 @@ TEST(PathUtil, SplitsAndJoinsPaths) {
     EXPECT_EQ(PathUtil::absolute("/abs/x.mp3", "/home/u"), "/abs/x.mp3");
 }
 
-TEST(PathUtil, ExtensionsAreTheLastFourCharactersInAnyCase) {
-    EXPECT_TRUE(PathUtil::isAudioPath("/a/SONG.MP3"));
-    EXPECT_TRUE(PathUtil::isAudioPath("x.Wav"));
-    EXPECT_TRUE(PathUtil::isAudioPath("x.rmp"));
-    EXPECT_FALSE(PathUtil::isAudioPath("x.mpeg"));
-    EXPECT_FALSE(PathUtil::isAudioPath("mp3"));
+TEST(PathUtil, ListExtensionIsTheLastFourCharactersInAnyCase) {
     EXPECT_TRUE(PathUtil::hasExtension4("LIST.M3U", ".m3u"));
     EXPECT_FALSE(PathUtil::hasExtension4("list.m3u8", ".m3u"));
+}
+
+TEST(AudioFileTypes, TracksListsAndLyricsByName) {
+    struct Case {
+        const char *path;
+        bool audio, sndfileOnly, trackOrList;
+        const char *lyricsStem;
+    };
+    for (const Case &c : std::initializer_list<Case>{
+             {"/a/SONG.MP3", true, false, true, "/a/SONG."},
+             {"x.Wav", true, false, true, "x."},
+             {"x.rmp", true, false, true, "x."},
+             {"/m/a.FLAC", true, true, true, "/m/a."},
+             {"a.ogg", true, true, true, "a."},
+             {"a.oga", true, true, true, "a."},
+             {"a.Opus", true, true, true, "a."},
+             {"LIST.M3U", false, false, true, ""},
+             {"x.mpeg", false, false, false, ""},
+             {"mp3", false, false, false, ""},
+             {".opus", false, false, false, ""},
+             {"x.flac.txt", false, false, false, ""},
+         }) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(AudioFileTypes::isAudioPath(c.path), c.audio);
+        EXPECT_EQ(AudioFileTypes::isSndfileOnlyPath(c.path), c.sndfileOnly);
+        EXPECT_EQ(AudioFileTypes::isTrackOrListPath(c.path), c.trackOrList);
+        if (c.audio) {
+            EXPECT_EQ(AudioFileTypes::lyricsStem(c.path), c.lyricsStem);
+        }
+    }
 }
 
 TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {

@@ -84,7 +84,7 @@ protected:
 };
 
 TEST_F(ListEditorTest, AddDialogAndDropAddFullPathsInOrderDropOnlyAcceptedTypes) {
-    for (const char *n : {"c.mp3", "a.mp3", "b.MP2", "t.txt", "sub/d.mp3"}) dir.write(n, "x");
+    for (const char *n : {"c.mp3", "a.mp3", "b.MP2", "t.txt", "sub/d.mp3", "e.WAV", "f.opus"}) dir.write(n, "x");
     dialogs.fileAnswers.push_back({q(dir.file("c.mp3")), q(dir.file("a.mp3"))});
     ListEditor &e = editor();
     e.List1_OLEDragDrop(urls({dir.file("t.txt")}));
@@ -92,9 +92,15 @@ TEST_F(ListEditorTest, AddDialogAndDropAddFullPathsInOrderDropOnlyAcceptedTypes)
     EXPECT_TRUE(e.ListSaved());
 
     e.Command1_Click();
-    e.List1_OLEDragDrop(urls({dir.file("b.MP2"), dir.file("t.txt"), dir.file("sub/d.mp3")}));
-    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.MP2"), dir.file("sub/d.mp3")}));
-    EXPECT_EQ(e.Label2->text(), QStringLiteral("4"));
+    // The add dialog offers what the main window's open dialog offers.
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].nameFilters.size(), 3);
+    EXPECT_TRUE(dialogs.requests[0].nameFilters[0].contains(QStringLiteral("*.wav")));
+    e.List1_OLEDragDrop(
+        urls({dir.file("b.MP2"), dir.file("t.txt"), dir.file("sub/d.mp3"), dir.file("e.WAV"), dir.file("f.opus")}));
+    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.MP2"), dir.file("sub/d.mp3"),
+                                    dir.file("e.WAV"), dir.file("f.opus")}));
+    EXPECT_EQ(e.Label2->text(), QStringLiteral("6"));
     EXPECT_FALSE(e.ListSaved());
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -241,7 +241,8 @@ TEST_F(InstallTest, LaysOutTheProgramFolderCommandAndDesktopEntry) {
     const std::string entry = prefix + "/share/applications/corvale.desktop";
     const std::string text = TempDir::read(entry);
     for (const char *line : {"Exec=corvale %F\n", "Icon=corvale\n", "Categories=AudioVideo;Audio;Player;\n",
-                             "MimeType=audio/mpeg;audio/x-wav;audio/x-mpegurl;\n"})
+                             "MimeType=audio/mpeg;audio/x-wav;audio/flac;audio/x-flac;audio/ogg;audio/x-vorbis+ogg;"
+                             "audio/x-opus+ogg;audio/opus;audio/x-mpegurl;\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     const std::string icon = TempDir::read(prefix + "/share/icons/hicolor/scalable/apps/corvale.svg");
     EXPECT_NE(icon.find("<svg"), std::string::npos);
