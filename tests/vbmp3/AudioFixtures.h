@@ -1,6 +1,7 @@
 // Audio files made by the tests themselves: WAV synthesized in code, MP3 and MP2
 // encoded with lame / twolame (tests skip when the tool is missing), MP3 wrapped
-// in RIFF/WAVE, ID3 tags; and small measuring helpers.
+// in RIFF/WAVE, ID3 tags, FLAC, Ogg Vorbis and Opus written by libsndfile; and
+// small measuring helpers.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +32,20 @@ std::string wavBytes(const Tone &t, uint32_t dataSizeOverride = 0);
 
 // The same MPEG data inside a RIFF/WAVE container with format tag 0x55.
 std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps);
+
+// The compressed formats libsndfile writes, with tags as Vorbis comments.
+enum class Compressed { Flac, Vorbis, Opus };
+struct CompressedFile {
+    Compressed format;
+    const char *extension; // ".flac", ".ogg", ".opus"
+};
+extern const CompressedFile kCompressed[3];
+
+// Writes the tone to path as FLAC (16-bit, 24-bit for Sample::Float32), Ogg
+// Vorbis or Opus (whose rates are 8, 12, 16, 24 or 48 kHz) with the given
+// title and artist (raw bytes; empty: none). False when libsndfile refuses.
+bool writeCompressed(const std::string &path, const Tone &t, Compressed format, const std::string &title,
+                     const std::string &artist);
 
 // An ID3v2 tag (version 3 or 4) with a title and an artist frame in the given
 // text encoding (0 raw bytes, 1 UTF-16 with BOM, 3 UTF-8), followed by

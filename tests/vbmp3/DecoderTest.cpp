@@ -50,6 +50,51 @@ TEST(DecoderTest, WavInfoAndSamples) {
     EXPECT_EQ(readAll(*flt).size(), (33075u - 22050u) * 2);
 }
 
+TEST(DecoderTest, CompressedTagsSeekingAndDamage) {
+    TempDir dir;
+    std::mt19937 rng(11);
+    std::string noise(16 * 1024, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(rng());
+    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
+        SCOPED_TRACE(format.extension);
+        const std::string name = format.extension + 1;
+        const fixtures::Tone t{.rate = 48000, .seconds = 1.0};
+        // A CP932 title (as Japanese Windows taggers wrote them) and no artist.
+        const std::string path = dir.file("tone" + std::string(format.extension));
+        ASSERT_TRUE(fixtures::writeCompressed(path, t, format.format, "\x83\x65\x83\x58\x83\x67", ""));
+        auto d = Decoder::openFile(path, 0);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->info().title, "テスト");
+        EXPECT_EQ(d->info().artist, "");
+        EXPECT_FALSE(d->info().mpeg);
+        EXPECT_EQ(d->info().lengthFrames, 48000);
+        EXPECT_EQ(d->seek(36000), 36000);
+        const std::vector<float> rest = readAll(*d);
+        EXPECT_NEAR(double(rest.size() / 2), 12000.0, 1.0);
+        EXPECT_NEAR(fixtures::measuredHz(rest.data(), rest.size() / 2, 2, 0, 48000), 1000.0, 3.0);
+
+        // Nothing decodable: random bytes (also behind the format's magic),
+        // the headers alone; none of them reaches libmpg123 either.
+        const std::string bytes = fixtures::readFile(path);
+        for (const std::string &bad : {noise, bytes.substr(0, 4) + noise, bytes.substr(0, 300)})
+            EXPECT_FALSE(Decoder::openFile(dir.write("bad." + name, bad), 0));
+        // Cut in the middle: refused, or what is there plays and ends.
+        if (auto cut = Decoder::openFile(dir.write("cut." + name, bytes.substr(0, bytes.size() / 2)), 0)) {
+            EXPECT_LT(readAll(*cut).size() / 2, 48000u);
+        }
+    }
+    // An MP3 named .ogg still plays: its content says MPEG.
+    fixtures::Tone t{.seconds = 0.2};
+    if (!fixtures::haveTool("lame"))
+        return;
+    const std::string src = dir.write("src.wav", fixtures::wavBytes(t));
+    ASSERT_TRUE(fixtures::run("lame --quiet -b 128 '" + src + "' '" + dir.file("mp3.ogg") + "'"));
+    const auto mp3 = Decoder::openFile(dir.file("mp3.ogg"), 0);
+    ASSERT_TRUE(mp3);
+    EXPECT_TRUE(mp3->info().mpeg);
+}
+
 TEST(DecoderTest, ContentDecidesNotTheName) {
     TempDir dir;
     fixtures::Tone t{.seconds = 0.2};

@@ -83,6 +83,12 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
     if (!mp2.empty())
         files.push_back({"mp2", mp2});
+    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
+        if (format.format == fixtures::Compressed::Opus)
+            continue; // 48 kHz only; played at its rate in CApiTest
+        files.push_back({format.extension, dir.file(std::string("tone") + format.extension)});
+        ASSERT_TRUE(fixtures::writeCompressed(files.back().second, t, format.format, "", ""));
+    }
 
     for (const auto &[kind, path] : files) {
         SCOPED_TRACE(kind);
@@ -170,6 +176,18 @@ TEST_F(EngineRenderTest, DownSamplingAndTheOutputCap) {
     out = render(0.5);
     EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 0, 32000), 1000.0, 2.0);
     EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 32000, 1000), -6.0, 0.5);
+
+    // A high-resolution FLAC (96 kHz, 24-bit) comes down to the cap as well.
+    const fixtures::Tone hires{.rate = 96000, .sample = fixtures::Sample::Float32, .rightHz = 3000};
+    ASSERT_TRUE(fixtures::writeCompressed(dir.file("hires.flac"), hires, fixtures::Compressed::Flac, "", ""));
+    ASSERT_TRUE(engine.setDecodeOptions({0, 0, 48000}));
+    ASSERT_TRUE(engine.open(dir.file("hires.flac").c_str(), &info));
+    EXPECT_EQ(info.SamplingRate, 96000);
+    EXPECT_EQ(engine.outputRate(), 48000);
+    ASSERT_TRUE(engine.play());
+    out = render(0.5);
+    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 1, 48000), 3000.0, 6.0);
+    EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 48000, 1000), -6.0, 0.5);
 
     // libmpg123's own down-sampling for MPEG, a quarter of the rate.
     const std::string mp3 = encoded("lr.mp3", t, "lame", "-b 192 -m s");
