@@ -1,9 +1,10 @@
 // Where the program keeps its files (corvale.ini, debuglog.txt, color/): the
-// program folder while it can be written, as a copy unpacked in a home folder
-// is; otherwise (a program installed for every user) a per-user folder,
-// $XDG_CONFIG_HOME/corvale/ or ~/.config/corvale/. The per-user folder is
-// made on first use and gets a copy of the bundled colour schemes once. The
-// engine library is always loaded from the program folder, not from here.
+// program folder while it can be written and lies outside /usr, as a copy
+// unpacked in a home folder does; otherwise (a program installed for every
+// user) a per-user folder, $XDG_CONFIG_HOME/corvale/ or ~/.config/corvale/.
+// The per-user folder is made on first use and gets a copy of the bundled
+// colour schemes once. The engine library is always loaded from the program
+// folder, not from here.
 #pragma once
 
 #include <string>

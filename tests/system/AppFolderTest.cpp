@@ -40,6 +40,10 @@ TEST(AppFolderTest, WritableProgramFolderKeepsEverythingBesideTheProgram) {
     EXPECT_FALSE(fs::exists(p.dir.path() + "xdg"));
     EXPECT_TRUE(AppFolder::writable(p.dir.path() + "prog/"));
     EXPECT_FALSE(AppFolder::writable(p.dir.path() + "missing/"));
+
+    // An installed program folder is never written, even where root may.
+    in.programDir = "/usr/lib/corvale/";
+    EXPECT_EQ(AppFolder::choose(in), p.dir.path() + "xdg/corvale/");
 }
 
 TEST(AppFolderTest, PerUserFolderIsMadeWithTheSchemesCopiedOnce) {
