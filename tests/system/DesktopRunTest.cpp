@@ -17,6 +17,7 @@
 
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
+#include "vbmp3/AudioFixtures.h"
 
 namespace fs = std::filesystem;
 using SystemRun::countLogLines;
@@ -85,6 +86,23 @@ std::string xvfbRunMissing() {
     return {};
 }
 
+// play_and_quit.sh: the program in prog on `audio`, P, a second of sound into
+// `out`, a screenshot into `shot`, the caption as "title=", Q.
+SystemRun::Result playAndQuit(const std::string &prog, const std::string &audio, const std::string &out,
+                              const std::string &shot) {
+    return shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/play_and_quit.sh") + " " + shellWord(prog) + " " +
+                 shellWord(audio) + " " + shellWord(out) + " " + shellWord(shot) + " " + shellWord(CORVALE_SCREEN_GRAB));
+}
+
+// True when the sound holds a 1 kHz tone at 44.1 or 48 kHz, whichever rate the
+// library chose for the device.
+bool holdsTheTone(const std::string &out) {
+    float peak = 0;
+    const std::vector<float> sound = SystemRun::readFloats(out);
+    const double at441 = toneFrequency(sound, 44100, peak), at48 = toneFrequency(sound, 48000, peak);
+    return peak > 0.2f && (std::fabs(at441 - 1000) < 20 || std::fabs(at48 - 1000) < 20);
+}
+
 class DesktopRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -123,18 +141,10 @@ TEST(PlayEndToEndTest, PlayThenQuitUnderXvfb) {
     const std::string shot = std::string(CORVALE_ARTIFACT_DIR) + "/corvale-e2e.png";
     fs::create_directories(CORVALE_ARTIFACT_DIR);
     fs::remove(shot);
-    const auto run = shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/play_and_quit.sh") + " " + shellWord(prog) +
-                           " " + shellWord(mp3) + " " + shellWord(out) + " " + shellWord(shot) + " " +
-                           shellWord(CORVALE_SCREEN_GRAB));
+    const auto run = playAndQuit(prog, mp3, out, shot);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("exit 0"), std::string::npos) << run.output;
-
-    // The tone, at whichever rate the library chose for the device.
-    float peak = 0;
-    const std::vector<float> sound = SystemRun::readFloats(out);
-    const double at441 = toneFrequency(sound, 44100, peak), at48 = toneFrequency(sound, 48000, peak);
-    EXPECT_GT(peak, 0.2f);
-    EXPECT_TRUE(std::fabs(at441 - 1000) < 20 || std::fabs(at48 - 1000) < 20) << at441 << " / " << at48;
+    EXPECT_TRUE(holdsTheTone(out));
 
     // Start-up, play and unload, in that order.
     const std::vector<std::string> log = SystemRun::lines(TempDir::read(prog + "/debuglog.txt"));
@@ -154,6 +164,38 @@ TEST(PlayEndToEndTest, PlayThenQuitUnderXvfb) {
     EXPECT_NE(std::find_if(settings.begin(), settings.end(), [](auto &l) { return l.rfind("PositionX=", 0) == 0; }),
               settings.end());
     EXPECT_TRUE(fs::exists(shot)) << "screenshot " << shot;
+}
+
+// For each compressed format, a list of a damaged file of that type and a
+// tagged tone: the damaged one is passed over, the tone plays with its tags in
+// the caption.
+TEST(PlayEndToEndTest, CompressedFormatsPlayAfterADamagedFileOfTheirKind) {
+    for (const char *tool : {"xvfb-run", "xdotool"})
+        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    TempDir work;
+    const std::string prog = SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color"});
+    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
+        SCOPED_TRACE(format.extension);
+        const bool opus = format.format == fixtures::Compressed::Opus;
+        const std::string tone = work.file(std::string("tone") + format.extension);
+        ASSERT_TRUE(fixtures::writeCompressed(tone, {.rate = opus ? 48000 : 44100, .seconds = 3.0}, format.format,
+                                              "トーン", "Artist"));
+        // Random bytes; cut in half; only the headers.
+        std::string damaged = TempDir::read(tone);
+        damaged = format.format == fixtures::Compressed::Flac ? std::string(20000, '\x5A') + damaged.substr(4000, 20000)
+                  : opus                                       ? damaged.substr(0, 300)
+                                                               : damaged.substr(0, damaged.size() / 2);
+        work.write(std::string("damaged") + format.extension, damaged);
+        const std::string list =
+            work.write("list.m3u", std::string("damaged") + format.extension + "\r\ntone" + format.extension + "\r\n");
+        const std::string out = work.file("out.raw");
+        std::filesystem::remove(out);
+        const auto run = playAndQuit(prog, list, out, work.file("shot.png"));
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find("exit 0"), std::string::npos) << run.output;
+        EXPECT_EQ(values(run.output, "title"), std::vector<std::string>{"トーン - Corvale"}) << run.output;
+        EXPECT_TRUE(holdsTheTone(out));
+    }
 }
 
 TEST_F(DesktopRunTest, SecondStartHandsItsPathsToTheRunningPlayer) {
