@@ -68,7 +68,11 @@ TEST(DecoderTest, CompressedTagsSeekingAndDamage) {
         EXPECT_EQ(d->info().title, "テスト");
         EXPECT_EQ(d->info().artist, "");
         EXPECT_FALSE(d->info().mpeg);
+        EXPECT_EQ(d->info().sourceRate, 48000);
         EXPECT_EQ(d->info().lengthFrames, 48000);
+        // The file's size over its length, also while it plays.
+        EXPECT_NEAR(d->info().averageKbps, fixtures::readFile(path).size() * 8 / 1000.0, 0.5);
+        EXPECT_EQ(d->currentKbps(), d->info().averageKbps);
         EXPECT_EQ(d->seek(36000), 36000);
         const std::vector<float> rest = readAll(*d);
         EXPECT_NEAR(double(rest.size() / 2), 12000.0, 1.0);
