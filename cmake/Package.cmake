@@ -7,7 +7,7 @@ set(CORVALE_PACKAGE_CONTACT "Corvale developers <corvale@users.noreply.github.co
     CACHE STRING "Maintainer of the Debian package")
 
 # The copyright file in the machine-readable format, with the full licence
-# text from Debian's common licences when this system has it.
+# text of the project's LICENSE.
 set(corvale_copyright "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: Corvale
 Source: https://github.com/corvale/corvale
@@ -30,7 +30,7 @@ License: GPL-3+
  On Debian systems, the complete text of the GNU General Public License
  version 3 can be found in \"/usr/share/common-licenses/GPL-3\".
 ")
-set(corvale_gpl3 /usr/share/common-licenses/GPL-3)
+set(corvale_gpl3 ${PROJECT_SOURCE_DIR}/LICENSE)
 if(EXISTS ${corvale_gpl3})
   # Each line indented by one space, an empty line written as " .".
   file(READ ${corvale_gpl3} corvale_gpl3_text)

@@ -6,10 +6,10 @@
 
 #include "FuzzCheck.h"
 #include "FuzzWorkDir.h"
-#include "app/DebugLog.h"
 #include "common/TextCodec.h"
 #include "config/ColorSchemeFile.h"
 #include "config/Krc1000.h"
+#include "log/DebugLog.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     constexpr std::size_t kMaxBytes = 64 * 1024;

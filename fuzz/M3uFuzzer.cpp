@@ -11,11 +11,11 @@
 
 #include "FuzzCheck.h"
 #include "FuzzWorkDir.h"
-#include "app/DebugLog.h"
 #include "common/AudioFileTypes.h"
 #include "common/Clock.h"
 #include "common/PathUtil.h"
 #include "engine/Krm1000.h"
+#include "log/DebugLog.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/DebugLog.h"
 #include "common/SteadyClock.h"
 #include "engine/Krm1000.h"
+#include "log/DebugLog.h"
 
 namespace {
 

@@ -114,7 +114,7 @@ void benchTick(const std::string &music) {
         std::puts("tick: start-up failed");
         return;
     }
-    form.timer1()->stop();  // driven by hand below
+    form.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();  // driven by hand below
     std::string spec = music;
     form.engine()->bytPlayListNewOpen(spec);
     form.Command5_Click();

@@ -9,11 +9,11 @@
 #include <QVBoxLayout>
 
 #include "aboutwindow/ProgramVersion.h"
-#include "aboutwindow/TopmostRule.h"
-#include "app/DebugLog.h"
 #include "config/Krc1000.h"
 #include "display/Krw1000.h"
 #include "engine/Krm1000.h"
+#include "log/DebugLog.h"
+#include "ui/TopmostRule.h"
 
 #ifndef CORVALE_HOMEPAGE
 #define CORVALE_HOMEPAGE ""

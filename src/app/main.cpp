@@ -14,7 +14,6 @@
 #include "app/Vbmp3BuildInfo.h"
 #include "common/PathUtil.h"
 #include "mainwindow/MainForm.h"
-#include "mpris/MainFormMprisHost.h"
 #include "mpris/MprisService.h"
 #include "vbmp3/vbmp3.h"
 
@@ -70,7 +69,6 @@ int main(int argc, char **argv) {
     InstanceChannel forwarded(InstanceChannel::socketNameFor(form.instanceLockFile()),
                               [&form](const std::vector<std::string> &paths) { form.openForwarded(paths); });
     // Media keys and the desktop's sound menu, where there is a session bus.
-    MainFormMprisHost mprisHost(form);
-    const std::unique_ptr<MprisService> mpris = MprisService::start(mprisHost);
+    const std::unique_ptr<MprisService> mpris = MprisService::start(form);
     return app.exec();
 }

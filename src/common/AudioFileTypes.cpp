@@ -1,5 +1,6 @@
 #include "common/AudioFileTypes.h"
 
+#include "common/FileFilter.h"
 #include "common/PathUtil.h"
 
 #include <array>
@@ -55,14 +56,9 @@ std::string AudioFileTypes::openDialogFilter() {
         }
         return lists ? p + ";*.m3u" : p;
     };
-    std::string filter;
-    const auto add = [&filter](std::string_view description, const std::string &pattern) {
-        filter.append(description).append(1, '\0').append(pattern).append(1, '\0');
-    };
-    add("MPEG Audio & m3u ListFile", patterns(true, false, true));
-    add("FLAC, Ogg Vorbis & Opus", patterns(false, true, false));
-    add("All Audio & m3u ListFile", patterns(true, true, true));
-    return filter;
+    return FileFilter("MPEG Audio & m3u ListFile", patterns(true, false, true)) +
+           FileFilter("FLAC, Ogg Vorbis & Opus", patterns(false, true, false)) +
+           FileFilter("All Audio & m3u ListFile", patterns(true, true, true));
 }
 
 std::string AudioFileTypes::lyricsStem(std::string_view path) {

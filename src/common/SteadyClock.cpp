@@ -3,7 +3,11 @@
 #include <chrono>
 
 int32_t SteadyClock::timeGetTime() {
-    using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    const int64_t ms = steadyNs() / 1000000;
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(ms)));
+}
+
+int64_t SteadyClock::steadyNs() {
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }

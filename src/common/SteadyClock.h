@@ -1,4 +1,4 @@
-// The real millisecond clock.
+// The real millisecond clock, and the monotonic nanoseconds it counts from.
 #pragma once
 
 #include "common/Clock.h"
@@ -6,4 +6,7 @@
 class SteadyClock : public Clock {
 public:
     int32_t timeGetTime() override;
+
+    // Nanoseconds on the monotonic clock (not wrapping).
+    static int64_t steadyNs();
 };

@@ -10,6 +10,7 @@
 #include "common/TextFile.h"
 #include "config/ColorSchemeFile.h"
 #include "config/SettingFile.h"
+#include "vbmp3/Vbmp3Calls.h"
 
 namespace {
 
@@ -86,19 +87,13 @@ uint8_t Krc1000::bytSettingWrite() {
 
 uint8_t Krc1000::KRC1000_Init(const Vbmp3Api &api) {
     log_.WriteDebugLog("KRC1000 Called  - KRC1000_Init");
-    bool allMade = true;
-    auto call = [&allMade](int (*fn)(int), int value) {
-        if (fn == nullptr) {
-            allMade = false;
-            return;
-        }
-        fn(value);
-    };
-    call(api.vbmp3_setLyricsTime, settings_.LyricBaseTime);
-    call(api.vbmp3_setFftWindow, settings_.FFTFunction);
-    call(api.vbmp3_setNotTagLyricsLine, settings_.LyricNotTimeLine == 0 ? 1 : 0);
-    call(api.vbmp3_setLyricsAdjustTime, settings_.LyricTimeOffset);
-    return allMade ? 0 : 255;
+    const Vbmp3Calls lib(api, &log_);
+    lib.vbmp3_setLyricsTime(settings_.LyricBaseTime);
+    lib.vbmp3_setFftWindow(settings_.FFTFunction);
+    lib.vbmp3_setNotTagLyricsLine(settings_.LyricNotTimeLine == 0 ? 1 : 0);
+    lib.vbmp3_setLyricsAdjustTime(settings_.LyricTimeOffset);
+    // Every call is tried; any that could not be made fails the start.
+    return lib.missedCalls() == 0 ? 0 : 255;
 }
 
 uint8_t Krc1000::bytLoadColorSet() {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/DebugLog.h"
 #include "config/ColorSetData.h"
 #include "config/SettingData.h"
-#include "engine/Vbmp3Api.h"
+#include "log/DebugLog.h"
+#include "vbmp3/Vbmp3Api.h"
 
 class Krc1000 {
 public:

@@ -12,12 +12,12 @@
 #include <QVBoxLayout>
 
 #include "aboutwindow/ProgramVersion.h"
-#include "app/DebugLog.h"
 #include "common/Clock.h"
 #include "config/Krc1000.h"
 #include "config/SettingData.h"
 #include "engine/EngineState.h"
 #include "engine/Krm1000.h"
+#include "log/DebugLog.h"
 
 namespace {
 

@@ -22,8 +22,8 @@ constexpr int SmallCellLeft(int cell) { return 6 * cell - 2; }
 }  // namespace
 
 Krw1000::Krw1000(const ColorSetData &current, const SettingData &settings, const EngineState &engine,
-                 const Vbmp3Api &api, const int32_t &tickNow)
-    : color_(current), settings_(settings), engine_(engine), api_(api), tickNow_(tickNow) {
+                 const Vbmp3Api &api, const int32_t &tickNow, DebugLog *log)
+    : color_(current), settings_(settings), engine_(engine), lib_(api, log), tickNow_(tickNow) {
     ResetSpeanaCells();
     ResetLvMeterCells();
 }
@@ -238,7 +238,7 @@ void Krw1000::SetSpeanaMode(int index) {
 
 void Krw1000::UpdateSpeana() {
     // Without the engine function the last spectrum stays (zeros at first).
-    if (api_.vbmp3_getSpectrum != nullptr) api_.vbmp3_getSpectrum(spectrum1_.data(), spectrum2_.data());
+    lib_.vbmp3_getSpectrum(spectrum1_.data(), spectrum2_.data());
 
     const int64_t divisor = std::max<int64_t>(1, std::llrint(2.0 * static_cast<double>(speanaScale_)));
     const bool hold = settings_.PeakHold == 0;

@@ -12,7 +12,7 @@
 #include "config/SettingData.h"
 #include "display/DotPattern.h"
 #include "engine/EngineState.h"
-#include "engine/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Calls.h"
 
 class PanelPainter;
 
@@ -45,7 +45,7 @@ public:
     // All references must outlive this object; `current` is the scheme in
     // use, `tickNow` the clock value read at the start of the current tick.
     Krw1000(const ColorSetData &current, const SettingData &settings, const EngineState &engine,
-            const Vbmp3Api &api, const int32_t &tickNow);
+            const Vbmp3Api &api, const int32_t &tickNow, DebugLog *log = nullptr);
 
     // Readout panel.
     void DrawSegmentText(std::string_view text, int firstCell, bool smallRow, ColorValue on, ColorValue off);
@@ -111,7 +111,7 @@ private:
     const ColorSetData &color_;
     const SettingData &settings_;
     const EngineState &engine_;
-    const Vbmp3Api &api_;
+    Vbmp3Calls lib_;
     const int32_t &tickNow_;
 
     ReadoutColorGrid readoutDots_{};

@@ -9,6 +9,21 @@
 
 #include "vbmp3/vbmp3.h"
 
+// The player state (EngineState::PlayState).
+struct PlayStates {
+    static constexpr uint8_t Playing = 0;
+    static constexpr uint8_t Paused = 127;
+    static constexpr uint8_t Stopped = 255;
+};
+
+// The play modes (the PlayMode setting and EngineOptionData::PlayMode).
+struct PlayModes {
+    static constexpr uint8_t None = 255;
+    static constexpr uint8_t RepeatOne = 0;
+    static constexpr uint8_t RepeatAll = 1;
+    static constexpr uint8_t Random = 2;
+};
+
 struct PlayListData {
     int16_t TrackCount = 0;
     int16_t LastIndex = -1;
@@ -26,7 +41,7 @@ struct EngineState {
     uint8_t LyricsCleared = 255;
     LyricsData LyricsInfo{};
     int32_t LastLyricsKey = 0;
-    uint8_t PlayState = 255;      // 0 playing, 127 paused, 255 stopped
+    uint8_t PlayState = PlayStates::Stopped;
     int32_t LastRewindTime = 0;
     int32_t ElapsedSeconds = 0;
     int32_t BitRate = 0;

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/DebugLog.h"
 #include "common/AudioFileTypes.h"
+#include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "engine/M3uReader.h"
+#include "log/DebugLog.h"
 
 namespace {
 
@@ -16,14 +17,15 @@ constexpr std::size_t kLyricsLineWidth = 39;  // CP932 bytes
 
 template <std::size_t N>
 std::string fieldText(const char (&field)[N]) {
-    return TextCodec::toUtf8(Krm1000::strCutNull(std::string_view(field, N)));
+    return TextCodec::toUtf8(PathList::strCutNull(std::string_view(field, N)));
 }
 
 }  // namespace
 
 Krm1000::Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &settings,
                  EngineOptionData &engineOptions, PlayerView &view)
-    : api_(api), log_(log), clock_(clock), settings_(settings), engineOptions_(engineOptions), view_(view) {
+    : api_(api), lib_(api_, &log), log_(log), clock_(clock), settings_(settings), engineOptions_(engineOptions),
+      view_(view) {
     setRandomSource({});
 }
 
@@ -65,29 +67,9 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
     logCalled("bytPlayListAdd");
     PlayListData &pl = state_.PlayList;
     try {
-        // A double NUL ends the dialog's multi-selection.
-        const auto pairAt = spec.find(std::string_view("\0\0", 2));
-        if (pairAt != std::string::npos) spec.erase(pairAt);
-
-        std::vector<std::string> items;
-        std::size_t start = 0;
-        for (;;) {
-            const auto nul = spec.find('\0', start);
-            std::string item = spec.substr(start, nul == std::string::npos ? std::string::npos : nul - start);
-            // An empty name (a trailing NUL) names nothing.
-            if (items.empty() || !item.empty()) items.push_back(std::move(item));
-            if (nul == std::string::npos) break;
-            start = nul + 1;
-        }
-
-        // A folder followed by bare names: the names live in that folder.
-        if (items.size() >= 2 && items[1].find('/') == std::string::npos) {
-            const std::string folder = PathUtil::withTrailingSlash(items[0]);
-            items.erase(items.begin());
-            for (std::string &name : items) name = folder + name;
-        }
-
-        for (const std::string &item : items) {
+        // The caller's spec is cut at its first double NUL too.
+        spec = PathList::cutAtDoubleNul(spec);
+        for (const std::string &item : PathList::split(spec)) {
             const auto room = static_cast<std::size_t>(MaxTracks - (pl.LastIndex + 1));
             if (room == 0) break;
             if (PathUtil::hasExtension4(item, ".m3u")) {
@@ -115,7 +97,7 @@ uint8_t Krm1000::bytPlayListNewOpen(std::string spec) {
             return 255;
         }
         PlayListData &pl = state_.PlayList;
-        if (playMode() == ModeRandom) TrackRandomize();
+        if (playMode() == PlayModes::Random) TrackRandomize();
         pl.TrackNumber = static_cast<int16_t>(orderAt(pl.PlayPosition) + 1);
         bytOpenPlayFile(orderAt(0));
         return 0;
@@ -133,10 +115,6 @@ int16_t Krm1000::orderAt(int16_t position) const {
 
 // ------------------------------------------------- track, titles and lyrics
 
-std::string Krm1000::strCutNull(std::string_view s) {
-    return std::string(s.substr(0, s.find('\0')));
-}
-
 uint8_t Krm1000::bytOpenPlayFile(int16_t index) {
     logCalled("bytOpenPlayFile");
     PlayListData &pl = state_.PlayList;
@@ -145,13 +123,12 @@ uint8_t Krm1000::bytOpenPlayFile(int16_t index) {
         const std::string path = valid ? pl.FileList[static_cast<std::size_t>(index)] : std::string();
 
         state_.TrackInfo = TrackInfoData{};
-        trackOpen_ = !path.empty() && api_.vbmp3_open != nullptr &&
-                     api_.vbmp3_open(path.c_str(), &state_.TrackInfo) != 0;
+        trackOpen_ = !path.empty() && lib_.vbmp3_open(path.c_str(), &state_.TrackInfo) != 0;
         // A failed open shows nothing of what was there before.
         if (!trackOpen_) state_.TrackInfo = TrackInfoData{};
 
         if (state_.LyricsCleared == 0) {
-            if (api_.vbmp3_clearLyrics != nullptr) api_.vbmp3_clearLyrics();
+            lib_.vbmp3_clearLyrics();
             state_.LyricsCleared = 255;
         }
         lookForLyrics(path);
@@ -179,7 +156,7 @@ void Krm1000::lookForLyrics(const std::string &path) {
     }
     if (found.empty()) return;
     state_.LyricsCleared = 0;
-    if (api_.vbmp3_setLyricsFile != nullptr) api_.vbmp3_setLyricsFile(found.c_str());
+    lib_.vbmp3_setLyricsFile(found.c_str());
 }
 
 void Krm1000::makeTitles(const std::string &path) {
@@ -206,10 +183,9 @@ void Krm1000::TitleShow() {
 }
 
 void Krm1000::LyricsCheck() {
-    if (api_.vbmp3_getLyrics2 == nullptr) return;
     // A call that fills nothing reads as "no current line".
     state_.LyricsInfo = LyricsData{};
-    api_.vbmp3_getLyrics2(&state_.LyricsInfo);
+    lib_.vbmp3_getLyrics2(&state_.LyricsInfo);
     const int32_t key = state_.LyricsInfo.Key;
     if (key == state_.LastLyricsKey) return;
     view_.SetLyricsLine(TextCodec::cutToCp932Width(fieldText(state_.LyricsInfo.Text[5]), kLyricsLineWidth));
@@ -220,26 +196,26 @@ void Krm1000::LyricsCheck() {
 
 uint8_t Krm1000::bytPlayStart() {
     logCalled("bytPlayStart");
-    state_.PlayState = 0;
-    if (api_.vbmp3_play != nullptr) api_.vbmp3_play();
+    state_.PlayState = PlayStates::Playing;
+    lib_.vbmp3_play();
     return 0;
 }
 
 uint8_t Krm1000::bytPlayStop() {
     logCalled("bytPlayStop");
-    state_.PlayState = 255;
-    if (api_.vbmp3_stop != nullptr) api_.vbmp3_stop();
+    state_.PlayState = PlayStates::Stopped;
+    lib_.vbmp3_stop();
     return 0;
 }
 
 uint8_t Krm1000::bytPlayPause() {
     logCalled("bytPlayPause");
-    if (state_.PlayState == 0) {
-        if (api_.vbmp3_pause != nullptr) api_.vbmp3_pause();
-        state_.PlayState = 127;
-    } else if (state_.PlayState == 127) {
-        if (api_.vbmp3_restart != nullptr) api_.vbmp3_restart();
-        state_.PlayState = 0;
+    if (state_.PlayState == PlayStates::Playing) {
+        lib_.vbmp3_pause();
+        state_.PlayState = PlayStates::Paused;
+    } else if (state_.PlayState == PlayStates::Paused) {
+        lib_.vbmp3_restart();
+        state_.PlayState = PlayStates::Playing;
     }
     return 0;
 }
@@ -249,9 +225,9 @@ uint8_t Krm1000::bytPlayRewind() {
     PlayListData &pl = state_.PlayList;
     if (listEmpty()) return 255;
 
-    if (state_.PlayState == 255) {
+    if (state_.PlayState == PlayStates::Stopped) {
         // Stopped: load the previous track, wrapping to the last one, without playing.
-        if (api_.vbmp3_close != nullptr) api_.vbmp3_close();
+        lib_.vbmp3_close();
         pl.PlayPosition = pl.PlayPosition <= 0 ? pl.LastIndex : static_cast<int16_t>(pl.PlayPosition - 1);
         return bytOpenPlayFile(orderAt(pl.PlayPosition)) != 0 ? 255 : 0;
     }
@@ -261,9 +237,9 @@ uint8_t Krm1000::bytPlayRewind() {
     if (state_.LastRewindTime == 0 || since > RewindStepBackMs || since < 0) {
         // Back to the start of this track; playing from there even if it was paused.
         state_.LastRewindTime = now;
-        if (api_.vbmp3_seek != nullptr) api_.vbmp3_seek(0);
-        if (api_.vbmp3_play != nullptr) api_.vbmp3_play();
-        state_.PlayState = 0;
+        lib_.vbmp3_seek(0);
+        lib_.vbmp3_play();
+        state_.PlayState = PlayStates::Playing;
         return 0;
     }
 
@@ -271,14 +247,14 @@ uint8_t Krm1000::bytPlayRewind() {
     // so quick presses keep stepping back.
     if (pl.PlayPosition > 0) {
         --pl.PlayPosition;
-    } else if (playMode() == ModeRepeatAll || playMode() == ModeRandom) {
+    } else if (playMode() == PlayModes::RepeatAll || playMode() == PlayModes::Random) {
         pl.PlayPosition = pl.LastIndex;
     }
-    if (api_.vbmp3_stop != nullptr) api_.vbmp3_stop();
-    if (api_.vbmp3_close != nullptr) api_.vbmp3_close();
+    lib_.vbmp3_stop();
+    lib_.vbmp3_close();
     if (bytOpenPlayFile(orderAt(pl.PlayPosition)) != 0) return 255;
-    if (api_.vbmp3_play != nullptr) api_.vbmp3_play();
-    state_.PlayState = 0;
+    lib_.vbmp3_play();
+    state_.PlayState = PlayStates::Playing;
     return 0;
 }
 
@@ -289,17 +265,17 @@ uint8_t Krm1000::bytPlayForward() {
 
     if (pl.PlayPosition >= pl.LastIndex) {
         pl.PlayPosition = 0;
-        if (playMode() == ModeRandom) TrackRandomize();
+        if (playMode() == PlayModes::Random) TrackRandomize();
     } else {
         ++pl.PlayPosition;
     }
-    const bool playing = state_.PlayState == 0;
+    const bool playing = state_.PlayState == PlayStates::Playing;
     if (playing) {
-        if (api_.vbmp3_stop != nullptr) api_.vbmp3_stop();
-        if (api_.vbmp3_close != nullptr) api_.vbmp3_close();
+        lib_.vbmp3_stop();
+        lib_.vbmp3_close();
     }
     if (bytOpenPlayFile(orderAt(pl.PlayPosition)) != 0) return 255;
-    if (playing && api_.vbmp3_play != nullptr) api_.vbmp3_play();
+    if (playing) lib_.vbmp3_play();
     return 0;
 }
 
@@ -348,27 +324,27 @@ void Krm1000::stopAndShowButtons() {
 void Krm1000::PlayStateCheck() {
     try {
         int elapsed = 0;
-        const int engineState = api_.vbmp3_getState != nullptr ? api_.vbmp3_getState(&elapsed) : 0;
+        const int engineState = lib_.vbmp3_getState(&elapsed);
         state_.ElapsedSeconds = elapsed;
-        state_.BitRate = api_.vbmp3_getPlayBitRate != nullptr ? api_.vbmp3_getPlayBitRate() : 0;
-        if (engineState != 0 || state_.PlayState != 0) return;
+        state_.BitRate = lib_.vbmp3_getPlayBitRate();
+        if (engineState != 0 || state_.PlayState != PlayStates::Playing) return;
 
         // The track has ended.
         PlayListData &pl = state_.PlayList;
         const uint8_t mode = playMode();
-        const bool repeatsList = mode == ModeRepeatAll || mode == ModeRandom;
+        const bool repeatsList = mode == PlayModes::RepeatAll || mode == PlayModes::Random;
         if (listEmpty()) {
             stopAndShowButtons();
             return;
         }
-        if (mode == ModeRepeatOne || (repeatsList && pl.LastIndex == 0)) {
+        if (mode == PlayModes::RepeatOne || (repeatsList && pl.LastIndex == 0)) {
             // The same track again, unless it never opened.
             if (!trackOpen_) {
                 stopAndShowButtons();
                 return;
             }
-            if (api_.vbmp3_stop != nullptr) api_.vbmp3_stop();
-            if (api_.vbmp3_play != nullptr) api_.vbmp3_play();
+            lib_.vbmp3_stop();
+            lib_.vbmp3_play();
             return;
         }
         if (pl.PlayPosition >= pl.LastIndex) {
@@ -376,17 +352,17 @@ void Krm1000::PlayStateCheck() {
                 stopAndShowButtons();
                 return;
             }
-            if (mode == ModeRandom) TrackRandomize();
+            if (mode == PlayModes::Random) TrackRandomize();
             pl.PlayPosition = -1;
         }
         ++pl.PlayPosition;
-        if (api_.vbmp3_stop != nullptr) api_.vbmp3_stop();
-        if (api_.vbmp3_close != nullptr) api_.vbmp3_close();
+        lib_.vbmp3_stop();
+        lib_.vbmp3_close();
         if (bytOpenPlayFile(orderAt(pl.PlayPosition)) != 0) {
             stopAndShowButtons();
             return;
         }
-        if (api_.vbmp3_play != nullptr) api_.vbmp3_play();
+        lib_.vbmp3_play();
         // The new position may change what previous and next can do.
         view_.ButtonEnableCheck();
     } catch (...) {
@@ -396,7 +372,7 @@ void Krm1000::PlayStateCheck() {
 uint8_t Krm1000::bytPlayModeChange() {
     try {
         PlayListData &pl = state_.PlayList;
-        if (playMode() == ModeRandom) {
+        if (playMode() == PlayModes::Random) {
             TrackRandomize();
             return 0;
         }
@@ -416,18 +392,18 @@ uint8_t Krm1000::KRM1000_Init() {
     logCalled("KRM1000_Init");
     logCalled("vbmp3_init");
     rng_.seed(static_cast<uint32_t>(clock_.timeGetTime()));
-    state_.PlayState = 255;
+    state_.PlayState = PlayStates::Stopped;
     bytPlayListNew();
     state_.LyricsCleared = 255;
-    if (api_.vbmp3_init != nullptr) api_.vbmp3_init();
+    lib_.vbmp3_init();
 
     const Vbmp3OptionData frames{engineOptions_.InputFrame, engineOptions_.OutputFrame, engineOptions_.InputWait,
                                  engineOptions_.OutputWait};
-    const bool framesTaken = api_.vbmp3_setVbmp3Option != nullptr && api_.vbmp3_setVbmp3Option(&frames) != 0;
+    const bool framesTaken = lib_.vbmp3_setVbmp3Option(&frames) != 0;
     const DecodeOptionData decode{engineOptions_.InputSample, engineOptions_.OutputChannel,
                                   engineOptions_.OutputSample};
-    const bool decodeTaken = api_.vbmp3_setDecodeOption != nullptr && api_.vbmp3_setDecodeOption(&decode) != 0;
-    if (api_.vbmp3_setKaraokeUse != nullptr) api_.vbmp3_setKaraokeUse(1);
+    const bool decodeTaken = lib_.vbmp3_setDecodeOption(&decode) != 0;
+    lib_.vbmp3_setKaraokeUse(1);
     return framesTaken && decodeTaken ? 0 : 255;
 }
 
@@ -437,5 +413,5 @@ void Krm1000::KRM1000_Free() {
     state_.PlayList.FileList.shrink_to_fit();
     state_.PlayList.PlayOrder.shrink_to_fit();
     trackOpen_ = false;
-    if (api_.vbmp3_free != nullptr) api_.vbmp3_free();
+    lib_.vbmp3_free();
 }

@@ -14,7 +14,7 @@
 #include "config/SettingData.h"
 #include "engine/EngineState.h"
 #include "engine/PlayerView.h"
-#include "engine/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Calls.h"
 
 class DebugLog;
 
@@ -25,12 +25,6 @@ public:
     static constexpr int16_t MaxTracks = 9999;
     // Two rewind presses this close (ms) step back a track instead of restarting it.
     static constexpr int32_t RewindStepBackMs = 750;
-
-    // Play modes (EngineOptionData::PlayMode).
-    static constexpr uint8_t ModeNone = 255;
-    static constexpr uint8_t ModeRepeatOne = 0;
-    static constexpr uint8_t ModeRepeatAll = 1;
-    static constexpr uint8_t ModeRandom = 2;
 
     // The shuffle's random source: each call returns a fraction in [0, 1).
     using RandomSource = std::function<double()>;
@@ -52,7 +46,6 @@ public:
     uint8_t bytOpenPlayFile(int16_t index);
     void TitleShow();
     void LyricsCheck();
-    static std::string strCutNull(std::string_view s);
 
     // Transport and sequencing.
     uint8_t bytPlayStart();
@@ -85,6 +78,7 @@ private:
     void makeTitles(const std::string &path);
 
     Vbmp3Api api_;
+    Vbmp3Calls lib_;
     DebugLog &log_;
     Clock &clock_;
     SettingData &settings_;

@@ -42,7 +42,7 @@ bool Vbmp3Loader::tryOpen(const std::string &name) {
 }
 
 void Vbmp3Loader::resolve() {
-#define VBMP3_RESOLVE(name, ret, params)                                  \
+#define VBMP3_RESOLVE(name, ret, params, missing)                         \
     api_.name = reinterpret_cast<ret(*) params>(::dlsym(handle_, #name)); \
     if (api_.name == nullptr) missing_.emplace_back(#name);
     VBMP3_API_FUNCTIONS(VBMP3_RESOLVE)

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Api.h"
 
 class Vbmp3Loader {
 public:

@@ -20,38 +20,26 @@
 
 #include <unistd.h>
 
-#include "aboutwindow/TopmostRule.h"
-#include "app/ShowFileDialog.h"
-#include "app/UserDialogs.h"
 #include "common/AudioFileTypes.h"
+#include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
 #include "common/TextFile.h"
 #include "engine/M3uReader.h"
+#include "ui/DialogFlags.h"
+#include "ui/ShowFileDialog.h"
+#include "ui/TopmostRule.h"
+#include "ui/Twips.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
-constexpr uint32_t AddDialogFlags = 0x81A04;
-constexpr uint32_t OpenDialogFlags = 0x81804;
-constexpr uint32_t SaveAsDialogFlags = 0x81806;
 constexpr const char *NewCaption = "新規 - ListEditor";
 constexpr const char *CaptionSuffix = " - ListEditor";
 
 QRect twips(int left, int top, int width, int height) {
     return {left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel};
 }
-
-// A dialog filter: description NUL pattern NUL.
-std::string filter(std::string_view description, std::string_view pattern) {
-    std::string f(description);
-    f.push_back('\0');
-    f += pattern;
-    f.push_back('\0');
-    return f;
-}
-
-std::string cutAtNul(const std::string &s) { return s.substr(0, s.find('\0')); }
 
 std::string localPath(const QUrl &url) {
     return url.isLocalFile() ? QFile::encodeName(url.toLocalFile()).toStdString() : std::string();
@@ -215,26 +203,8 @@ bool ListEditor::addPlayList(const std::string &listPath) {
 }
 
 uint8_t ListEditor::bytListAddFiles(const std::string &buffer) {
-    std::string_view text(buffer);
-    text = text.substr(0, text.find(std::string_view("\0\0", 2)));
-    std::vector<std::string> items;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\0');
-        std::string_view item = text.substr(0, end);
-        if (!item.empty()) items.emplace_back(item);
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
-    }
-    if (items.empty()) return 255;
-
-    std::vector<std::string> paths;
-    if (items.size() > 1 && PathUtil::folderExists(items.front())) {
-        const std::string folder = PathUtil::withTrailingSlash(items.front());
-        for (std::size_t i = 1; i < items.size(); ++i)
-            paths.push_back(items[i].front() == '/' ? items[i] : folder + items[i]);
-    } else {
-        paths = std::move(items);
-    }
+    const std::vector<std::string> paths = PathList::split(buffer);
+    if (paths.empty()) return 255;
 
     uint8_t result = 0;
     for (const std::string &path : paths) {
@@ -262,7 +232,7 @@ uint8_t ListEditor::bytListAddFiles(const std::string &buffer) {
 void ListEditor::Command1_Click() {
     std::string folder;
     const std::string chosen =
-        ShowFileDialog(dialogs_, 0, "リストに追加するファイルを選択", this, AddDialogFlags,
+        ShowFileDialog(dialogs_, 0, "リストに追加するファイルを選択", this, DialogFlags::OpenFiles,
                        AudioFileTypes::openDialogFilter(), "", folder);
     if (chosen.empty()) return;
     if (bytListAddFiles(chosen) != 0) dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
@@ -272,23 +242,17 @@ void ListEditor::List1_OLEDragDrop(const QList<QUrl> &urls) {
     if (urls.isEmpty()) return;
     const std::string first = localPath(urls.front());
     if (first.empty()) return;
-    const std::string folder = PathUtil::folderOf(first);
 
-    // The folder of the first file, then the accepted files: by name when they
-    // lie in that folder, else by full path. Other files are skipped.
-    std::string buffer = folder;
-    buffer.push_back('\0');
-    bool any = false;
+    // The accepted files by full path, so that files from different folders
+    // keep their own. Other files are skipped.
+    std::vector<std::string> accepted;
     for (const QUrl &url : urls) {
         const std::string path = localPath(url);
-        if (path.empty() || !AudioFileTypes::isTrackOrListPath(path)) continue;
-        buffer += PathUtil::folderOf(path) == folder ? PathUtil::fileName(path) : path;
-        buffer.push_back('\0');
-        any = true;
+        if (!path.empty() && AudioFileTypes::isTrackOrListPath(path)) accepted.push_back(path);
     }
-    buffer.push_back('\0');
-    if (!any) return;
-    if (bytListAddFiles(buffer) != 0) dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
+    if (accepted.empty()) return;
+    if (bytListAddFiles(PathList::join(accepted)) != 0)
+        dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
 }
 
 // ---- delete, up, down ----
@@ -404,8 +368,9 @@ bool ListEditor::writeList(const std::string &path) {
 
 bool ListEditor::saveAs() {
     std::string folder;
-    listFileName_ = cutAtNul(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this, SaveAsDialogFlags,
-                                            filter("m3u ListFile", "*.m3u"), "m3u", folder));
+    listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this,
+                                                        DialogFlags::SaveFile, FileFilter("m3u ListFile", "*.m3u"),
+                                                        "m3u", folder));
     if (listFileName_.empty() || !writeList(listFileName_)) return false;
     listSaved_ = true;
     setCaption(listFileName_);
@@ -431,8 +396,8 @@ void ListEditor::mnuListOpen_Click() {
     if (!askToSave(false)) return;
     std::string folder;
     const std::string previous = listFileName_;
-    listFileName_ = cutAtNul(ShowFileDialog(dialogs_, 0, "リストを開く", this, OpenDialogFlags,
-                                            filter("m3u ListFile", "*.m3u"), "", folder));
+    listFileName_ = PathList::strCutNull(ShowFileDialog(dialogs_, 0, "リストを開く", this, DialogFlags::OpenFile,
+                                                        FileFilter("m3u ListFile", "*.m3u"), "", folder));
     if (listFileName_.empty()) return;
 
     const std::optional<std::string> bytes = TextFile::readAll(listFileName_);

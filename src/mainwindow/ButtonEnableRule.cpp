@@ -1,5 +1,7 @@
 #include "mainwindow/ButtonEnableRule.h"
 
+#include "engine/EngineState.h"
+
 ButtonEnableRule::States ButtonEnableRule::apply(const States &current, int16_t trackCount, int16_t trackNumber,
                                                  uint8_t playState, uint8_t playMode) {
     States s = current;
@@ -7,7 +9,7 @@ ButtonEnableRule::States ButtonEnableRule::apply(const States &current, int16_t 
     bool &open = s[0], &stop = s[1], &previous = s[2], &next = s[3], &play = s[4], &pause = s[5];
 
     next = trackCount != 1;
-    const bool stopped = playState == 255;
+    const bool stopped = playState == PlayStates::Stopped;
     if (stopped) {
         open = true;
         stop = false;

@@ -2,7 +2,15 @@
 // title and lyrics lines, the readout panel and six transport buttons. It
 // owns the program's modules, runs start-up (Form_Load / Main), the 10 ms tick
 // (Timer1_Timer) and shutdown (Form_QueryUnload), and handles the buttons,
-// keys, pop-up menu, mouse, drops and window placement.
+// keys, pop-up menu, mouse, drops and window placement. It is also what the
+// desktop media controls see of the player.
+//
+// The handlers live in files named after what they hold: MainForm.cpp
+// (construction, start-up, shutdown, layout and colours), MainFormTick.cpp
+// (the tick, painting and the lines shown), MainFormKeys.cpp (buttons and
+// keys), MainFormMenus.cpp (the pop-up menu), MainFormMouse.cpp (mouse,
+// drops, forwarded paths and window placement), MainFormMpris.cpp (the
+// media-controls host).
 #pragma once
 
 #include <array>
@@ -17,10 +25,11 @@
 #include <QRegion>
 #include <QWidget>
 
-#include "app/DebugLog.h"
 #include "engine/PlayerView.h"
-#include "engine/Vbmp3Api.h"
+#include "log/DebugLog.h"
 #include "mainwindow/MainMenu.h"
+#include "mpris/MprisHost.h"
+#include "vbmp3/Vbmp3Calls.h"
 
 class Clock;
 class DebugWindow;
@@ -28,6 +37,7 @@ class InstanceLock;
 class Krc1000;
 class Krm1000;
 class Krw1000;
+class MainFormTestAccess;
 class PanelPainter;
 class QLabel;
 class QLineEdit;
@@ -37,7 +47,7 @@ class QUrl;
 class UserDialogs;
 class Vbmp3Loader;
 
-class MainForm : public QWidget, public PlayerView {
+class MainForm : public QWidget, public PlayerView, public MprisHost {
 public:
     // What the window needs from outside. Every member left empty gets the
     // real thing (tests script them).
@@ -61,7 +71,6 @@ public:
     static constexpr int ClientWidth = 634;
     static constexpr int ClientHeight = 115;
     static constexpr int CompactClientWidth = 377;  // 5740 twips outer instead of 9600
-    static constexpr int TwipsPerPixel = 15;
     static constexpr const char *LibraryFileName = "libvbmp3.so";
 
     explicit MainForm(Environment environment);
@@ -128,24 +137,30 @@ public:
     void DrawAllTime() override;
     void DrawFrequency() override;
 
-    // The modules and controls, for the other windows and for tests. The
-    // modules exist once Main has got that far.
+    // MprisHost: the window as the desktop media controls see it.
+    bool available() const override;
+    uint8_t playState() const override;
+    bool commandEnabled(int n) const override;
+    void invokeCommand(int n) override;
+    uint8_t playMode() const override;
+    bool playModeChangeable() const override;
+    void choosePlayMode(uint8_t mode) override;
+    bool halfVolume() const override;
+    void toggleHalfVolume() override;
+    MprisTrack currentTrack() const override;
+    int32_t elapsedSeconds() const override;
+    void raiseWindow() override;
+    void quit() override;
+    bool openFile(const std::string &path) override;
+
+    // The modules, for the other windows and for tests. They exist once Main
+    // has got that far.
     DebugLog &log() { return log_; }
     const std::string &AppPath() const { return appPath_; }
     const std::string &ProgramDir() const { return env_.programDir; }
     Krc1000 *config() { return krc_.get(); }
     Krm1000 *engine() { return krm_.get(); }
     Krw1000 *display() { return krw_.get(); }
-    DebugWindow *debugWindow() { return debugWindow_.get(); }
-    const Vbmp3Api &api() const { return api_; }
-    UserDialogs &dialogs() { return *env_.dialogs; }
-    MainMenu &menu() { return *menu_; }
-    QPushButton *command(int n) { return commands_[static_cast<std::size_t>(n - 1)]; }
-    QLabel *label1() { return label1_; }
-    QLabel *label2() { return label2_; }
-    QLineEdit *text1() { return text1_; }
-    QTimer *timer1() { return timer1_; }
-    const QImage &backingImage() const { return backing_; }
     const std::array<int32_t, 10> &EqualizerBands() const { return equalizerBands_; }
     int32_t TickNow() const { return tickNow_; }
 
@@ -162,6 +177,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Tests look at the controls and the backing image through this.
+    friend class MainFormTestAccess;
+
     bool Main();
     void buildControls();
     void connectMenu();
@@ -174,7 +192,6 @@ private:
     void focusText1();
     void placeAt(int32_t positionX, int32_t positionY);
     void moveFrameTo(int x, int y);
-    void setTopmost(bool on);
     void openCommandLine();
     bool libraryChecks();
     void restoreMenuStates();
@@ -190,6 +207,7 @@ private:
     DebugLog log_;
     std::string appPath_;
     Vbmp3Api api_;
+    Vbmp3Calls lib_{api_, &log_};  // the window's own calls into the table
     std::unique_ptr<Krc1000> krc_;
     std::unique_ptr<Krm1000> krm_;
     std::unique_ptr<Krw1000> krw_;
@@ -210,6 +228,7 @@ private:
     bool started_ = false;    // Main ran to its end or to the library check
     bool unloaded_ = false;   // Form_QueryUnload has run
     bool secondInstance_ = false;
+    bool closing_ = false;    // the window has been asked to close
 
     QImage backing_;
     std::unique_ptr<MainMenu> menu_;

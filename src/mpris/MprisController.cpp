@@ -2,18 +2,9 @@
 
 #include <cmath>
 
-#include "engine/Krm1000.h"
+#include "engine/EngineState.h"
 
 namespace {
-
-constexpr uint8_t Playing = 0;
-constexpr uint8_t Paused = 127;
-constexpr uint8_t Stopped = 255;
-
-constexpr uint8_t ModeNone = Krm1000::ModeNone;
-constexpr uint8_t ModeRepeatOne = Krm1000::ModeRepeatOne;
-constexpr uint8_t ModeRepeatAll = Krm1000::ModeRepeatAll;
-constexpr uint8_t ModeRandom = Krm1000::ModeRandom;
 
 constexpr double FullVolume = 1.0;
 constexpr double HalfVolume = 0.5;
@@ -27,17 +18,17 @@ void MprisController::click(int command) {
 void MprisController::play() {
     if (!host_.available()) return;
     const uint8_t state = host_.playState();
-    if (state == Paused) click(CommandPause);
-    else if (state == Stopped) click(CommandPlay);
+    if (state == PlayStates::Paused) click(CommandPause);
+    else if (state == PlayStates::Stopped) click(CommandPlay);
 }
 
 void MprisController::pause() {
-    if (host_.available() && host_.playState() == Playing) click(CommandPause);
+    if (host_.available() && host_.playState() == PlayStates::Playing) click(CommandPause);
 }
 
 void MprisController::playPause() {
     if (!host_.available()) return;
-    click(host_.playState() == Stopped ? CommandPlay : CommandPause);
+    click(host_.playState() == PlayStates::Stopped ? CommandPlay : CommandPause);
 }
 
 void MprisController::stop() { click(CommandStop); }
@@ -65,12 +56,12 @@ void MprisController::choose(uint8_t playMode) {
 
 bool MprisController::setLoopStatus(std::string_view status) {
     if (status == "None") {
-        choose(ModeNone);
+        choose(PlayModes::None);
     } else if (status == "Track") {
-        choose(ModeRepeatOne);
+        choose(PlayModes::RepeatOne);
     } else if (status == "Playlist") {
         // Random repeat loops over the list too: keep it.
-        if (host_.available() && host_.playMode() != ModeRandom) choose(ModeRepeatAll);
+        if (host_.available() && host_.playMode() != PlayModes::Random) choose(PlayModes::RepeatAll);
     } else {
         return false;
     }
@@ -79,8 +70,8 @@ bool MprisController::setLoopStatus(std::string_view status) {
 
 void MprisController::setShuffle(bool on) {
     if (!host_.available()) return;
-    if (on) choose(ModeRandom);
-    else if (host_.playMode() == ModeRandom) choose(ModeRepeatAll);
+    if (on) choose(PlayModes::Random);
+    else if (host_.playMode() == PlayModes::Random) choose(PlayModes::RepeatAll);
 }
 
 void MprisController::setVolume(double volume) {
@@ -92,17 +83,17 @@ void MprisController::setVolume(double volume) {
 
 const char *MprisController::loopStatusOf(uint8_t playMode) {
     switch (playMode) {
-    case ModeRepeatOne: return "Track";
-    case ModeRepeatAll:
-    case ModeRandom: return "Playlist";
+    case PlayModes::RepeatOne: return "Track";
+    case PlayModes::RepeatAll:
+    case PlayModes::Random: return "Playlist";
     default: return "None";
     }
 }
 
 const char *MprisController::playbackStatusOf(uint8_t playState) {
     switch (playState) {
-    case Playing: return "Playing";
-    case Paused: return "Paused";
+    case PlayStates::Playing: return "Playing";
+    case PlayStates::Paused: return "Paused";
     default: return "Stopped";
     }
 }
@@ -114,10 +105,10 @@ MprisSnapshot MprisController::snapshot() const {
     const uint8_t mode = host_.playMode();
     s.playbackStatus = playbackStatusOf(state);
     s.loopStatus = loopStatusOf(mode);
-    s.shuffle = mode == ModeRandom;
+    s.shuffle = mode == PlayModes::Random;
     s.volume = host_.halfVolume() ? HalfVolume : FullVolume;
-    s.canPlay = host_.commandEnabled(state == Stopped ? CommandPlay : CommandPause);
-    s.canPause = state != Stopped && host_.commandEnabled(CommandPause);
+    s.canPlay = host_.commandEnabled(state == PlayStates::Stopped ? CommandPlay : CommandPause);
+    s.canPause = state != PlayStates::Stopped && host_.commandEnabled(CommandPause);
     s.canGoNext = host_.commandEnabled(CommandNext);
     s.canGoPrevious = host_.commandEnabled(CommandPrevious);
     s.track = host_.currentTrack();

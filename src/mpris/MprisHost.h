@@ -1,6 +1,6 @@
 // What the desktop media controls need from the player window: its state,
 // which transport buttons are enabled, and the actions behind them. The main
-// window's bridge implements it; tests implement it with a fake.
+// window implements it; tests implement it with a fake.
 #pragma once
 
 #include <cstdint>
@@ -24,14 +24,14 @@ public:
 
     // False once the window has begun to close: no actions, state "Stopped".
     virtual bool available() const = 0;
-    // 0 playing, 127 paused, 255 stopped.
+    // PlayStates: playing, paused or stopped.
     virtual uint8_t playState() const = 0;
     // Transport button n (1 open, 2 stop, 3 previous, 4 next, 5 play, 6 pause).
     virtual bool commandEnabled(int n) const = 0;
     // Clicks button n; the caller has checked that it is enabled.
     virtual void invokeCommand(int n) = 0;
 
-    // 255 none, 0 repeat one, 1 repeat all, 2 random repeat.
+    // PlayModes: none, repeat one, repeat all, random repeat.
     virtual uint8_t playMode() const = 0;
     // False while the window's menu is out of use.
     virtual bool playModeChangeable() const = 0;

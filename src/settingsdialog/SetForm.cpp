@@ -11,22 +11,23 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "aboutwindow/TopmostRule.h"
-#include "app/DebugLog.h"
-#include "app/ShowFileDialog.h"
-#include "app/UserDialogs.h"
+#include "common/PathList.h"
 #include "config/SettingData.h"
+#include "log/DebugLog.h"
+#include "ui/DialogFlags.h"
+#include "ui/ShowFileDialog.h"
+#include "ui/TopmostRule.h"
+#include "ui/Twips.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 // The layout was drawn for a narrow bitmap font; the monospace and Japanese
 // fonts here are wider, so every position and size is scaled up alike.
 constexpr double LayoutScale = 1.25;
 constexpr int LabelHeight = 255;
 constexpr int ListHeight = 330;
 constexpr int BarHeight = 255;
-constexpr uint32_t EditorDialogFlags = 0x81804;
 
 int px(int twips) { return static_cast<int>(twips * LayoutScale / TwipsPerPixel + 0.5); }
 
@@ -303,12 +304,8 @@ void SetForm::HScroll3_Change() { Label6->setText(QString::number(HScroll3->valu
 void SetForm::Command1_Click() {
     log_.WriteDebugLog("SetForm Called  - Command1");
     std::string folder;
-    std::string filter = "実行ファイル";
-    filter.push_back('\0');
-    filter += "*";
-    filter.push_back('\0');
-    std::string chosen = ShowFileDialog(dialogs_, 1, "配色エディタを選択", this, EditorDialogFlags, filter, "", folder);
-    chosen = chosen.substr(0, chosen.find('\0'));
+    const std::string chosen = PathList::strCutNull(
+        ShowFileDialog(dialogs_, 1, "配色エディタを選択", this, DialogFlags::OpenFile, FileFilter("実行ファイル", "*"), "", folder));
     if (chosen.empty()) return;
     const QString path = QString::fromStdString(chosen);
     const QFileInfo info(path);

@@ -41,6 +41,7 @@
 // vbmp3_free joins the worker, which closes the device (joining its thread).
 #include "vbmp3/Engine.h"
 
+#include "common/SteadyClock.h"
 #include "common/TextCodec.h"
 #include "vbmp3/AudioDevice.h"
 #include "vbmp3/Decoder.h"
@@ -57,12 +58,6 @@ namespace {
 constexpr std::size_t kDecodeBlock = 1152;   // frames decoded at once (one MPEG Layer II/III frame)
 constexpr std::size_t kMinRingFrames = 2048;
 constexpr int kBlockFrames = 256;            // unit of InputFrame and OutputFrame
-
-int64_t steadyNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 void copyText(char *dst, const std::string &utf8) {
     const std::string cut = TextCodec::cutToUtf8Bytes(utf8, 127);
@@ -268,7 +263,8 @@ double Engine::heardFrames() {
     if (current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
         return double(parked_);
     const OutputTimeline &tl = chain_.timeline();
-    const uint64_t frame = tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), steadyNs());
+    const uint64_t frame =
+        tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), SteadyClock::steadyNs());
     const std::optional<double> pos = tl.trackPositionAt(currentKey(), frame);
     return pos ? *pos : double(parked_);
 }
@@ -331,7 +327,8 @@ bool Engine::spectrum(int32_t left[256], int32_t right[256]) {
     if (!current_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing)
         return true;
     const OutputTimeline &tl = chain_.timeline();
-    const uint64_t frame = tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), steadyNs());
+    const uint64_t frame =
+        tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), SteadyClock::steadyNs());
     if (!chain_.history().copyEndingAt(frame, spectrumFrames_.data(), SpectrumAnalyzer::kSize))
         return true;
     analyzer_.analyze(spectrumFrames_.data(), SpectrumAnalyzer::kSize, 2, fftWindow_, left, right);

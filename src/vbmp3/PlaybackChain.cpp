@@ -1,16 +1,11 @@
 #include "vbmp3/PlaybackChain.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
-namespace {
+#include "common/SteadyClock.h"
 
-int64_t steadyNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+namespace {
 
 // Frames worked on at once; a device buffer is cut into pieces of this size.
 constexpr std::size_t kPiece = 4096;
@@ -197,7 +192,7 @@ std::size_t PlaybackChain::process(float *out, std::size_t frames, bool realtime
     TrackSession *s = acquire();
     if (s != current_)
         startSession(s);
-    const int64_t now = steadyNs();
+    const int64_t now = SteadyClock::steadyNs();
     std::size_t made = 0;
     while (made < frames) {
         const std::size_t n = std::min(kPiece, frames - made);

@@ -5,23 +5,37 @@
 
 #include "common/AudioFileTypes.h"
 #include "common/Clock.h"
+#include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextFile.h"
 #include "support/TempDir.h"
 
 TEST(PathUtil, SplitsAndJoinsPaths) {
     EXPECT_EQ(PathUtil::withTrailingSlash("/a/b"), "/a/b/");
-    EXPECT_EQ(PathUtil::withTrailingSlash("/a/b/"), "/a/b/");
-    EXPECT_EQ(PathUtil::fileName("/m/song.mp3"), "song.mp3");
-    EXPECT_EQ(PathUtil::folderOf("/m/song.mp3"), "/m/");
     EXPECT_EQ(PathUtil::folderOf("song.mp3"), "");
-    EXPECT_EQ(PathUtil::absolute("x.mp3", "/home/u"), "/home/u/x.mp3");
     EXPECT_EQ(PathUtil::absolute("/abs/x.mp3", "/home/u"), "/abs/x.mp3");
 }
 
-TEST(PathUtil, ListExtensionIsTheLastFourCharactersInAnyCase) {
-    EXPECT_TRUE(PathUtil::hasExtension4("LIST.M3U", ".m3u"));
-    EXPECT_FALSE(PathUtil::hasExtension4("list.m3u8", ".m3u"));
+TEST(PathList, SplitsEveryFormWithOneFolderRule) {
+    using V = std::vector<std::string>;
+    const std::string nul(1, '\0');
+    const struct {
+        std::string list;
+        V paths;
+    } cases[] = {
+        {"/m/a.mp3", {"/m/a.mp3"}},
+        {"/m" + nul + "a.mp3" + nul + "b.mp3" + nul + nul, {"/m/a.mp3", "/m/b.mp3"}},  // a selection
+        {"/m/" + nul + "a.mp3" + nul + "b.mp3", {"/m/a.mp3", "/m/b.mp3"}},            // folder ends in '/'
+        {"/x/a.mp3" + nul + "/y/b.mp3" + nul, {"/x/a.mp3", "/y/b.mp3"}},              // full paths
+        {"/x/a.mp3" + nul + nul + "/y/b.mp3", {"/x/a.mp3"}},                          // ends at a double NUL
+        {"", {}},
+        {nul + nul, {}},
+    };
+    for (const auto &c : cases) EXPECT_EQ(PathList::split(c.list), c.paths) << c.list;
+    EXPECT_EQ(PathList::split(PathList::join({"/m", "a.mp3"})), V{"/m/a.mp3"});
+    EXPECT_EQ(PathList::join({"/x/a", "/y/b"}), "/x/a" + nul + "/y/b" + nul + nul);
+    EXPECT_EQ(PathList::strCutNull("title" + nul + "junk"), "title");
+    EXPECT_EQ(PathList::strCutNull("whole"), "whole");
 }
 
 TEST(AudioFileTypes, TracksListsAndLyricsByName) {
@@ -39,6 +53,7 @@ TEST(AudioFileTypes, TracksListsAndLyricsByName) {
              {"a.oga", true, true, true, "a."},
              {"a.Opus", true, true, true, "a."},
              {"LIST.M3U", false, false, true, ""},
+             {"list.m3u8", false, false, false, ""},
              {"x.mpeg", false, false, false, ""},
              {"mp3", false, false, false, ""},
              {".opus", false, false, false, ""},
@@ -59,7 +74,6 @@ TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {
     const std::string f = dir.write("a.ini", "old");
     ASSERT_TRUE(TextFile::writeAtomic(f, "new\r\n"));
     EXPECT_EQ(TempDir::read(f), "new\r\n");
-    EXPECT_TRUE(PathUtil::fileExists(f));
     // A folder in the way is never replaced, and no temporary file is left behind.
     std::filesystem::create_directory(dir.file("d.ini"));
     EXPECT_FALSE(TextFile::writeAtomic(dir.file("d.ini"), "x"));

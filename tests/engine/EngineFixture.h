@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeVbmp3.h"
 #include "RecorderView.h"
-#include "ScriptedClock.h"
-#include "app/DebugLog.h"
+#include "common/PathList.h"
 #include "engine/Krm1000.h"
+#include "log/DebugLog.h"
+#include "support/FakeVbmp3.h"
+#include "support/ScriptedClock.h"
 #include "support/TempDir.h"
 
 class EngineFixture : public ::testing::Test {
@@ -28,11 +29,7 @@ protected:
     }
 
     // Loads the named files as a command line (full paths joined by NULs).
-    uint8_t load(const std::vector<std::string> &paths) {
-        std::string spec;
-        for (const std::string &p : paths) spec += (spec.empty() ? "" : std::string(1, '\0')) + p;
-        return engine.bytPlayListNewOpen(spec);
-    }
+    uint8_t load(const std::vector<std::string> &paths) { return engine.bytPlayListNewOpen(PathList::join(paths)); }
 
     // The log lines without their time stamps.
     std::vector<std::string> logLines() {

@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
-    for (uint8_t mode : {Krm1000::ModeNone, Krm1000::ModeRepeatOne, Krm1000::ModeRepeatAll, Krm1000::ModeRandom}) {
+    for (uint8_t mode : {PlayModes::None, PlayModes::RepeatOne, PlayModes::RepeatAll, PlayModes::Random}) {
         SCOPED_TRACE(static_cast<int>(mode));
         loadThree(mode);
         for (int16_t pos = 0; pos < 3; ++pos) {
@@ -38,10 +38,10 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
             const std::vector<int16_t> before = list().PlayOrder;
             const int checks = view.buttonChecks;
             endTrackAt(pos);
-            if (mode == Krm1000::ModeRepeatOne) {
+            if (mode == PlayModes::RepeatOne) {
                 EXPECT_EQ(fake.calls, (std::vector<std::string>{"stop", "play"}));
                 EXPECT_EQ(list().PlayPosition, pos);
-            } else if (mode == Krm1000::ModeNone && pos == 2) {
+            } else if (mode == PlayModes::None && pos == 2) {
                 EXPECT_EQ(fake.calls, std::vector<std::string>{"stop"});
                 EXPECT_EQ(engine.state().PlayState, 255);
                 EXPECT_EQ(view.buttonChecks, checks + 1);
@@ -52,7 +52,7 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
                 EXPECT_EQ(list().TrackNumber, list().PlayOrder[next] + 1);
                 EXPECT_EQ(engine.state().PlayState, 0);
                 EXPECT_EQ(view.buttonChecks, checks + 1);  // the new position may change previous and next
-                if (mode == Krm1000::ModeRandom && pos == 2) EXPECT_NE(list().PlayOrder[0], before[2]);
+                if (mode == PlayModes::Random && pos == 2) EXPECT_NE(list().PlayOrder[0], before[2]);
                 else EXPECT_EQ(list().PlayOrder, before);
             }
         }
@@ -60,7 +60,7 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
 }
 
 TEST_F(Transport, PollSamplesTheReadoutsWithoutActingWhileTheTrackPlays) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayStart();
     fake.elapsed = 42;
     fake.bitRate = 192;
@@ -72,7 +72,7 @@ TEST_F(Transport, PollSamplesTheReadoutsWithoutActingWhileTheTrackPlays) {
 }
 
 TEST_F(Transport, RewindRestartsOrStepsBackBy750msRule) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     list().PlayPosition = 1;
     engine.bytPlayStart();
     fake.clear();
@@ -98,14 +98,14 @@ TEST_F(Transport, RewindRestartsOrStepsBackBy750msRule) {
     EXPECT_EQ(fake.calls, (std::vector<std::string>{"seek 0", "play"}));
 
     // Repeat all steps back from the first track to the last.
-    options.PlayMode = Krm1000::ModeRepeatAll;
+    options.PlayMode = PlayModes::RepeatAll;
     clock.now += 100;
     engine.bytPlayRewind();
     EXPECT_EQ(list().PlayPosition, 2);
 }
 
 TEST_F(Transport, RewindWhilePausedPlaysAndSaysSo) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayStart();
     engine.bytPlayPause();
     EXPECT_EQ(engine.state().PlayState, 127);
@@ -119,7 +119,7 @@ TEST_F(Transport, RewindWhilePausedPlaysAndSaysSo) {
 }
 
 TEST_F(Transport, RewindWhileStoppedAndForwardKeepTheState) {
-    for (uint8_t mode : {Krm1000::ModeNone, Krm1000::ModeRepeatOne, Krm1000::ModeRepeatAll, Krm1000::ModeRandom}) {
+    for (uint8_t mode : {PlayModes::None, PlayModes::RepeatOne, PlayModes::RepeatAll, PlayModes::Random}) {
         loadThree(mode);
         fake.clear();
         EXPECT_EQ(engine.bytPlayRewind(), 0);
@@ -127,7 +127,7 @@ TEST_F(Transport, RewindWhileStoppedAndForwardKeepTheState) {
         EXPECT_EQ(fake.calls, (std::vector<std::string>{"close", "open " + fileAt(2)}));
         EXPECT_EQ(engine.state().PlayState, 255);
     }
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayStart();
     engine.bytPlayPause();
     fake.clear();
@@ -141,7 +141,7 @@ TEST_F(Transport, RewindWhileStoppedAndForwardKeepTheState) {
 }
 
 TEST_F(Transport, RandomRepeatShufflesIntoPermutations) {
-    options.PlayMode = Krm1000::ModeRandom;
+    options.PlayMode = PlayModes::Random;
     engine.KRM1000_Init();
     load(touch({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}));
     EXPECT_TRUE(isPermutation(list().PlayOrder));
@@ -172,22 +172,22 @@ TEST_F(Transport, RandomRepeatShufflesIntoPermutations) {
 }
 
 TEST_F(Transport, ModeChangeShufflesOrRestoresListOrder) {
-    loadThree(Krm1000::ModeNone);
+    loadThree(PlayModes::None);
     engine.bytPlayForward();
-    options.PlayMode = Krm1000::ModeRandom;
+    options.PlayMode = PlayModes::Random;
     engine.setRandomSource([] { return 0.0; });  // first = the lowest allowed, rest reversed
     EXPECT_EQ(engine.bytPlayModeChange(), 0);
     EXPECT_NE(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
     EXPECT_EQ(list().PlayPosition, 1);
     EXPECT_EQ(list().TrackNumber, 2);
-    options.PlayMode = Krm1000::ModeRepeatAll;
+    options.PlayMode = PlayModes::RepeatAll;
     EXPECT_EQ(engine.bytPlayModeChange(), 0);
     EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
     EXPECT_EQ(list().TrackNumber, 2);
 }
 
 TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
-    loadThree(Krm1000::ModeRepeatAll);
+    loadThree(PlayModes::RepeatAll);
     fake.failingOpens.insert(tracks[1]);
     const int checks = view.buttonChecks;
     endTrackAt(0);
@@ -196,7 +196,7 @@ TEST_F(Transport, FailedOpenStopsThePlayerAndTheButtonsFollow) {
     EXPECT_EQ(view.buttonChecks, checks + 1);
 
     // Repeat one of a track that never opened does not replay nothing forever.
-    options.PlayMode = Krm1000::ModeRepeatOne;
+    options.PlayMode = PlayModes::RepeatOne;
     engine.bytPlayListNewOpen(tracks[1]);
     endTrackAt(0);
     EXPECT_EQ(engine.state().PlayState, 255);
@@ -245,4 +245,16 @@ TEST_F(Transport, InitSendsTheOptionsAndReportsRejections) {
     EXPECT_EQ(fake.calls, std::vector<std::string>{"free"});
     EXPECT_EQ(list().TrackCount, 0);
     EXPECT_EQ(logLines().back(), "KRM1000 Called  - vbmp3_free");
+}
+
+TEST_F(Transport, ACallTheLibraryLacksIsSkippedAndLoggedOnce) {
+    Vbmp3Api table = FakeVbmp3::api();
+    table.vbmp3_play = nullptr;
+    Krm1000 lacking{table, log, clock, settings, options, view};
+    lacking.bytPlayStart();
+    lacking.bytPlayStart();
+    EXPECT_EQ(lacking.state().PlayState, PlayStates::Playing);
+    EXPECT_EQ(fake.count("play"), 0);
+    const auto lines = logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "VBMP3   Missing - vbmp3_play"), 1);
 }

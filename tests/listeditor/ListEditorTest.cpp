@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "listeditor/ListEditor.h"
-#include "listeditor/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -73,7 +73,7 @@ TEST(ControlsTest, TheOpenButtonAsksForFilesAndLoadsThem) {
     const std::string x = other.write("x.mp3", ""), y = other.write("y.mp3", "");
     h.dialogs.fileAnswers.push_back({QString::fromStdString(x), QString::fromStdString(y)});
     h.settings().LastPath = h.dir.path();
-    h.form->command(1)->click();
+    ui(*h.form).command(1)->click();
 
     ASSERT_EQ(h.dialogs.requests.size(), 1u);
     const UserDialogs::FileRequest &r = h.dialogs.requests[0];
@@ -101,18 +101,18 @@ TEST(ControlsTest, TheOpenButtonAsksForFilesAndLoadsThem) {
 
 TEST(ControlsTest, TransportButtonsCallTheEngineAndRecheckTheButtons) {
     Loaded h;
-    h.form->command(5)->click();
+    ui(*h.form).command(5)->click();
     EXPECT_EQ(h.plays(), 1);
     EXPECT_EQ(h.buttons(), "011101");
-    h.form->command(4)->click();  // next while playing
+    ui(*h.form).command(4)->click();  // next while playing
     EXPECT_EQ(h.state().PlayList.TrackNumber, 2);
-    h.form->command(6)->click();
+    ui(*h.form).command(6)->click();
     EXPECT_EQ(h.fake.count("pause"), 1);
     EXPECT_EQ(h.state().PlayState, 127);
-    h.form->command(2)->click();
+    ui(*h.form).command(2)->click();
     EXPECT_EQ(h.state().PlayState, 255);
     EXPECT_EQ(h.buttons(), "101110");
-    h.form->command(3)->click();  // previous while stopped
+    ui(*h.form).command(3)->click();  // previous while stopped
     EXPECT_EQ(h.state().PlayList.TrackNumber, 1);
     EXPECT_EQ(h.buttons(), "100110");
     for (const char *line : {"MainFrm Called  - Command2", "MainFrm Called  - Command3", "MainFrm Called  - Command4",
@@ -151,7 +151,7 @@ TEST(ControlsTest, KeysGoThroughTheButtonsEnabledStates) {
     EXPECT_EQ(h.state().PlayState, 255);
     h.key(Qt::Key_X);
     EXPECT_EQ(h.logCount("MainFrm Called  - Text1_KeyDown"), 15);
-    EXPECT_TRUE(h.form->text1()->text().isEmpty());  // the box never takes a key itself
+    EXPECT_TRUE(ui(*h.form).text1()->text().isEmpty());  // the box never takes a key itself
 
     h.dialogs.fileAnswers.clear();
     h.key(Qt::Key_O);
@@ -194,9 +194,9 @@ TEST(ControlsTest, TheVolumeToggleSetsEngineAndCaption) {
     h.key(Qt::Key_F11);
     EXPECT_EQ(f.windowTitle().toStdString(), "Song A - Corvale(Volume 1/2)");
     // A double click on the title line reaches the window.
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), f.label1()->mapToGlobal(QPointF(5, 5)),
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), ui(f).label1()->mapToGlobal(QPointF(5, 5)),
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(f.label1(), &dbl);
+    QApplication::sendEvent(ui(f).label1(), &dbl);
     EXPECT_EQ(f.windowTitle().toStdString(), "Song A - Corvale");
 }
 
@@ -229,7 +229,7 @@ TEST(ControlsTest, ADropOnTheLyricsLineReachesTheWindow) {
     ASSERT_NE(window, nullptr);
     QMimeData data;
     data.setUrls(urls({h.b}));
-    const QPoint overLyrics = h.form->label2()->geometry().center();
+    const QPoint overLyrics = ui(*h.form).label2()->geometry().center();
     // As the window system delivers them: to the window, which finds the widget.
     QDragEnterEvent enter(overLyrics, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &enter);
@@ -242,11 +242,11 @@ TEST(ControlsTest, ADropOnTheLyricsLineReachesTheWindow) {
 
 TEST(ControlsTest, OnlyTheRightButtonPopsTheMenuUp) {
     Loaded h;
-    QMenu *menu = h.form->menu().mnuMainForm;
+    QMenu *menu = ui(*h.form).menu().mnuMainForm;
     for (Qt::MouseButton b : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton}) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), h.form->label2()->mapToGlobal(QPointF(5, 5)), b,
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), ui(*h.form).label2()->mapToGlobal(QPointF(5, 5)), b,
                           b, Qt::NoModifier);
-        QApplication::sendEvent(h.form->label2(), &press);
+        QApplication::sendEvent(ui(*h.form).label2(), &press);
         EXPECT_EQ(menu->isVisible(), b == Qt::RightButton) << b;
     }
     menu->hide();

@@ -22,11 +22,11 @@
 
 #include "config/Krc1000.h"
 #include "display/Krw1000.h"
-#include "engine/FakeVbmp3.h"
 #include "engine/Krm1000.h"
-#include "engine/ScriptedClock.h"
-#include "listeditor/ScriptedDialogs.h"
 #include "mainwindow/MainForm.h"
+#include "support/FakeVbmp3.h"
+#include "support/ScriptedClock.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "vbmp3/vbmp3.h"
 
@@ -63,6 +63,23 @@ inline Vbmp3Api windowFakeApi() {
     a.vbmp3_setLyricsAdjustTime = [](int) { return 1; };
     return a;
 }
+
+// The window's controls and backing image, which it keeps to itself.
+class MainFormTestAccess {
+public:
+    explicit MainFormTestAccess(MainForm &form) : form_(form) {}
+    QPushButton *command(int n) const { return form_.commands_[static_cast<std::size_t>(n - 1)]; }
+    QLabel *label1() const { return form_.label1_; }
+    QLabel *label2() const { return form_.label2_; }
+    QLineEdit *text1() const { return form_.text1_; }
+    QTimer *timer1() const { return form_.timer1_; }
+    MainMenu &menu() const { return *form_.menu_; }
+    const QImage &backingImage() const { return form_.backing_; }
+
+private:
+    MainForm &form_;
+};
+inline MainFormTestAccess ui(MainForm &form) { return MainFormTestAccess(form); }
 
 // Checked states of menu items as "1010".
 template <typename Items>
@@ -159,13 +176,13 @@ struct MainFormHarness {
     // Enabled states of Command1..Command6 as "100010".
     std::string buttons() {
         std::string s;
-        for (int i = 1; i <= 6; ++i) s += form->command(i)->isEnabled() ? '1' : '0';
+        for (int i = 1; i <= 6; ++i) s += ui(*form).command(i)->isEnabled() ? '1' : '0';
         return s;
     }
 
     void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QKeyEvent press(QEvent::KeyPress, qtKey, modifiers);
-        QCoreApplication::sendEvent(form->text1(), &press);
+        QCoreApplication::sendEvent(ui(*form).text1(), &press);
     }
 
     // An audio file in the program folder (contents do not matter to the fake).

@@ -33,7 +33,7 @@ TEST(MenuTest, EveryEntryInItsOrder) {
     MainFormHarness h;
     writeSchemes(h);
     MainForm &f = h.start();
-    const MainMenu &m = f.menu();
+    const MainMenu &m = ui(f).menu();
     EXPECT_EQ(m.mnuMainForm->title().toStdString(), "メニュー");
     EXPECT_EQ(captions(m.mnuMainForm),
               QStringList({"再生ピッチ", "再生モード", "サウンドアシスト", "-", "リストエディタ", "-", "スペアナ",
@@ -56,13 +56,13 @@ TEST(MenuTest, EveryEntryInItsOrder) {
 TEST(MenuTest, PitchItemsSendTheirValueAndCarryTheOnlyCheck) {
     MainFormHarness h;
     MainForm &f = h.startLogged();
-    f.menu().mnuPlayPitchSet[0]->trigger();
+    ui(f).menu().mnuPlayPitchSet[0]->trigger();
     EXPECT_EQ(h.fake.count("setPitch 50"), 1);
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayPitchSet(x0.5)"));
-    EXPECT_EQ(checks(f.menu().mnuPlayPitchSet), "10000000000000000");
-    f.menu().mnuPlayPitchSet[16]->trigger();
+    EXPECT_EQ(checks(ui(f).menu().mnuPlayPitchSet), "10000000000000000");
+    ui(f).menu().mnuPlayPitchSet[16]->trigger();
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayPitchSet(x3.0)"));
-    EXPECT_EQ(checks(f.menu().mnuPlayPitchSet), "00000000000000001");
+    EXPECT_EQ(checks(ui(f).menu().mnuPlayPitchSet), "00000000000000001");
 }
 
 TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
@@ -72,25 +72,25 @@ TEST(MenuTest, PlayModesShuffleAndRestoreTheOrder) {
     for (int i = 0; i < 8; ++i) args.push_back(h.audio("t" + std::to_string(i) + ".mp3"));
     MainForm &f = h.start(args);
     f.engine()->setRandomSource([] { return 0.99; });
-    f.menu().mnuPlayModeSet[3]->trigger();
+    ui(f).menu().mnuPlayModeSet[3]->trigger();
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayModeSet(2)"));
     EXPECT_EQ(h.settings().PlayMode, 2);
     EXPECT_EQ(f.config()->engineOptions().PlayMode, 2);
-    EXPECT_EQ(checks(f.menu().mnuPlayModeSet), "0001");
+    EXPECT_EQ(checks(ui(f).menu().mnuPlayModeSet), "0001");
     const auto &order = h.state().PlayList.PlayOrder;
     EXPECT_NE(order, std::vector<int16_t>({0, 1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(h.buttons(), "101110");  // random repeat: previous and next
 
-    f.menu().mnuPlayModeSet[0]->trigger();
+    ui(f).menu().mnuPlayModeSet[0]->trigger();
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuPlayModeSet(255)"));
     EXPECT_EQ(order, std::vector<int16_t>({0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(checks(f.menu().mnuPlayModeSet), "1000");
+    EXPECT_EQ(checks(ui(f).menu().mnuPlayModeSet), "1000");
 }
 
 TEST(MenuTest, SoundAssistsFillTheirOwnBands) {
     MainFormHarness h;
     MainForm &f = h.startLogged();
-    MainMenu &m = f.menu();
+    MainMenu &m = ui(f).menu();
     m.mnuSoundAssistSet[0]->trigger();
     m.mnuSoundAssistSet[1]->trigger();
     EXPECT_EQ(f.EqualizerBands(), (std::array<int32_t, 10>{30, 20, 10, 0, 0, 0, 0, 10, 20, 30}));
@@ -109,7 +109,7 @@ TEST(MenuTest, SoundAssistsFillTheirOwnBands) {
 TEST(MenuTest, AnalyserPeakHoldAndModeItems) {
     MainFormHarness h;
     MainForm &f = h.startLogged();
-    MainMenu &m = f.menu();
+    MainMenu &m = ui(f).menu();
     m.mnuSpeanaPeakHold->trigger();
     EXPECT_TRUE(m.mnuSpeanaPeakHold->isChecked());
     EXPECT_EQ(h.settings().PeakHold, 0);
@@ -129,18 +129,18 @@ TEST(MenuTest, AnalyserPeakHoldAndModeItems) {
 TEST(MenuTest, SecondaryWindowItemsAndTheColourEditorOnlyWhenItExists) {
     MainFormHarness h;
     MainForm &f = h.startLogged();
-    f.menu().mnuRunListEditor->trigger();
-    f.menu().mnuRunSetting->trigger();
-    f.menu().mnuRunVersion->trigger();
+    ui(f).menu().mnuRunListEditor->trigger();
+    ui(f).menu().mnuRunSetting->trigger();
+    ui(f).menu().mnuRunVersion->trigger();
     for (const char *line : {"MainFrm Called  - mnuRunListEditor", "MainFrm Called  - mnuRunSetting",
                              "MainFrm Called  - mnuRunVersion"})
         EXPECT_TRUE(h.logged(line)) << line;
 
     h.settings().CEditor = h.dir.path() + "missing-editor";
-    f.menu().mnuRunColorEditor->trigger();
+    ui(f).menu().mnuRunColorEditor->trigger();
     EXPECT_TRUE(h.started.empty());
     h.settings().CEditor = h.dir.write("editor", "#!/bin/sh\n");
-    f.menu().mnuRunColorEditor->trigger();
+    ui(f).menu().mnuRunColorEditor->trigger();
     EXPECT_EQ(h.started, std::vector<std::string>{h.settings().CEditor});
     EXPECT_EQ(h.logCount("MainFrm Called  - mnuRunColorEditor"), 2);
 }
@@ -152,16 +152,16 @@ TEST(ColourTest, ASchemeColoursLabelsAndRepaintsEverything) {
     f.Timer1_Timer();
     ASSERT_TRUE(noneFlagged(*f.display()));
 
-    f.menu().mnuColorSet.at(2)->trigger();
+    ui(f).menu().mnuColorSet.at(2)->trigger();
     EXPECT_EQ(h.settings().ColorSet, 2);
-    EXPECT_EQ(checks({f.menu().mnuColorSet.at(0), f.menu().mnuColorSet.at(2)}), "01");
-    EXPECT_EQ(f.label1()->palette().color(QPalette::WindowText), QColor(200, 210, 220));
-    EXPECT_EQ(f.label1()->palette().color(QPalette::Window), QColor(0, 0, 60));
+    EXPECT_EQ(checks({ui(f).menu().mnuColorSet.at(0), ui(f).menu().mnuColorSet.at(2)}), "01");
+    EXPECT_EQ(ui(f).label1()->palette().color(QPalette::WindowText), QColor(200, 210, 220));
+    EXPECT_EQ(ui(f).label1()->palette().color(QPalette::Window), QColor(0, 0, 60));
     EXPECT_TRUE(allFlagged(*f.display()));
-    EXPECT_EQ(f.backingImage().pixel(0, 0), qRgb(0, 0, 90));  // refilled with the new formbg
+    EXPECT_EQ(ui(f).backingImage().pixel(0, 0), qRgb(0, 0, 90));  // refilled with the new formbg
     f.Timer1_Timer();
     EXPECT_TRUE(noneFlagged(*f.display()));
-    EXPECT_EQ(f.backingImage().pixel(0, 0), qRgb(0, 0, 90));
+    EXPECT_EQ(ui(f).backingImage().pixel(0, 0), qRgb(0, 0, 90));
 }
 
 TEST(ColourTest, ASavedSchemeWithoutMenuItemIsAppliedUncheckedOneAboveTheTableFallsBack) {
@@ -177,7 +177,7 @@ TEST(ColourTest, ASavedSchemeWithoutMenuItemIsAppliedUncheckedOneAboveTheTableFa
         if (c.applied == 1) {
             EXPECT_EQ(f.config()->currentColor().formbg, RGBColor(10, 20, 30));
         }
-        EXPECT_EQ(checks({f.menu().mnuColorSet.at(0), f.menu().mnuColorSet.at(2)}), c.checked);
+        EXPECT_EQ(checks({ui(f).menu().mnuColorSet.at(0), ui(f).menu().mnuColorSet.at(2)}), c.checked);
     }
 }
 
@@ -241,47 +241,47 @@ TEST(LayoutTest, HidingTheAnalyserGivesTheCompactLayoutAndBack) {
     MainFormHarness h;
     MainForm &f = h.startLogged({h.audio("a.mp3")});
     f.Timer1_Timer();
-    f.menu().mnuSpeanaEnable->trigger();
-    EXPECT_FALSE(f.menu().mnuSpeanaEnable->isChecked());
+    ui(f).menu().mnuSpeanaEnable->trigger();
+    EXPECT_FALSE(ui(f).menu().mnuSpeanaEnable->isChecked());
     EXPECT_EQ(h.settings().Speana, 255);
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuSpeanaEnable(255)"));
     EXPECT_EQ(f.size(), QSize(377, 115));
-    EXPECT_EQ(f.label1()->x(), 1);
-    EXPECT_EQ(f.label2()->x(), 1);
+    EXPECT_EQ(ui(f).label1()->x(), 1);
+    EXPECT_EQ(ui(f).label2()->x(), 1);
     EXPECT_EQ(f.display()->ReadoutShift(), 258);
     const int tops[] = {0, 0, 38, 38, 76, 76};
     for (int i = 1; i <= 6; ++i) {
-        EXPECT_EQ(f.command(i)->x(), i % 2 ? 319 : 348) << i;
-        EXPECT_EQ(f.command(i)->y(), tops[i - 1]) << i;
+        EXPECT_EQ(ui(f).command(i)->x(), i % 2 ? 319 : 348) << i;
+        EXPECT_EQ(ui(f).command(i)->y(), tops[i - 1]) << i;
     }
     // The readout is painted at x 0 on a fresh background; no analyser cell is.
     f.Timer1_Timer();
     const QRect dot = PanelPainter::ReadoutDotBox(0, 0, 258);
     EXPECT_EQ(dot.left(), 0);
-    EXPECT_EQ(f.backingImage().pixel(dot.topLeft()), PanelPainter::ToRgb(f.display()->ReadoutDots()[0][0]));
-    EXPECT_EQ(f.backingImage().pixel(300, 5), qRgb(0, 0, 0));  // formbg where the title line was
+    EXPECT_EQ(ui(f).backingImage().pixel(dot.topLeft()), PanelPainter::ToRgb(f.display()->ReadoutDots()[0][0]));
+    EXPECT_EQ(ui(f).backingImage().pixel(300, 5), qRgb(0, 0, 0));  // formbg where the title line was
 
-    f.menu().mnuSpeanaEnable->trigger();
-    EXPECT_TRUE(f.menu().mnuSpeanaEnable->isChecked());
+    ui(f).menu().mnuSpeanaEnable->trigger();
+    EXPECT_TRUE(ui(f).menu().mnuSpeanaEnable->isChecked());
     EXPECT_EQ(f.size(), QSize(634, 115));
-    EXPECT_EQ(f.label1()->x(), 258);
-    EXPECT_EQ(f.command(1)->x(), 576);
-    EXPECT_EQ(f.command(2)->x(), 605);
+    EXPECT_EQ(ui(f).label1()->x(), 258);
+    EXPECT_EQ(ui(f).command(1)->x(), 576);
+    EXPECT_EQ(ui(f).command(2)->x(), 605);
     EXPECT_EQ(f.display()->ReadoutShift(), 0);
 }
 
 TEST(PlacementTest, AlwaysOnTopTogglesTheHintAndTheCheck) {
     MainFormHarness h;
     MainForm &f = h.startLogged();
-    f.menu().mnuSetWindowTop->trigger();
+    ui(f).menu().mnuSetWindowTop->trigger();
     EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(f.menu().mnuSetWindowTop->isChecked());
+    EXPECT_TRUE(ui(f).menu().mnuSetWindowTop->isChecked());
     EXPECT_EQ(h.settings().AllwaysTop, 0);
     EXPECT_TRUE(h.logged("MainFrm Called  - mnuSetWindowsTop(0)"));
     EXPECT_TRUE(f.isVisible());
-    f.menu().mnuSetWindowTop->trigger();
+    ui(f).menu().mnuSetWindowTop->trigger();
     EXPECT_FALSE(f.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(f.menu().mnuSetWindowTop->isChecked());
+    EXPECT_FALSE(ui(f).menu().mnuSetWindowTop->isChecked());
     EXPECT_EQ(h.settings().AllwaysTop, 255);
 }
 
@@ -308,9 +308,9 @@ TEST(ShutdownTest, ClosingWritesThePositionInTwipsAndTheSettings) {
     MainFormHarness h;
     MainForm &f = h.startLogged();
     f.move(40, 30);
-    f.menu().mnuSpeanaPeakHold->trigger();
+    ui(f).menu().mnuSpeanaPeakHold->trigger();
     f.close();
-    EXPECT_FALSE(f.timer1()->isActive());
+    EXPECT_FALSE(ui(f).timer1()->isActive());
     EXPECT_EQ(h.fake.count("free"), 1);
     const std::string ini = TempDir::read(h.dir.file("corvale.ini"));
     EXPECT_NE(ini.find("PositionX=600\r\n"), std::string::npos);

@@ -41,7 +41,7 @@ TEST(StartupTest, DefaultsRunOnlyTheColourPlayModeAndAnalyserModeHandlers) {
         EXPECT_EQ(h.logCount(toggle), 0) << toggle;
     for (const char *call : {"setEqualizer", "setPitch", "setSoftVolume"}) EXPECT_FALSE(hasCall(h.fake, call)) << call;
 
-    MainMenu &m = f.menu();
+    MainMenu &m = ui(f).menu();
     EXPECT_EQ(checks({m.mnuPlayModeSet[0], m.mnuSpeanaMode[0], m.mnuColorSet.at(0), m.mnuSpeanaEnable,
                       m.mnuSpeanaPeakHold, m.mnuSetWindowTop}),
               "111100");
@@ -51,12 +51,12 @@ TEST(StartupTest, DefaultsRunOnlyTheColourPlayModeAndAnalyserModeHandlers) {
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.size(), QSize(634, 115));
     EXPECT_EQ(f.windowTitle().toStdString(), "Corvale");
-    EXPECT_EQ(f.label1()->text().toStdString(), "Hello!\nCorvale");
-    EXPECT_EQ(f.label2()->text().toStdString(), "");  // library of the expected size and version
+    EXPECT_EQ(ui(f).label1()->text().toStdString(), "Hello!\nCorvale");
+    EXPECT_EQ(ui(f).label2()->text().toStdString(), "");  // library of the expected size and version
     EXPECT_EQ(h.buttons(), "100000");
-    EXPECT_TRUE(f.timer1()->isActive());
-    EXPECT_EQ(f.timer1()->interval(), 10);
-    EXPECT_EQ(f.timer1()->timerType(), Qt::PreciseTimer);
+    EXPECT_TRUE(ui(f).timer1()->isActive());
+    EXPECT_EQ(ui(f).timer1()->interval(), 10);
+    EXPECT_EQ(ui(f).timer1()->timerType(), Qt::PreciseTimer);
     EXPECT_EQ(f.AppPath(), h.dir.path());
 }
 
@@ -84,7 +84,7 @@ TEST(StartupTest, SavedTogglesAreReappliedThroughTheirHandlers) {
     EXPECT_EQ(h.fake.count("setEqualizer 30 20 10 0 0 0 0 10 20 30"), 1);
     EXPECT_FLOAT_EQ(f.display()->SpeanaScale(), 30.0f);
 
-    MainMenu &m = f.menu();
+    MainMenu &m = ui(f).menu();
     EXPECT_EQ(checks({m.mnuSoundAssistSet[0], m.mnuSoundAssistSet[1], m.mnuSetWindowTop, m.mnuSpeanaEnable,
                       m.mnuSpeanaPeakHold, m.mnuSpeanaMode[0], m.mnuSpeanaMode[1], m.mnuPlayModeSet[3]}),
               "11101011");
@@ -97,7 +97,7 @@ TEST(StartupTest, TheDebuggerItemStaysHiddenWithTheLogOff) {
     MainFormHarness h;
     MainForm &f = h.start();
     ASSERT_TRUE(h.loaded);
-    EXPECT_FALSE(f.menu().mnuRunDebugger->isVisible());
+    EXPECT_FALSE(ui(f).menu().mnuRunDebugger->isVisible());
     EXPECT_EQ(f.log().list().size(), 0u);
     EXPECT_TRUE(h.dialogs.messages.empty());
 }
@@ -131,7 +131,7 @@ TEST(StartupTest, EveryFailureShowsItsMessageAndEndsWithTheFileUntouched) {
         EXPECT_EQ(h.dialogs.messages[0].first.toStdString(), "Corvale");
         EXPECT_EQ(h.dialogs.messages[0].second.toStdString(), c.message);
         EXPECT_FALSE(f.isVisible());
-        EXPECT_FALSE(f.timer1()->isActive());
+        EXPECT_FALSE(ui(f).timer1()->isActive());
         EXPECT_EQ(TempDir::read(h.dir.file("corvale.ini")), before);
         EXPECT_EQ(h.fake.count("free"), 0);
     }
@@ -161,14 +161,14 @@ TEST(StartupTest, WithoutTheLibraryFileThePlayerRunsCrippled) {
     MainForm &f = h.start();
     ASSERT_TRUE(h.loaded);
 
-    EXPECT_EQ(f.label2()->text().toStdString(), "Can't work! - VBMP3.DLL Not Found");
-    EXPECT_FALSE(f.command(1)->isEnabled());
-    EXPECT_FALSE(f.menu().mnuMainForm->isEnabled());
+    EXPECT_EQ(ui(f).label2()->text().toStdString(), "Can't work! - VBMP3.DLL Not Found");
+    EXPECT_FALSE(ui(f).command(1)->isEnabled());
+    EXPECT_FALSE(ui(f).menu().mnuMainForm->isEnabled());
     EXPECT_EQ(h.logCount("MainFrm Called  - mnuPlayModeSet"), 0);  // menu states not restored
     f.Form_MouseDown(2, 0, 10, 10);
-    EXPECT_FALSE(f.menu().mnuMainForm->isVisible());
+    EXPECT_FALSE(ui(f).menu().mnuMainForm->isVisible());
 
-    EXPECT_TRUE(f.timer1()->isActive());
+    EXPECT_TRUE(ui(f).timer1()->isActive());
     h.fake.elapsed = 42;
     f.Timer1_Timer();
     EXPECT_EQ(h.state().ElapsedSeconds, 42);  // the tick still polls the engine
@@ -191,9 +191,9 @@ TEST(StartupTest, ALibraryOfAnotherSizeOrVersionIsWarnedAbout) {
         if (which == 1) h.api.vbmp3_getVersion = [] { return VBMP3_VERSION + 1; };
         MainForm &f = h.start();
         ASSERT_TRUE(h.loaded);
-        EXPECT_EQ(f.label2()->text().toStdString(), "Caution - VBMP3.DLL Version Missmatch");
-        EXPECT_TRUE(f.menu().mnuMainForm->isEnabled());
-        EXPECT_TRUE(f.menu().mnuPlayModeSet[0]->isChecked());
+        EXPECT_EQ(ui(f).label2()->text().toStdString(), "Caution - VBMP3.DLL Version Missmatch");
+        EXPECT_TRUE(ui(f).menu().mnuMainForm->isEnabled());
+        EXPECT_TRUE(ui(f).menu().mnuPlayModeSet[0]->isChecked());
     }
 }
 
@@ -233,7 +233,7 @@ TEST(StartupTest, TheTickPollsDrawsAndPaintsTheAnalyserOnlyWhileShown) {
     // Everything flagged at start-up has been painted and the flags cleared.
     EXPECT_TRUE(everyCellFlagged(*f.display(), 0));
     // The bottom analyser row is lit even in silence: speana1 of the built-in scheme.
-    EXPECT_EQ(f.backingImage().pixel(2, 3 * 31 + 2), qRgb(90, 230, 160));
+    EXPECT_EQ(ui(f).backingImage().pixel(2, 3 * 31 + 2), qRgb(90, 230, 160));
 
     f.mnuSpeanaEnable_Click();
     h.fake.clear();
@@ -246,12 +246,12 @@ TEST(StartupTest, TheElapsedTimeIsRedrawnAtMostEvery150Milliseconds) {
     h.start({h.audio("a.mp3")});
     MainForm &f = *h.form;
     f.Timer1_Timer();  // first slow update
-    const QImage before = f.backingImage();
+    const QImage before = ui(f).backingImage();
     h.fake.elapsed = 75;  // 1:15
     h.clock.now += 149;
     f.Timer1_Timer();
-    EXPECT_EQ(f.backingImage(), before);
+    EXPECT_EQ(ui(f).backingImage(), before);
     h.clock.now += 1;
     f.Timer1_Timer();
-    EXPECT_NE(f.backingImage(), before);
+    EXPECT_NE(ui(f).backingImage(), before);
 }

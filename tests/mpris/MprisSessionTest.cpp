@@ -1,5 +1,6 @@
 // The real program on a private session bus (dbus-run-session), driven with
-// playerctl: status, metadata, play, pause, next, shuffle, volume and quit,
+// playerctl: status, metadata, play, pause, next, shuffle, loop, volume down
+// and up, and quit,
 // each going through the window's own handlers (checked in its log); a
 // listener sees every status change signalled, the end of the list too.
 #include <filesystem>
@@ -10,22 +11,13 @@
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
 
-namespace {
-
-// Silence, 44.1 kHz: no tags, so the file name is the title.
-std::string silentWav(uint32_t seconds) {
-    return SystemRun::stereoWav(44100, 44100 * seconds, [](uint32_t) { return int16_t(0); });
-}
-
-}  // namespace
-
 TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
     for (const char *tool : {"dbus-run-session", "dbus-send", "playerctl"})
         if (!SystemRun::onPath(tool)) GTEST_SKIP() << tool << " is not installed";
     TempDir work;
     const std::string prog = SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color"});
-    const std::string first = work.write("first take.wav", silentWav(2));
-    const std::string second = work.write("second.wav", silentWav(1));
+    const std::string first = work.write("first take.wav", SystemRun::silentWav(2));
+    const std::string second = work.write("second.wav", SystemRun::silentWav(1));
 
     using SystemRun::shellWord;
     // The bus's own complaints stay out of the output.
@@ -45,7 +37,9 @@ TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
                                  "status Playing\n"
                                  "signalled Stopped Playing Paused Playing Stopped \n"
                                  "loop Playlist shuffle On\n"
+                                 "loop Track shuffle Off\n"
                                  "volume 0.500000\n"
+                                 "volume 1.000000\n"
                                  "identity Corvale\n"
                                  "exit 0\n";
     EXPECT_EQ(run.output, expected);

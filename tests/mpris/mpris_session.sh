@@ -40,7 +40,11 @@ echo "signalled $(tr '\n' ' ' < "$follow")"
 rm -f "$follow"
 pc shuffle on
 echo "loop $(pc loop) shuffle $(pc shuffle)"
+pc loop Track
+echo "loop $(pc loop) shuffle $(pc shuffle)"
 pc volume 0.3
+echo "volume $(pc volume)"
+pc volume 0.7
 echo "volume $(pc volume)"
 echo "identity $(dbus-send --session --print-reply=literal --dest=org.mpris.MediaPlayer2.corvale \
   /org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get \

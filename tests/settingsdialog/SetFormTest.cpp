@@ -8,10 +8,10 @@
 
 #include <sys/stat.h>
 
-#include "app/DebugLog.h"
 #include "config/SettingData.h"
-#include "listeditor/ScriptedDialogs.h"
+#include "log/DebugLog.h"
 #include "settingsdialog/SetForm.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// The exported functions, and two short runs end to end through SDL's disk
-// driver, whose file holds exactly what was handed to the device.
+// The exported functions, and short runs end to end through SDL's disk driver,
+// whose file holds exactly what was handed to the device.
 #include "vbmp3/vbmp3.h"
 
 #include "AudioFixtures.h"
@@ -7,18 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 
 namespace {
 
-// Waits (polling, without any assumption on speed) until the track stops.
+// Polls, without any assumption on speed, until the track stops.
 bool waitForEnd() {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int seconds = 0;
-    while (vbmp3_getState(&seconds) != VBMP3_STATE_STOPPED) {
+    while (vbmp3_getState(nullptr) != VBMP3_STATE_STOPPED) {
         if (std::chrono::steady_clock::now() > limit)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -26,111 +27,158 @@ bool waitForEnd() {
     return true;
 }
 
-// The stretch of the disk file from the first to the last non-silent frame.
-std::vector<float> sounding(const std::string &raw) {
-    const float *f = reinterpret_cast<const float *>(raw.data());
-    const std::size_t frames = raw.size() / 8;
-    std::size_t first = frames;
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < frames; ++i) {
-        if (f[2 * i] != 0.0f || f[2 * i + 1] != 0.0f) {
-            first = std::min(first, i);
-            last = i;
-        }
-    }
-    if (first >= frames)
-        return {};
-    return std::vector<float>(f + 2 * first, f + 2 * (last + 1));
-}
-
-// Points SDL at another output driver for the scope (the disk driver writes
-// into `file`), then restores the previous choice.
-class AudioDriver {
-public:
+// Points SDL at another output driver for the scope (the disk driver writes into `file`).
+struct AudioDriver {
     AudioDriver(const char *driver, const std::string &file = {}) {
-        const char *old = std::getenv("SDL_AUDIODRIVER");
-        saved_ = old ? old : "";
         setenv("SDL_AUDIODRIVER", driver, 1);
-        if (!file.empty())
-            setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     }
-    ~AudioDriver() {
-        if (saved_.empty())
-            unsetenv("SDL_AUDIODRIVER");
-        else
-            setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
-    }
-
-private:
-    std::string saved_;
+    ~AudioDriver() { saved.empty() ? unsetenv("SDL_AUDIODRIVER") : setenv("SDL_AUDIODRIVER", saved.c_str(), 1); }
+    std::string saved = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
 };
-
-// Plays a 0.6 s tone through the exported functions into SDL's disk driver;
-// returns the sounding stretch of what reached the device.
-std::vector<float> playOnDisk(fixtures::Tone t, const DecodeOptionData &decode) {
-    TempDir dir;
-    AudioDriver disk("disk", dir.file("out.raw"));
-    t.seconds = 0.6;
-    const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
-    EXPECT_EQ(vbmp3_init(), 1);
-    const Vbmp3OptionData options{30, 20, 5, 0};
-    EXPECT_EQ(vbmp3_setVbmp3Option(&options), 1);
-    EXPECT_EQ(vbmp3_setDecodeOption(&decode), 1);
-    TrackInfoData info{};
-    EXPECT_EQ(vbmp3_open(path.c_str(), &info), 1);
-    EXPECT_EQ(vbmp3_play(), 1);
-    EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
-    EXPECT_TRUE(waitForEnd());
-    EXPECT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
-    return sounding(fixtures::readFile(dir.file("out.raw")));
-}
 
 } // namespace
 
-TEST(CApiTest, CallsOutsideInitAndFreeFail) {
+TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFail) {
     int seconds = 7;
-    EXPECT_EQ(vbmp3_getVersion(), 0);
     EXPECT_EQ(vbmp3_play(), 0);
     EXPECT_EQ(vbmp3_getState(&seconds), 0);
     EXPECT_EQ(seconds, 0);
     EXPECT_EQ(vbmp3_free(), 0);
     ASSERT_EQ(vbmp3_init(), 1);
     EXPECT_EQ(vbmp3_getVersion(), VBMP3_VERSION);
-    EXPECT_EQ(vbmp3_setPitch(100), 1);
-    EXPECT_EQ(vbmp3_setVbmp3Option(nullptr), 0);
-    EXPECT_EQ(vbmp3_open(nullptr, nullptr), 0);
-    EXPECT_EQ(vbmp3_getPlayBitRate(), 0);
+    const std::pair<Vbmp3OptionData, int> buffers[] = {
+        {{100, 100, 50, 50}, 1}, {{10, 20, 5, 0}, 0}, {{101, 20, 5, 0}, 0}, {{30, 20, 51, 0}, 0}, {{30, 20, 5, -1}, 0}};
+    for (const auto &[options, ok] : buffers)
+        EXPECT_EQ(vbmp3_setVbmp3Option(&options), ok) << options.InputFrame << " " << options.InputWait;
+    const std::pair<DecodeOptionData, int> decodes[] = {
+        {{2, 1, 8000}, 1}, {{3, 0, 44100}, 0}, {{0, 2, 44100}, 0}, {{0, 0, 7999}, 0}, {{0, 0, 48001}, 0}};
+    for (const auto &[options, ok] : decodes)
+        EXPECT_EQ(vbmp3_setDecodeOption(&options), ok) << options.InputSample << " " << options.OutputSample;
+    const int refused[] = {vbmp3_setPitch(49),   vbmp3_setPitch(301),           vbmp3_setFftWindow(4),
+                           vbmp3_setLyricsTime(2), vbmp3_setSoftVolume(101, 100), vbmp3_setVbmp3Option(nullptr)};
+    for (std::size_t i = 0; i < std::size(refused); ++i)
+        EXPECT_EQ(refused[i], 0) << "call " << i;
+    // A failed open zeroes the record and leaves nothing to play.
+    TempDir dir;
+    TrackInfoData info;
+    std::memset(&info, 0x55, sizeof info);
+    EXPECT_EQ(vbmp3_open(dir.write("empty.mp3", "").c_str(), &info), 0);
+    EXPECT_EQ(info.Title[0], 0);
+    EXPECT_EQ(info.LengthSeconds, 0);
+    EXPECT_EQ(vbmp3_play(), 0);
     EXPECT_EQ(vbmp3_free(), 1);
     EXPECT_EQ(vbmp3_setPitch(100), 0);
 }
 
-TEST(CApiTest, DiskDriverPlaysTheToneEndToEnd) {
-    const std::vector<float> out = playOnDisk(fixtures::Tone{}, {0, 0, 48000});
-    ASSERT_FALSE(out.empty());
-    const std::size_t frames = out.size() / 2;
-    // Every frame of the track once, without a gap.
-    EXPECT_NEAR(double(frames), 0.6 * 44100, 3.0);
-    EXPECT_NEAR(fixtures::measuredHz(out.data(), frames, 2, 0, 44100), 1000.0, 1.0);
-    EXPECT_NEAR(fixtures::toneDb(out.data(), frames, 2, 1, 44100, 1000), -6.0, 0.2);
-}
+// A 1 kHz left / 3 kHz right tone through the disk driver: every frame once at
+// the output rate chosen, each tone at its pitch and level (mono: both mixed at
+// half level on both sides). Equalizer and volume apply at vbmp3_reload. The
+// tagged MPEG file has a CP932 title longer than its field and the artist in an
+// ID3v1 tag.
+TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
+    struct Row {
+        const char *name;
+        DecodeOptionData decode{0, 0, 48000};
+        int rate = 44100;
+        double dbLeft = -6.0;
+        double dbRight = -6.0;
+        int pitch = 100;
+        std::array<int32_t, 10> bands{};
+        int volume = 100;
+        bool mp3 = false;
+        double seconds = 0.6;
+        int kbps = 1411;
+    };
+    const Row rows[] = {
+        {.name = "as it is: the samples untouched"},
+        {.name = "mono at half rate, where the 16 kHz band stays flat", .decode = {1, 1, 48000}, .rate = 22050,
+         .dbLeft = -12.0, .dbRight = -12.0, .bands = {0, 0, 0, 0, 0, 0, 0, 0, 0, 100}},
+        {.name = "capped at 32 kHz", .decode = {0, 0, 32000}, .rate = 32000},
+        {.name = "1 kHz cut by 6 dB, left at half volume", .dbLeft = -18.0, .dbRight = -6.4,
+         .bands = {0, 0, 0, 0, 0, -30, 0, 0, 0, 0}, .volume = 50},
+        {.name = "pitch 150", .pitch = 150},
+        {.name = "tagged MPEG at a quarter rate", .decode = {2, 0, 48000}, .rate = 11025, .mp3 = true, .seconds = 2.0,
+         .kbps = 192},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const fixtures::Tone tone{.seconds = row.seconds, .rightHz = 3000};
+        // The content decides, not the name: the WAV goes in as .mp3, the MPEG file as .wav.
+        std::string path = dir.write("wav.mp3", fixtures::wavBytes(tone));
+        if (row.mp3) {
+            const std::string wav = dir.write("tone.wav", fixtures::wavBytes(tone));
+            if (!fixtures::run("lame --quiet -b 192 -m s '" + wav + "' '" + dir.file("t.mp3") + "'"))
+                continue;
+            std::string cp932;
+            for (int i = 0; i < 60; ++i)
+                cp932 += "\x82\xA0"; // あ
+            path = dir.write("mpeg.wav", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(dir.file("t.mp3")) +
+                                             fixtures::id3v1("v1 title", "v1 artist"));
+        }
+        AudioDriver disk("disk", dir.file("out.raw"));
+        ASSERT_EQ(vbmp3_init(), 1);
+        const Vbmp3OptionData buffers{100, 20, 5, 50}; // ample, against a busy machine
+        EXPECT_EQ(vbmp3_setVbmp3Option(&buffers), 1);
+        EXPECT_EQ(vbmp3_setDecodeOption(&row.decode), 1);
+        EXPECT_EQ(vbmp3_setPitch(row.pitch), 1);
+        TrackInfoData info{};
+        EXPECT_EQ(vbmp3_open(path.c_str(), &info), 1);
+        EXPECT_EQ(info.AverageBitRate, row.kbps);
+        if (row.mp3) {
+            // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
+            EXPECT_EQ(std::strlen(info.Title), 126u);
+            EXPECT_EQ(std::string(info.Title, 3), "あ");
+            EXPECT_STREQ(info.SecondLine, "v1 artist");
+        } else {
+            EXPECT_STREQ(info.Title, "WAVE_FORMAT_PCM");
+        }
+        EXPECT_EQ(vbmp3_setEqualizer(row.bands.data()), 1);
+        EXPECT_EQ(vbmp3_setSoftVolume(row.volume, 100), 1);
+        EXPECT_EQ(vbmp3_reload(), 1);
+        EXPECT_EQ(vbmp3_play(), 1);
+        EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
+        EXPECT_TRUE(waitForEnd());
+        EXPECT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
 
-TEST(CApiTest, DiskDriverMonoAtHalfRate) {
-    fixtures::Tone t{.rightHz = 3000};
-    const std::vector<float> out = playOnDisk(t, {1, 1, 48000});
-    const std::size_t frames = out.size() / 2;
-    // 0.6 s at 22050 Hz, both sides the same mix of the two tones.
-    EXPECT_NEAR(double(frames), 0.6 * 22050, 40.0);
-    for (std::size_t i = 0; i < frames; i += 31)
-        ASSERT_EQ(out[2 * i], out[2 * i + 1]);
-    EXPECT_NEAR(fixtures::toneDb(out.data() + 200, frames - 400, 2, 0, 22050, 1000), -12.0, 0.5);
-    EXPECT_NEAR(fixtures::toneDb(out.data() + 200, frames - 400, 2, 0, 22050, 3000), -12.0, 0.5);
+        // The stretch from the first to the last frame that sounds.
+        const std::string raw = fixtures::readFile(dir.file("out.raw"));
+        const float *f = reinterpret_cast<const float *>(raw.data());
+        std::size_t first = 0;
+        std::size_t last = raw.size() / 8;
+        while (first < last && f[2 * first] == 0.0f && f[2 * first + 1] == 0.0f)
+            ++first;
+        while (last > first && f[2 * last - 2] == 0.0f && f[2 * last - 1] == 0.0f)
+            --last;
+        const double speed = row.pitch / 100.0;
+        const std::size_t frames = last - first;
+        EXPECT_NEAR(double(frames), row.seconds * row.rate / speed, 3.0);
+        if (&row == rows) {
+            const std::vector<float> in = fixtures::toneFrames(tone);
+            for (std::size_t i = 0; i < 2 * frames; ++i) { // from the tone's second frame, the first being silent
+                const float fadeIn = std::min(1.0f, float(i / 2 + 1) / 128.0f);
+                ASSERT_EQ(f[2 * first + i], float(std::lround(in[i + 2] * 32767.0) / 32768.0) * fadeIn) << i;
+            }
+        }
+        const float *mid = f + 2 * (first + frames / 10);
+        const std::size_t n = frames * 8 / 10;
+        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.dbLeft, 0.3);
+        EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.dbRight, 0.3);
+        if (row.decode.OutputChannel == 1) {
+            EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 3000), row.dbRight, 0.3);
+            for (std::size_t i = first; i < last; i += 31)
+                ASSERT_EQ(f[2 * i], f[2 * i + 1]);
+        } else {
+            EXPECT_NEAR(fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0 * speed, 1.0);
+        }
+    }
 }
 
 TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
     TempDir dir;
     AudioDriver none("no-such-driver");
-    fixtures::Tone t{.seconds = 0.3};
-    const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
+    const std::string path = dir.write("tone.wav", fixtures::wavBytes({.seconds = 0.3}));
     ASSERT_EQ(vbmp3_init(), 1);
     TrackInfoData info{};
     ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);

@@ -7,72 +7,52 @@
 
 namespace {
 
-Id3Tags parseV2(const std::string &tag, const std::string &v1 = std::string()) {
-    return Id3Tags::parse(reinterpret_cast<const unsigned char *>(tag.data()), tag.size(),
+Id3Tags parse(const std::string &v2, const std::string &v1 = std::string()) {
+    return Id3Tags::parse(reinterpret_cast<const unsigned char *>(v2.data()), v2.size(),
                           reinterpret_cast<const unsigned char *>(v1.data()), v1.size());
 }
 
-const std::string kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"; // 日本語 in UTF-8
-const std::string kJapaneseCp932 = "\x93\xFA\x96\x7B\x8C\xEA";          // 日本語 in CP932
-
 } // namespace
 
-TEST(Id3TagsTest, ReadsTitleAndArtistInEveryTextEncoding) {
-    for (int version : {3, 4}) {
-        SCOPED_TRACE(version);
-        EXPECT_EQ(parseV2(fixtures::id3v2(version, "Song", "Band", 0)).title(), "Song");
-        const Id3Tags utf16 = parseV2(fixtures::id3v2(version, kJapanese, "B\xC3\xA4nd", 1));
-        EXPECT_EQ(utf16.title(), kJapanese);
-        EXPECT_EQ(utf16.artist(), "B\xC3\xA4nd");
-        EXPECT_EQ(parseV2(fixtures::id3v2(version, kJapanese, "x", 3)).title(), kJapanese);
-        // Raw bytes in a "Latin-1" frame are CP932 on Japanese systems.
-        EXPECT_EQ(parseV2(fixtures::id3v2(version, kJapaneseCp932, "x", 0)).title(), kJapanese);
-    }
-}
-
-TEST(Id3TagsTest, Version22FramesAndUnsynchronisation) {
+TEST(Id3TagsTest, TitleAndArtistFromEveryKindOfTag) {
+    const std::string japanese = "日本語";
+    const std::string cp932 = "\x93\xFA\x96\x7B\x8C\xEA"; // 日本語
+    const std::string v1 = fixtures::id3v1(cp932, "Old Artist  ");
     // ID3v2.2: three-letter frame ids and sizes.
-    std::string body = std::string("TT2") + std::string("\0\0\x05", 3) + std::string("\0Name", 5) +
-                       std::string("TP1") + std::string("\0\0\x04", 3) + std::string("\0Who", 4);
-    std::string tag = std::string("ID3\x02\0\0", 6) + std::string("\0\0\0", 3) + static_cast<char>(body.size());
-    EXPECT_EQ(parseV2(tag + body).title(), "Name");
-    EXPECT_EQ(parseV2(tag + body).artist(), "Who");
-
-    // ID3v2.3 with the tag-wide unsynchronisation flag: FF 00 stands for FF.
-    std::string text = std::string("\x01\xFF\x00\xFE", 4) + std::string("A\0B\0", 4); // BOM FF FE, "AB"
-    std::string frame = std::string("TIT2") + std::string("\0\0\0", 3) + static_cast<char>(text.size() - 1) +
-                        std::string("\0\0", 2) + text;
-    std::string unsync = std::string("ID3\x03\0\x80", 6) + std::string("\0\0\0", 3) + static_cast<char>(frame.size()) + frame;
-    EXPECT_EQ(parseV2(unsync).title(), "AB");
-}
-
-TEST(Id3TagsTest, FallsBackToVersion1AndSurvivesDamage) {
-    const std::string v1 = fixtures::id3v1(kJapaneseCp932, "Old Artist  ");
-    const Id3Tags both = parseV2(fixtures::id3v2(3, "New", "", 0), v1);
-    EXPECT_EQ(both.title(), "New");
-    EXPECT_EQ(both.artist(), "Old Artist");
-    EXPECT_EQ(parseV2(std::string(), v1).title(), kJapanese);
-
+    const std::string v22 = std::string("ID3\x02\0\0\0\0\0\x15TT2\0\0\x05\0NameTP1\0\0\x04\0Who", 31);
+    // ID3v2.3 with the tag-wide unsynchronisation flag: FF 00 stands for FF (a UTF-16 BOM, then "AB").
+    const std::string unsync = std::string("ID3\x03\0\x80\0\0\0\x12TIT2\0\0\0\x07\0\0\x01\xFF\0\xFE" "A\0B\0", 28);
     // A frame whose size runs past the tag: what came before it is kept.
-    std::string tag = fixtures::id3v2(3, "Kept", "Lost", 0);
-    tag[10 + 10 + 5 + 4 + 3] = '\x7F';
-    EXPECT_EQ(parseV2(tag).title(), "Kept");
-    EXPECT_EQ(parseV2(tag).artist(), "");
-    // Truncated headers and nonsense never read past the bytes given.
+    std::string damaged = fixtures::id3v2(3, "Kept", "Lost", 0);
+    damaged[10 + 10 + 5 + 4 + 3] = '\x7F';
+    struct Row {
+        std::string v2, v1, title, artist;
+    };
+    const Row rows[] = {
+        {fixtures::id3v2(3, japanese, "B\xC3\xA4nd", 1), "", japanese, "B\xC3\xA4nd"},
+        {fixtures::id3v2(4, japanese, "x", 3), "", japanese, "x"},
+        {fixtures::id3v2(4, cp932, "x", 0), "", japanese, "x"}, // raw bytes are CP932 on Japanese systems
+        {v22, "", "Name", "Who"},
+        {unsync, "", "AB", ""},
+        {fixtures::id3v2(3, "New", "", 0), v1, "New", "Old Artist"},
+        {"", v1, japanese, "Old Artist"},
+        {damaged, "", "Kept", ""},
+        {std::string(200, '\xFF'), "", "", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.title);
+        const Id3Tags tags = parse(row.v2, row.v1);
+        EXPECT_EQ(tags.title(), row.title);
+        EXPECT_EQ(tags.artist(), row.artist);
+    }
+    // Truncated headers never read past the bytes given.
     for (std::size_t n = 0; n < 16; ++n)
-        parseV2(fixtures::id3v2(4, "T", "A", 1).substr(0, n));
-    EXPECT_EQ(parseV2(std::string(200, '\xFF')).title(), "");
+        parse(fixtures::id3v2(4, "T", "A", 1).substr(0, n));
 }
 
-TEST(RiffHeaderTest, FormatTagOfWaveFiles) {
-    fixtures::Tone t{.seconds = 0.01};
-    EXPECT_EQ(RiffHeader::parse(fixtures::wavBytes(t)).formatTag(), 1);
-    t.sample = fixtures::Sample::Float32;
-    EXPECT_EQ(RiffHeader::formatTagName(RiffHeader::parse(fixtures::wavBytes(t)).formatTag()),
-              "WAVE_FORMAT_IEEE_FLOAT");
-    const RiffHeader mp3 = RiffHeader::parse(fixtures::riffWrapMp3("xx", 44100, 2, 128));
-    EXPECT_TRUE(mp3.isMpeg());
-    EXPECT_EQ(RiffHeader::formatTagName(2), "WAVE_FORMAT_ADPCM");
+// (Format names are checked through the decoder's track titles.)
+TEST(RiffHeaderTest, MpegInRiffAndDamagedHeaders) {
+    EXPECT_TRUE(RiffHeader::parse(fixtures::riffWrapMp3("xx", 44100, 2, 128)).isMpeg());
     EXPECT_FALSE(RiffHeader::parse("RIFF\x10\0\0\0WAVE").isWave());
     EXPECT_FALSE(RiffHeader::parse("ID3 not a wave").isWave());
 }

@@ -4,195 +4,62 @@
 
 #include <cmath>
 #include <cstdint>
-#include <random>
 #include <vector>
 
 namespace {
 
-std::vector<float> stereoSine(double hz, double amplitude, double rate, std::size_t frames, std::size_t phase0 = 0) {
+std::vector<float> stereoSine(double hz, double amplitude, double rate, std::size_t frames) {
     std::vector<float> v(frames * 2);
-    for (std::size_t i = 0; i < frames; ++i) {
-        const auto s = static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i + phase0) / rate));
-        v[2 * i] = s;
-        v[2 * i + 1] = s;
-    }
+    for (std::size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i / 2) / rate));
     return v;
 }
 
-// RMS level in dB of the left channel over frames [from, to).
-double levelDb(const std::vector<float> &v, std::size_t from, std::size_t to) {
-    double sum = 0.0;
-    for (std::size_t i = from; i < to; ++i) {
-        sum += static_cast<double>(v[2 * i]) * v[2 * i];
-    }
-    return 10.0 * std::log10(sum / static_cast<double>(to - from));
-}
-
-double filteredLevel(Equalizer &eq, double hz, int rate) {
-    eq.resetState();
-    std::vector<float> v = stereoSine(hz, 0.5, rate, static_cast<std::size_t>(rate));
-    eq.process(v.data(), v.size() / 2, 2);
-    return levelDb(v, v.size() / 4, v.size() / 2);
-}
-
-std::array<int32_t, 10> band(int index, int32_t value) {
-    std::array<int32_t, 10> b{};
-    b[static_cast<std::size_t>(index)] = value;
-    return b;
+float peakOf(const std::vector<float> &v, std::size_t from, std::size_t to) {
+    float p = 0.0f;
+    for (std::size_t i = from; i < to; ++i)
+        p = std::max(p, std::fabs(v[2 * i]));
+    return p;
 }
 
 } // namespace
 
-TEST(EqualizerTest, FlatPassesSamplesUntouchedAlsoAfterAChangeBack) {
-    Equalizer eq;
-    std::vector<float> noise(2 * 8000);
-    std::mt19937 gen(7);
-    std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
-    for (float &x : noise) {
-        x = dist(gen);
-    }
-    eq.commit(44100);
-    std::vector<float> v = noise;
-    eq.process(v.data(), 8000, 2);
-    EXPECT_EQ(v, noise);
-
-    eq.setBands(band(3, 50).data());
-    eq.commit(44100);
-    v = noise;
-    eq.process(v.data(), 8000, 2);
-    EXPECT_NE(v, noise);
-    eq.setBands(band(3, 0).data());
-    eq.commit(44100);
-    v = noise;
-    eq.process(v.data(), 4000, 2); // the glide back (20 ms) ends inside this block
-    EXPECT_TRUE(eq.bypassed());
-    v = noise;
-    eq.process(v.data(), 8000, 2);
-    EXPECT_EQ(v, noise);
-}
-
-TEST(EqualizerTest, BandGainAtItsCentreWithHeadroom) {
-    Equalizer eq;
-    eq.setBands(band(5, 30).data()); // 1 kHz, +6 dB
-    eq.commit(44100);
-    const double atCentre = filteredLevel(eq, 1000, 44100);
-    const double farAway = filteredLevel(eq, 8000, 44100);
-    EXPECT_NEAR(atCentre - farAway, 6.0, 0.2);
-    // The boost is paid for by lowering everything else: the centre stays at its
-    // input level (a 0.5 sine has an RMS of -9.03 dB).
-    EXPECT_NEAR(atCentre, -9.03, 0.2);
-
-    eq.setBands(band(5, -100).data()); // cuts lower nothing else
-    eq.commit(44100);
-    std::vector<float> settle = stereoSine(1000, 0.5, 44100, 4410);
-    eq.process(settle.data(), 4410, 2);
-    EXPECT_NEAR(filteredLevel(eq, 1000, 44100) - filteredLevel(eq, 8000, 44100), -20.0, 0.5);
-    EXPECT_NEAR(filteredLevel(eq, 8000, 44100), -9.03, 0.5); // the input is not lowered
-}
-
-TEST(EqualizerTest, FullBoostNeverTakesAFullScaleSineAboveFullScale) {
-    Equalizer eq;
-    const int32_t all[10] = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
-    eq.setBands(all);
-    eq.commit(48000);
-    float peak = 0.0f;
-    for (double hz = 25; hz < 20000; hz *= 1.08) {
-        eq.resetState();
-        std::vector<float> v = stereoSine(hz, 1.0, 48000, 12000);
-        eq.process(v.data(), 12000, 2);
-        for (std::size_t i = 2 * 6000; i < v.size(); ++i) { // once settled
-            peak = std::max(peak, std::fabs(v[i]));
-        }
-    }
-    EXPECT_LE(peak, 1.0f);
-    EXPECT_GT(peak, 0.95f); // and the headroom is not wasteful
-}
-
-TEST(EqualizerTest, BandsAboveTheUsableRangeStayFlat) {
-    Equalizer eq;
-    eq.setBands(band(9, 100).data()); // 16 kHz is above 0.45 x 32 kHz
-    eq.commit(32000);
-    std::vector<float> v = stereoSine(1000, 0.5, 32000, 3200);
-    const std::vector<float> in = v;
-    eq.process(v.data(), 3200, 2);
-    EXPECT_EQ(v, in);
-    EXPECT_TRUE(eq.bypassed());
-
-    eq.setBands(band(9, 100).data()); // the same setting at 44.1 kHz boosts
-    eq.commit(44100);
-    eq.process(v.data(), 3200, 2);
-    EXPECT_FALSE(eq.bypassed());
-}
-
-TEST(EqualizerTest, AChangeGlidesWithoutAClickAndSettlesWithin30ms) {
-    Equalizer eq;
-    eq.commit(44100);
-    const std::size_t total = 44100 / 2;
-    std::vector<float> v = stereoSine(200, 0.5, 44100, total);
-    const std::size_t block = 441; // 10 ms callbacks
-    const std::size_t changeAt = 20 * block;
-    for (std::size_t f = 0; f < total; f += block) {
-        if (f == changeAt) {
-            eq.setBands(band(2, -100).data()); // 125 Hz band, -20 dB: 200 Hz drops a lot
-            eq.commit(44100);
-        }
-        eq.process(v.data() + 2 * f, block, 2);
-    }
-    // A click would show as a step far beyond the sine's own steepest one.
-    float worst = 0.0f;
-    for (std::size_t i = 1; i < total; ++i) {
-        worst = std::max(worst, std::fabs(v[2 * i] - v[2 * i - 2]));
-    }
-    EXPECT_LT(worst, 0.5 * 2 * M_PI * 200 / 44100 * 1.1);
-    // From 30 ms after the change on, the level is the new steady one.
-    const std::size_t settled = changeAt + 44100 * 30 / 1000;
-    const double early = levelDb(v, settled, settled + 441);
-    const double late = levelDb(v, total - 4410, total);
-    EXPECT_NEAR(early, late, 0.3);
-    EXPECT_LT(late, levelDb(v, 0, changeAt) - 6.0);
-}
-
-// Cut everything to full boost, each band's worst case for a glide: at no
-// frequency does the way there go above full scale, nor above the louder of
-// the two settings, nor step harder than the tone itself does.
-TEST(EqualizerTest, CutToFullBoostNeverClipsOrClicksOnTheWay) {
+// A full-scale sine, every band cut, then every band at full boost: at no
+// frequency does the change or the boost go above full scale, nor does the way
+// there step harder than the tone itself does; the headroom is not wasteful.
+TEST(EqualizerTest, CutToFullBoostNeverClipsOrClicks) {
     const int rate = 44100;
-    const int32_t cut[10] = {-30, -30, -30, -30, -30, -30, -30, -30, -30, -30};
-    const int32_t boost[10] = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
+    const std::array<int32_t, 10> cut = {-30, -30, -30, -30, -30, -30, -30, -30, -30, -30};
+    const std::array<int32_t, 10> boost = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
     const std::size_t block = 441;
-    const std::size_t changeAt = 30 * block; // 300 ms into the tone
-    const std::size_t total = changeAt + 20 * block;
-    for (double hz = 31; hz < 20000; hz *= 1.19) {
+    const std::size_t changeAt = 30 * block;
+    const std::size_t total = changeAt + 40 * block;
+    float loudest = 0.0f;
+    for (double hz = 31; hz < 20000; hz *= 1.09) {
         Equalizer eq;
-        eq.setBands(cut);
+        eq.setBands(cut.data());
         eq.commit(rate);
         std::vector<float> v = stereoSine(hz, 1.0, rate, total);
         for (std::size_t f = 0; f < total; f += block) {
             if (f == changeAt) {
-                eq.setBands(boost);
+                eq.setBands(boost.data());
                 eq.commit(rate);
             }
             eq.process(v.data() + 2 * f, block, 2);
         }
-        auto peakOf = [&](std::size_t from, std::size_t to) {
-            float p = 0.0f;
-            for (std::size_t i = from; i < to; ++i) {
-                p = std::max(p, std::fabs(v[2 * i]));
-            }
-            return p;
-        };
-        const float before = peakOf(changeAt - 10 * block, changeAt);
-        const float during = peakOf(changeAt, changeAt + 3 * block);
-        const float after = peakOf(total - 10 * block, total);
-        EXPECT_LE(during, 1.001f) << hz << " Hz";
+        const float before = peakOf(v, changeAt - 10 * block, changeAt);
+        const float during = peakOf(v, changeAt, changeAt + 3 * block);
+        const float after = peakOf(v, total - 10 * block, total);
+        EXPECT_LE(after, 1.0f) << hz << " Hz";
         EXPECT_LE(during, std::max(before, after) * 1.002f) << hz << " Hz";
+        loudest = std::max(loudest, after);
         float step = 0.0f;
-        for (std::size_t i = changeAt - block; i < total; ++i) {
+        for (std::size_t i = changeAt - block; i < total; ++i)
             step = std::max(step, std::fabs(v[2 * i] - v[2 * i - 2]));
-        }
         const double ownStep = 2 * M_PI * hz / rate; // the steepest step of the full-scale input
         EXPECT_LT(step, 1.5 * std::min(ownStep, 2.0)) << hz << " Hz";
     }
+    EXPECT_GT(loudest, 0.95f);
 }
 
 TEST(EqualizerTest, AChangeDuringAChangeIsHeardWithin30ms) {
@@ -202,18 +69,16 @@ TEST(EqualizerTest, AChangeDuringAChangeIsHeardWithin30ms) {
     std::vector<float> v = stereoSine(1000, 0.5, 48000, 48000 / 2);
     std::size_t f = 0;
     for (; f < 48 * block; f += block) {
-        if (f == 40 * block) {
-            eq.setBands(band(5, 100).data());
-            eq.commit(48000);
-        }
-        if (f == 42 * block) { // 4 ms later, while the first change fades in
-            eq.setBands(band(5, -100).data());
+        if (f == 40 * block || f == 42 * block) { // the second 4 ms later, while the first fades in
+            const int32_t bands[10] = {0, 0, 0, 0, 0, f == 40 * block ? 100 : -100, 0, 0, 0, 0};
+            eq.setBands(bands);
             eq.commit(48000);
         }
         eq.process(v.data() + 2 * f, block, 2);
     }
     eq.process(v.data() + 2 * f, v.size() / 2 - f, 2);
     const std::size_t settled = 42 * block + 48 * 30;
-    EXPECT_NEAR(levelDb(v, settled, settled + 480), levelDb(v, v.size() / 2 - 4800, v.size() / 2), 0.3);
-    EXPECT_LT(levelDb(v, settled, settled + 480), -9.03 - 15.0); // the cut, not the boost
+    EXPECT_NEAR(peakOf(v, settled, settled + 480), peakOf(v, v.size() / 2 - 4800, v.size() / 2), 0.002);
+    EXPECT_LT(peakOf(v, settled, settled + 480), 0.06); // the 20 dB cut (0.05), not the boost (0.5)
 }
+

@@ -1,4 +1,4 @@
-#include "app/DebugLog.h"
+#include "log/DebugLog.h"
 
 #include <cstdio>
 

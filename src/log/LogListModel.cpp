@@ -1,4 +1,4 @@
-#include "app/LogListModel.h"
+#include "log/LogListModel.h"
 
 void LogListModel::append(std::string line) {
     lines_.push_back(std::move(line));

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/LogListModel.h"
+#include "log/LogListModel.h"
 
 class DebugLog {
 public:

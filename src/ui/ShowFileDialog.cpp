@@ -1,8 +1,12 @@
-#include "app/ShowFileDialog.h"
+#include "ui/ShowFileDialog.h"
+
+#include <vector>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "common/PathList.h"
 
 namespace {
 
@@ -57,22 +61,14 @@ std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::
         } else {
             bool oneFolder = true;
             for (const QString &f : files) oneFolder = oneFolder && QFileInfo(f).absolutePath() == folder;
-            if (oneFolder) {
-                result = pathBytes(folder);
-                result.push_back('\0');
-                for (const QString &f : files) {
-                    result += pathBytes(QFileInfo(f).fileName());
-                    result.push_back('\0');
-                }
-            } else {
-                // Names typed with their own folders: full paths, which the
-                // playlist loader takes as they stand.
-                for (const QString &f : files) {
-                    result += pathBytes(QFileInfo(f).absoluteFilePath());
-                    result.push_back('\0');
-                }
-            }
-            result.push_back('\0');
+            // The folder and the names; names typed with their own folders
+            // come back as full paths, which the playlist loaders take as
+            // they stand.
+            std::vector<std::string> items;
+            if (oneFolder) items.push_back(pathBytes(folder));
+            for (const QString &f : files)
+                items.push_back(pathBytes(oneFolder ? QFileInfo(f).fileName() : QFileInfo(f).absoluteFilePath()));
+            result = PathList::join(items);
         }
     }
     InitialFolder = pathBytes(QDir::currentPath());

@@ -1,4 +1,4 @@
-#include "FakeVbmp3.h"
+#include "support/FakeVbmp3.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/DebugLog.h"
 #include "common/PathUtil.h"
+#include "log/DebugLog.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -41,34 +41,8 @@ TEST(DebugLog, EachModeWritesWhereItShould) {
     EXPECT_EQ(TempDir::read(file), line + line);
 }
 
-TEST(DebugLog, ListKeepsTheNewest199Lines) {
-    DebugLog log;
-    log.setDebugMode(127);
-    std::size_t droppedTotal = 0;
-    log.list().setListener([&](std::size_t dropped) { droppedTotal += dropped; });
-    for (int i = 1; i <= 200; ++i) log.WriteDebugLog("line " + std::to_string(i));
-    ASSERT_EQ(log.list().size(), 199u);
-    EXPECT_NE(log.list().lines().front().find("line 2"), std::string::npos);
-    EXPECT_NE(log.list().lines().back().find("line 200"), std::string::npos);
-    EXPECT_EQ(droppedTotal, 1u);
-}
-
-TEST(DebugLog, FirstLineLoadsTheWindowWhoseOwnLinesComeFirst) {
-    DebugLog log;
-    log.setDebugMode(127);
-    int loads = 0;
-    log.setWindowLoader([&] {
-        ++loads;
-        log.WriteDebugLog("Corvale Show    - DebugWindow");
-    });
-    log.WriteDebugLog("KRC1000 Called  - bytSettingRead");
-    log.WriteDebugLog("next");
-    EXPECT_EQ(loads, 1);
-    ASSERT_EQ(log.list().size(), 3u);
-    EXPECT_NE(log.list().lines()[0].find("DebugWindow"), std::string::npos);
-    EXPECT_NE(log.list().lines()[1].find("bytSettingRead"), std::string::npos);
-}
-
+// (The list's limit of 199 lines and the debug window's own lines ahead of
+// the line that loaded it: DebugWindowTest, with the real window.)
 TEST(DebugLog, UnwritableFileStillFillsTheList) {
     TempDir dir;
     DebugLog log;

@@ -10,13 +10,14 @@
 #include <cstdint>
 #include <string>
 
-#include "app/UserDialogs.h"
+#include "common/FileFilter.h"
+#include "ui/UserDialogs.h"
 
 class QWidget;
 
-// SaveDialog: nonzero for Save As. Flags: the dialog option flags (0x200
-// multiple selection, 0x1000 file must exist, 0x2 overwrite prompt). Filter:
-// description NUL pattern NUL pairs, patterns joined by ';'.
+// SaveDialog: nonzero for Save As. Flags: the dialog option flags
+// (DialogFlags). Filter: description NUL pattern NUL pairs, patterns joined
+// by ';' (FileFilter makes one pair).
 std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
                            QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
                            const std::string &DefaultExtension, std::string &InitialFolder);

@@ -7,9 +7,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/QtUserDialogs.h"
-#include "app/ShowFileDialog.h"
-#include "mainwindow/MainFormHarness.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+#include "ui/QtUserDialogs.h"
+#include "ui/ShowFileDialog.h"
 
 namespace {
 

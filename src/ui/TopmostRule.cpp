@@ -1,4 +1,4 @@
-#include "aboutwindow/TopmostRule.h"
+#include "ui/TopmostRule.h"
 
 #include <QWidget>
 #include <QWindow>

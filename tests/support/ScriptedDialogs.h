@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 class ScriptedDialogs : public UserDialogs {
 public:

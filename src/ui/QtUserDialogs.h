@@ -2,17 +2,12 @@
 // is honoured the same way on every desktop) and QMessageBox.
 #pragma once
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 class QFileDialog;
 
 class QtUserDialogs : public UserDialogs {
 public:
-    // Dialog option flags, as the callers pass them.
-    static constexpr uint32_t OverwritePrompt = 0x2;
-    static constexpr uint32_t AllowMultiSelect = 0x200;
-    static constexpr uint32_t FileMustExist = 0x1000;
-
     QStringList askFiles(QWidget *owner, const FileRequest &request) override;
     void showMessage(QWidget *owner, const QString &title, const QString &text) override;
 

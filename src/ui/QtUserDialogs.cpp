@@ -1,7 +1,9 @@
-#include "app/QtUserDialogs.h"
+#include "ui/QtUserDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
+
+#include "ui/DialogFlags.h"
 
 void QtUserDialogs::configure(QFileDialog &dialog, const FileRequest &request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -11,13 +13,13 @@ void QtUserDialogs::configure(QFileDialog &dialog, const FileRequest &request) {
     // over it (as the common dialogs always did), so new files can be named.
     if (request.save)
         dialog.setFileMode(QFileDialog::AnyFile);
-    else if (request.flags & AllowMultiSelect)
+    else if (request.flags & DialogFlags::AllowMultiSelect)
         dialog.setFileMode(QFileDialog::ExistingFiles);
-    else if (request.flags & FileMustExist)
+    else if (request.flags & DialogFlags::FileMustExist)
         dialog.setFileMode(QFileDialog::ExistingFile);
     else
         dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, (request.flags & OverwritePrompt) == 0);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, (request.flags & DialogFlags::OverwritePrompt) == 0);
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.nameFilters.isEmpty()) dialog.setNameFilters(request.nameFilters);
     if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);

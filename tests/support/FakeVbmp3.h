@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/Vbmp3Api.h"
+#include "vbmp3/Vbmp3Api.h"
 
 class FakeVbmp3 {
 public:

@@ -1,0 +1,44 @@
+// Where the kept files go when the program folder cannot be written: the
+// per-user folder, made with a copy of the bundled schemes. (The installed
+// copy's run as an ordinary user checks the fall-back to HOME and that a
+// second start copies nothing again.)
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/AppFolder.h"
+#include "app/CommandLineOptions.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+TEST(AppFolderTest, PerUserFolderGetsOnlyTheSchemesAndIsNamedEvenWhenItCannotBeMade) {
+    TempDir dir;
+    dir.write("prog/color/amber.kcl", "colortitle=amber\r\n");
+    dir.write("prog/color/notes.txt", "not a scheme");
+    AppFolder::Inputs in;
+    in.programDir = dir.path() + "prog/";
+    in.programDirWritable = false;
+    in.home = dir.path() + "home";
+    in.xdgConfigHome = dir.path() + "deep/config";  // parents missing too
+    const std::string folder = AppFolder::choose(in);
+    EXPECT_EQ(folder, in.xdgConfigHome + "/corvale/");
+    EXPECT_TRUE(fs::exists(folder + "color/amber.kcl"));
+    EXPECT_FALSE(fs::exists(folder + "color/notes.txt"));
+    // Reading the settings there then fails with its own message.
+    in.xdgConfigHome = dir.write("file", "x");
+    EXPECT_EQ(AppFolder::choose(in), in.xdgConfigHome + "/corvale/");
+    EXPECT_EQ(AppFolder::userFolder("", ""), "");
+    // An installed program folder is never written, even where root may.
+    in.programDir = "/usr/lib/corvale/";
+    in.programDirWritable = true;
+    EXPECT_EQ(AppFolder::choose(in), in.xdgConfigHome + "/corvale/");
+}
+
+TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {
+    using A = CommandLineOptions::Action;
+    const std::pair<std::vector<std::string>, A> cases[] = {
+        {{"--help"}, A::Help}, {{"--version"}, A::Version}, {{}, A::Start},
+        {{"--help", "song.mp3"}, A::Start}, {{"-h"}, A::Start}, {{"./--version"}, A::Start}};
+    for (const auto &[arguments, action] : cases) EXPECT_EQ(CommandLineOptions::parse(arguments), action) << arguments.size();
+}
