@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <tuple>
 
 #include "common/AudioFileTypes.h"
 #include "common/Clock.h"
@@ -38,34 +39,18 @@ TEST(PathList, SplitsEveryFormWithOneFolderRule) {
     EXPECT_EQ(PathList::strCutNull("whole"), "whole");
 }
 
+// Path; a track, read by libsndfile alone, a track or a list; a track's lyrics stem.
 TEST(AudioFileTypes, TracksListsAndLyricsByName) {
-    struct Case {
-        const char *path;
-        bool audio, sndfileOnly, trackOrList;
-        const char *lyricsStem;
-    };
-    for (const Case &c : std::initializer_list<Case>{
-             {"/a/SONG.MP3", true, false, true, "/a/SONG."},
-             {"x.Wav", true, false, true, "x."},
-             {"x.rmp", true, false, true, "x."},
-             {"/m/a.FLAC", true, true, true, "/m/a."},
-             {"a.ogg", true, true, true, "a."},
-             {"a.oga", true, true, true, "a."},
-             {"a.Opus", true, true, true, "a."},
-             {"LIST.M3U", false, false, true, ""},
-             {"list.m3u8", false, false, false, ""},
-             {"x.mpeg", false, false, false, ""},
-             {"mp3", false, false, false, ""},
-             {".opus", false, false, false, ""},
-             {"x.flac.txt", false, false, false, ""},
-         }) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(AudioFileTypes::isAudioPath(c.path), c.audio);
-        EXPECT_EQ(AudioFileTypes::isSndfileOnlyPath(c.path), c.sndfileOnly);
-        EXPECT_EQ(AudioFileTypes::isTrackOrListPath(c.path), c.trackOrList);
-        if (c.audio) {
-            EXPECT_EQ(AudioFileTypes::lyricsStem(c.path), c.lyricsStem);
-        }
+    const std::tuple<const char *, bool, bool, bool, const char *> cases[] = {
+        {"/a/SONG.MP3", true, false, true, "/a/SONG."}, {"x.Wav", true, false, true, "x."},
+        {"/m/a.FLAC", true, true, true, "/m/a."},       {"a.Opus", true, true, true, "a."},
+        {"LIST.M3U", false, false, true, ""},           {"list.m3u8", false, false, false, ""},
+        {".opus", false, false, false, ""},             {"x.flac.txt", false, false, false, ""}};
+    for (const auto &[path, audio, sndfileOnly, trackOrList, stem] : cases) {
+        EXPECT_EQ(AudioFileTypes::isAudioPath(path), audio) << path;
+        EXPECT_EQ(AudioFileTypes::isSndfileOnlyPath(path), sndfileOnly) << path;
+        EXPECT_EQ(AudioFileTypes::isTrackOrListPath(path), trackOrList) << path;
+        EXPECT_EQ(audio ? AudioFileTypes::lyricsStem(path) : "", stem) << path;
     }
 }
 

@@ -1,9 +1,8 @@
 // The built program on a desktop: --help and --version without a display,
 // a second start handing the demo to the running player, which plays it with
 // its lyrics and quits, and an installed copy run by an unprivileged user that
-// keeps its settings in its own folder, FLAC, Ogg Vorbis and Opus tones each
-// played after a damaged file of their kind. Each runs under Xvfb in a few
-// seconds. Last, the Debian package built and inspected.
+// keeps its settings in its own folder. Each runs under Xvfb in a few seconds.
+// Last, the Debian package built and inspected.
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,7 +18,6 @@
 
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
-#include "vbmp3/AudioFixtures.h"
 
 namespace fs = std::filesystem;
 using SystemRun::countLogLines;
@@ -57,50 +55,12 @@ int lyricsInk(const QImage &window) {
     return ink;
 }
 
-// The frequency of the left channel over the middle of its loud part (away
-// from any fade), for an output rate of `rate`; its peak in `peak`.
-double toneFrequency(const std::vector<float> &stereo, double rate, float &peak) {
-    std::size_t first = 0, last = 0;
-    peak = 0;
-    for (std::size_t i = 0; i + 1 < stereo.size(); i += 2) {
-        const float a = std::fabs(stereo[i]);
-        if (a > 0.05f) {
-            if (first == 0) first = i;
-            last = i;
-        }
-        peak = std::max(peak, a);
-    }
-    if (last <= first + 2 * 4410) return 0;
-    const std::size_t from = first + (last - first) / 4, to = last - (last - first) / 4;
-    int crossings = 0;
-    for (std::size_t i = from + 2; i < to; i += 2)
-        if ((stereo[i - 2] < 0) != (stereo[i] < 0)) ++crossings;
-    return crossings / 2.0 / (static_cast<double>((to - from) / 2) / rate);
-}
-
 // Why the program cannot be run under Xvfb with the demo here; empty when it can.
 std::string xvfbRunMissing() {
     for (const char *tool : {"xvfb-run", "xdotool"})
         if (!onPath(tool)) return std::string(tool) + " is not installed";
     if (!fs::exists(fs::path(CORVALE_PROGRAM_DIR) / "demo/demo.m3u")) return "the demo songs were not built (lame or twolame missing)";
     return {};
-}
-
-// play_and_quit.sh: the program in prog on `audio`, P, a second of sound into
-// `out`, a screenshot into `shot`, the caption as "title=", Q.
-SystemRun::Result playAndQuit(const std::string &prog, const std::string &audio, const std::string &out,
-                              const std::string &shot) {
-    return shell(xvfbRun() + "sh " + shellWord(CORVALE_SYSTEM_DIR "/play_and_quit.sh") + " " + shellWord(prog) + " " +
-                 shellWord(audio) + " " + shellWord(out) + " " + shellWord(shot) + " " + shellWord(CORVALE_SCREEN_GRAB));
-}
-
-// True when the sound holds a 1 kHz tone at 44.1 or 48 kHz, whichever rate the
-// library chose for the device.
-bool holdsTheTone(const std::string &out) {
-    float peak = 0;
-    const std::vector<float> sound = SystemRun::readFloats(out);
-    const double at441 = toneFrequency(sound, 44100, peak), at48 = toneFrequency(sound, 48000, peak);
-    return peak > 0.2f && (std::fabs(at441 - 1000) < 20 || std::fabs(at48 - 1000) < 20);
 }
 
 class DesktopRunTest : public ::testing::Test {
@@ -179,38 +139,6 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
     const std::string settings = TempDir::read(prog + "/corvale.ini");
     EXPECT_GE(SystemRun::lines(settings).size(), 26u);
     EXPECT_NE(settings.find("\r\nPositionX="), std::string::npos);
-}
-
-// For each compressed format, a list of a damaged file of that type and a
-// tagged tone: the damaged one is passed over, the tone plays with its tags in
-// the caption.
-TEST(PlayEndToEndTest, CompressedFormatsPlayAfterADamagedFileOfTheirKind) {
-    for (const char *tool : {"xvfb-run", "xdotool"})
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-    TempDir work;
-    const std::string prog = SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color"});
-    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
-        SCOPED_TRACE(format.extension);
-        const bool opus = format.format == fixtures::Compressed::Opus;
-        const std::string tone = work.file(std::string("tone") + format.extension);
-        ASSERT_TRUE(fixtures::writeCompressed(tone, {.rate = opus ? 48000 : 44100, .seconds = 3.0}, format.format,
-                                              "トーン", "Artist"));
-        // Random bytes; cut in half; only the headers.
-        std::string damaged = TempDir::read(tone);
-        damaged = format.format == fixtures::Compressed::Flac ? std::string(20000, '\x5A') + damaged.substr(4000, 20000)
-                  : opus                                       ? damaged.substr(0, 300)
-                                                               : damaged.substr(0, damaged.size() / 2);
-        work.write(std::string("damaged") + format.extension, damaged);
-        const std::string list =
-            work.write("list.m3u", std::string("damaged") + format.extension + "\r\ntone" + format.extension + "\r\n");
-        const std::string out = work.file("out.raw");
-        std::filesystem::remove(out);
-        const auto run = playAndQuit(prog, list, out, work.file("shot.png"));
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find("exit 0"), std::string::npos) << run.output;
-        EXPECT_EQ(values(run.output, "title"), std::vector<std::string>{"トーン - Corvale"}) << run.output;
-        EXPECT_TRUE(holdsTheTone(out));
-    }
 }
 
 // ---------------------------------------------------------------- installation
@@ -302,8 +230,8 @@ TEST_F(InstallTest, UnprivilegedUserKeepsSettingsInTheirOwnFolder) {
 
 // ---------------------------------------------------------------- Debian package
 
-// cpack in the build tree: the files of the package, Depends found from the
-// linked libraries, and the metadata checked by the tools that read it.
+// cpack in the build tree: everything under /usr, Depends found from the
+// linked libraries, the metadata accepted by the tools that read it.
 TEST(PackageTest, DebianPackageHoldsTheProgramAndValidMetadata) {
     for (const char *tool : {"cpack", "dpkg-deb", "dpkg-shlibdeps", "appstreamcli", "man"})
         if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
@@ -311,48 +239,23 @@ TEST(PackageTest, DebianPackageHoldsTheProgramAndValidMetadata) {
     const auto pack = shell("cd " + shellWord(work.path()) + " && cpack -G DEB --config " +
                             shellWord(CORVALE_BINARY_DIR "/CPackConfig.cmake") + " -B " + shellWord(work.path()));
     ASSERT_EQ(pack.exitCode, 0) << pack.output;
-    std::string arch = shell("dpkg --print-architecture").output;
-    arch.erase(arch.find_last_not_of('\n') + 1);
-    const std::string deb = work.file("corvale_" CORVALE_VERSION "_" + arch + ".deb");
-    ASSERT_TRUE(fs::exists(deb)) << pack.output;
-
-    // Everything under /usr; nothing the program writes at run time.
-    const std::string listed = shell("dpkg-deb -c " + shellWord(deb) + " | awk '{print $6 $7 $8}'").output;
-    std::vector<std::string> files;
-    for (std::size_t at = 0, end; (end = listed.find('\n', at)) != std::string::npos; at = end + 1)
-        files.push_back(listed.substr(at, end - at));
-    for (const char *path :
-         {"./usr/bin/corvale->../lib/corvale/corvale", "./usr/lib/corvale/corvale", "./usr/lib/corvale/libvbmp3.so",
-          "./usr/lib/corvale/color/mono.kcl", "./usr/share/applications/corvale.desktop",
-          "./usr/share/icons/hicolor/scalable/apps/corvale.svg",
-          "./usr/share/metainfo/io.github.corvale.Corvale.metainfo.xml", "./usr/share/man/man1/corvale.1.gz",
-          "./usr/share/doc/corvale/copyright"})
-        EXPECT_NE(std::find(files.begin(), files.end(), path), files.end()) << path;
-    for (const std::string &file : files) {
-        EXPECT_EQ(file.rfind("./usr/", 0), 0u) << file;
-        EXPECT_EQ(file.find("corvale.ini"), std::string::npos) << file;
-        EXPECT_EQ(file.find("debuglog"), std::string::npos) << file;
-    }
-    const std::string depends = shell("dpkg-deb -f " + shellWord(deb) + " Depends").output;
-    for (const char *package : {"libc6", "libqt6widgets6", "libqt6dbus6", "libmpg123-0", "libsndfile1", "libsamplerate0",
-                                "libfftw3-single3", "libsdl2-2.0-0"})
+    std::string deb = shell("ls " + shellWord(work.path()) + "corvale_" CORVALE_VERSION "_*.deb").output;
+    deb = shellWord(deb.substr(0, deb.find('\n')));
+    const std::string listed = shell("dpkg-deb -c " + deb + " | awk '{print $6}' | grep -v '^./usr/'").output;
+    EXPECT_EQ(listed, "") << listed;
+    const std::string depends = shell("dpkg-deb -f " + deb + " Depends").output;
+    for (const char *package : {"libqt6widgets6", "libmpg123-0", "libsndfile1", "libsdl2-2.0-0"})
         EXPECT_NE(depends.find(std::string(package) + " ("), std::string::npos) << package << " in " << depends;
 
-    const std::string root = work.file("root");
-    ASSERT_EQ(shell("dpkg-deb -x " + shellWord(deb) + " " + shellWord(root)).exitCode, 0);
-    // The engine library as built: the program checks its size.
-    EXPECT_EQ(TempDir::read(root + "/usr/lib/corvale/libvbmp3.so"),
-              TempDir::read(std::string(CORVALE_PROGRAM_DIR) + "/libvbmp3.so"));
-    const auto appstream =
-        shell("appstreamcli validate --no-net " + shellWord(root + "/usr/share/metainfo/io.github.corvale.Corvale.metainfo.xml"));
+    const std::string root = work.file("root"), usr = root + "/usr/";
+    ASSERT_EQ(shell("dpkg-deb -x " + deb + " " + shellWord(root)).exitCode, 0);
+    EXPECT_EQ(TempDir::read(usr + "lib/corvale/libvbmp3.so"), TempDir::read(CORVALE_PROGRAM_DIR "/libvbmp3.so"));
+    EXPECT_EQ(fs::read_symlink(usr + "bin/corvale"), "../lib/corvale/corvale");
+    const auto appstream = shell("appstreamcli validate --no-net " +
+                                 shellWord(usr + "share/metainfo/io.github.corvale.Corvale.metainfo.xml"));
     EXPECT_EQ(appstream.exitCode, 0) << appstream.output;
-    const std::string page = shellWord(root + "/usr/share/man/man1/corvale.1.gz");
-    EXPECT_EQ(shell("man -l --warnings " + page + " >/dev/null").output, "");
-    const auto manual = shell("MANWIDTH=80 man -l " + page);
-    EXPECT_EQ(manual.exitCode, 0);
-    for (const char *text : {"corvale [FILE...]", "--version", "~/.config/corvale/", "corvale.ini", "F12"})
-        EXPECT_NE(manual.output.find(text), std::string::npos) << text << "\n" << manual.output;
-    const std::string copyright = TempDir::read(root + "/usr/share/doc/corvale/copyright");
-    EXPECT_NE(copyright.find("License: GPL-3+\n"), std::string::npos);
-    EXPECT_NE(copyright.find(" GNU GENERAL PUBLIC LICENSE\n"), std::string::npos);
+    const std::string page = shellWord(usr + "share/man/man1/corvale.1.gz");
+    EXPECT_EQ(shell("man -l --warnings " + page + " 2>&1 >/dev/null").output, "");
+    EXPECT_NE(shell("MANWIDTH=80 man -l " + page).output.find("~/.config/corvale/"), std::string::npos);
+    EXPECT_NE(TempDir::read(usr + "share/doc/corvale/copyright").find(" GNU GENERAL PUBLIC LICENSE\n"), std::string::npos);
 }

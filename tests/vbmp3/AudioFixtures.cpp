@@ -1,7 +1,5 @@
 #include "AudioFixtures.h"
 
-#include "common/TextCodec.h"
-
 #include <sndfile.h>
 
 #include <cmath>
@@ -184,29 +182,14 @@ bool writeCompressed(const std::string &path, const Tone &t, Compressed format, 
     SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file)
         return false;
-    // libFLAC refuses (and libsndfile then crashes on) a comment that is not
-    // UTF-8: such a tag goes in as a placeholder of its length, replaced in the
-    // bytes afterwards (FLAC has no checksum over its comments).
-    const bool patch = format == Compressed::Flac && !(TextCodec::isValidUtf8(title) && TextCodec::isValidUtf8(artist));
-    const std::string titleIn = patch ? std::string(title.size(), '#') : title;
-    const std::string artistIn = patch ? std::string(artist.size(), '%') : artist;
     if (!title.empty())
-        sf_set_string(file, SF_STR_TITLE, titleIn.c_str());
+        sf_set_string(file, SF_STR_TITLE, title.c_str());
     if (!artist.empty())
-        sf_set_string(file, SF_STR_ARTIST, artistIn.c_str());
+        sf_set_string(file, SF_STR_ARTIST, artist.c_str());
     const std::vector<float> frames = toneFrames(t);
     const auto count = static_cast<sf_count_t>(frames.size() / std::size_t(t.channels));
     const bool written = sf_writef_float(file, frames.data(), count) == count;
-    if (sf_close(file) != 0 || !written)
-        return false;
-    if (patch) {
-        std::string bytes = readFile(path);
-        for (const auto &[in, real] : {std::pair{titleIn, title}, std::pair{artistIn, artist}})
-            if (const auto at = bytes.find("=" + in); !in.empty() && at != std::string::npos)
-                bytes.replace(at + 1, in.size(), real);
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    return true;
+    return sf_close(file) == 0 && written;
 }
 
 bool haveTool(const char *name) {

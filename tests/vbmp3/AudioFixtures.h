@@ -33,17 +33,14 @@ std::string wavBytes(const Tone &t, uint32_t dataSizeOverride = 0);
 // The same MPEG data inside a RIFF/WAVE container with format tag 0x55.
 std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps);
 
-// The compressed formats libsndfile writes, with tags as Vorbis comments.
+// The tone as FLAC (24-bit for Sample::Float32), Ogg Vorbis or Opus (8 to 48
+// kHz) by libsndfile, with a UTF-8 title and artist (empty: none).
 enum class Compressed { Flac, Vorbis, Opus };
 struct CompressedFile {
     Compressed format;
-    const char *extension; // ".flac", ".ogg", ".opus"
+    const char *extension;
 };
 extern const CompressedFile kCompressed[3];
-
-// Writes the tone to path as FLAC (16-bit, 24-bit for Sample::Float32), Ogg
-// Vorbis or Opus (whose rates are 8, 12, 16, 24 or 48 kHz) with the given
-// title and artist (raw bytes; empty: none). False when libsndfile refuses.
 bool writeCompressed(const std::string &path, const Tone &t, Compressed format, const std::string &title,
                      const std::string &artist);
 

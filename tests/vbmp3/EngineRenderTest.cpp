@@ -113,20 +113,6 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     EXPECT_GE(files.size(), 2u);
 }
 
-// A high-resolution FLAC (96 kHz, 24-bit) comes down to the output cap.
-TEST_F(EngineRenderTest, HighResolutionFlacComesDownToTheCap) {
-    const fixtures::Tone hires{.rate = 96000, .sample = fixtures::Sample::Float32, .rightHz = 3000};
-    ASSERT_TRUE(fixtures::writeCompressed(dir.file("hires.flac"), hires, fixtures::Compressed::Flac, "", ""));
-    ASSERT_TRUE(engine.setDecodeOptions({0, 0, 48000}));
-    ASSERT_TRUE(engine.open(dir.file("hires.flac").c_str(), &info));
-    EXPECT_EQ(info.SamplingRate, 96000);
-    EXPECT_EQ(engine.outputRate(), 48000);
-    ASSERT_TRUE(engine.play());
-    const std::vector<float> out = render(0.5);
-    EXPECT_NEAR(fixtures::measuredHz(out.data() + 2000, 8000, 2, 1, 48000), 3000.0, 6.0);
-    EXPECT_NEAR(fixtures::toneDb(out.data() + 2000, 8000, 2, 0, 48000, 1000), -6.0, 0.5);
-}
-
 TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
     fixtures::Tone t{.seconds = 5.0};
     ASSERT_TRUE(engine.open(wav("t.wav", t).c_str(), &info));
