@@ -79,18 +79,12 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
         files.push_back({"mp3", mp3});
         files.push_back({"rmp", dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128))});
     }
-    for (const fixtures::CompressedFile &format : fixtures::kCompressed)
-        if (format.format != fixtures::Compressed::Opus) {  // Opus is always 48 kHz
-            const std::string path = dir.file(std::string("tone") + format.extension);
-            ASSERT_TRUE(fixtures::writeCompressed(path, t, format.format, "", ""));
-            files.push_back({format.extension, path});
-        }
     const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
     if (!mp2.empty())
         files.push_back({"mp2", mp2});
     for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
         if (format.format == fixtures::Compressed::Opus)
-            continue; // 48 kHz only; played at its rate in CApiTest
+            continue; // 48 kHz only
         files.push_back({format.extension, dir.file(std::string("tone") + format.extension)});
         ASSERT_TRUE(fixtures::writeCompressed(files.back().second, t, format.format, "", ""));
     }
