@@ -35,6 +35,11 @@ TEST(AppFolderTest, PerUserFolderStartsFromTheProgramFolderOrElseItsSettingsAreR
     in.xdgConfigHome = dir.write("file", "x");
     EXPECT_EQ(AppFolder::choose(in), in.programDir);
     EXPECT_EQ(AppFolder::userFolder("", ""), "");
+    // An installed program folder is never written, even where root may.
+    in.programDir = "/usr/lib/corvale/";
+    in.programDirWritable = true;
+    in.xdgConfigHome = dir.path() + "deep/config";
+    EXPECT_EQ(AppFolder::choose(in), in.xdgConfigHome + "/corvale/");
 }
 
 TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {

@@ -28,9 +28,9 @@ TEST_F(PlayList, AcceptsEachSpecForm) {
     EXPECT_EQ(fake.opened(), std::vector<std::string>{d + "missing.mp3"});
 
     // Dialog multi-selection: folder, names, double NUL; other types ignored.
-    EXPECT_EQ(engine.bytPlayListNewOpen(nul({folder, "a.mp3", "b.WAV", "c.ogg", "d.RMP", "", ""})), 0);
-    EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp3", d + "b.WAV", d + "d.RMP"}));
-    EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2}));
+    EXPECT_EQ(engine.bytPlayListNewOpen(nul({folder, "a.mp3", "b.WAV", "c.ogg", "d.RMP", "e.txt", "f.Flac", "", ""})), 0);
+    EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp3", d + "b.WAV", d + "c.ogg", d + "d.RMP", d + "f.Flac"}));
+    EXPECT_EQ(list().PlayOrder, (std::vector<int16_t>{0, 1, 2, 3, 4}));
 
     // Drop: folder ending in '/', names, no closing NULs; duplicates kept.
     EXPECT_EQ(engine.bytPlayListNewOpen(nul({d, "a.mp1", "a.mp1"})), 0);

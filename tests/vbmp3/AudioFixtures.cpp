@@ -1,5 +1,7 @@
 #include "AudioFixtures.h"
 
+#include <sndfile.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -164,6 +166,30 @@ std::string id3v1(const std::string &title, const std::string &artist) {
     field("", 30);
     tag += '\xFF';
     return tag;
+}
+
+const CompressedFile kCompressed[3] = {
+    {Compressed::Flac, ".flac"}, {Compressed::Vorbis, ".ogg"}, {Compressed::Opus, ".opus"}};
+
+bool writeCompressed(const std::string &path, const Tone &t, Compressed format, const std::string &title,
+                     const std::string &artist) {
+    SF_INFO info{};
+    info.samplerate = t.rate;
+    info.channels = t.channels;
+    info.format = format == Compressed::Flac   ? SF_FORMAT_FLAC | (t.sample == Sample::Pcm16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24)
+                  : format == Compressed::Opus ? SF_FORMAT_OGG | SF_FORMAT_OPUS
+                                               : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    if (!title.empty())
+        sf_set_string(file, SF_STR_TITLE, title.c_str());
+    if (!artist.empty())
+        sf_set_string(file, SF_STR_ARTIST, artist.c_str());
+    const std::vector<float> frames = toneFrames(t);
+    const auto count = static_cast<sf_count_t>(frames.size() / std::size_t(t.channels));
+    const bool written = sf_writef_float(file, frames.data(), count) == count;
+    return sf_close(file) == 0 && written;
 }
 
 bool haveTool(const char *name) {

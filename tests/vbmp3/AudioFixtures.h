@@ -1,6 +1,7 @@
 // Audio files made by the tests themselves: WAV synthesized in code, MP3 and MP2
 // encoded with lame / twolame (tests skip when the tool is missing), MP3 wrapped
-// in RIFF/WAVE, ID3 tags; and small measuring helpers.
+// in RIFF/WAVE, ID3 tags, FLAC, Ogg Vorbis and Opus written by libsndfile; and
+// small measuring helpers.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +32,17 @@ std::string wavBytes(const Tone &t, uint32_t dataSizeOverride = 0);
 
 // The same MPEG data inside a RIFF/WAVE container with format tag 0x55.
 std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps);
+
+// The tone as FLAC (24-bit for Sample::Float32), Ogg Vorbis or Opus (8 to 48
+// kHz) by libsndfile, with a UTF-8 title and artist (empty: none).
+enum class Compressed { Flac, Vorbis, Opus };
+struct CompressedFile {
+    Compressed format;
+    const char *extension;
+};
+extern const CompressedFile kCompressed[3];
+bool writeCompressed(const std::string &path, const Tone &t, Compressed format, const std::string &title,
+                     const std::string &artist);
 
 // An ID3v2 tag (version 3 or 4) with a title and an artist frame in the given
 // text encoding (0 raw bytes, 1 UTF-16 with BOM, 3 UTF-8), followed by

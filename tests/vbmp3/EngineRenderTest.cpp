@@ -82,6 +82,12 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
     if (!mp2.empty())
         files.push_back({"mp2", mp2});
+    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
+        if (format.format == fixtures::Compressed::Opus)
+            continue; // 48 kHz only
+        files.push_back({format.extension, dir.file(std::string("tone") + format.extension)});
+        ASSERT_TRUE(fixtures::writeCompressed(files.back().second, t, format.format, "", ""));
+    }
 
     for (const auto &[kind, path] : files) {
         SCOPED_TRACE(kind);
