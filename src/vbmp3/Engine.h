@@ -12,7 +12,9 @@
 #pragma once
 
 #include "vbmp3/PlaybackChain.h"
+#include "vbmp3/RingFiller.h"
 #include "vbmp3/TrackSession.h"
+#include "vbmp3/WakeSignal.h"
 #include "vbmp3/dsp/LyricsTimeline.h"
 #include "vbmp3/dsp/SpectrumAnalyzer.h"
 #include "vbmp3/vbmp3.h"
@@ -26,10 +28,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 class AudioDevice;
+class DeviceChooser;
 
 class Engine {
 public:
@@ -90,21 +94,14 @@ public:
 
 private:
     struct Command {
-        enum Kind { Attach, Detach } kind;
+        enum Kind { Attach, Detach, DetachAsTail, CutTail } kind;
         TrackSession *session;
     };
-    struct DecodeState {
-        uint32_t gen = 1;
-        bool seekPending = false;
-        int64_t seekFrame = 0;
-        int64_t nextFrame = 0;
-        bool finished = false;
-        std::size_t stagedFrames = 0;
-        std::size_t stagedOffset = 0;
-    };
-
     // Player's thread.
+    std::unique_ptr<TrackSession> makeSession(const std::string &path, TrackInfoData *info);
     void syncEnded();
+    void settleEnd();
+    void cutTail();
     void requestSeek(int64_t frame);
     double decodedFrames();
     void send(Command command);
@@ -114,9 +111,11 @@ private:
     void workerMain();
     void attach(TrackSession *s);
     void detach();
+    void detachAsTail();
+    void serviceTail();
     void openDevice(int rate);
     void closeDevice();
-    bool decodeSome(std::chrono::milliseconds *wait);
+    bool decodeSome(int *waitMs);
     void freeRetired(bool all);
     static void deviceCallback(void *context, float *out, std::size_t frames);
     static void notifyRead(void *context);
@@ -137,6 +136,12 @@ private:
 
     // Player's thread: the loaded track.
     TrackSession *current_ = nullptr;
+    std::string path_;            // of current_
+    // The end of current_ has been reported while its last frames still play:
+    // a stop leaves them alone, a close hands them on as the tail, a play
+    // starts the track again behind them.
+    bool atEnd_ = false;
+    bool tailSent_ = false;       // a tail may still be sounding
     uint32_t nextSessionId_ = 0;
     int64_t parked_ = 0;         // position while stopped / before audio is heard
     int lastKbps_ = 0;
@@ -149,22 +154,20 @@ private:
     std::mutex equalizerMutex_; // orders equalizer commits (never the audio thread)
 
     // Worker.
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    std::mutex mutex_;            // guards commands_ and quit_
+    WakeSignal signal_;
     std::deque<Command> commands_;
-    bool kicked_ = false;
     bool quit_ = false;
     std::condition_variable dataReady_; // render path: the decoder wrote
     std::mutex dataMutex_;
     std::unique_ptr<TrackSession> active_;
+    std::unique_ptr<TrackSession> tail_;
+    bool reopenPending_ = false;  // active_ waits for the tail before the device reopens
     std::vector<std::unique_ptr<TrackSession>> retired_;
-    DecodeState decode_;
-    std::vector<float> staging_;
+    RingFiller filler_;
     std::unique_ptr<AudioDevice> device_;
     int deviceRate_ = 0;
-    bool sdlReady_ = false;
-    bool sdlTried_ = false;
-    bool silentNoticeGiven_ = false;
+    std::unique_ptr<DeviceChooser> devices_;
     std::atomic<std::size_t> deviceLatency_{0};
     std::thread worker_;
 };

@@ -7,23 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <thread>
 
 namespace {
 
-// Waits (polling, without any assumption on speed) until the track stops.
 bool waitForEnd() {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int seconds = 0;
-    while (vbmp3_getState(&seconds) != VBMP3_STATE_STOPPED) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return fixtures::waitUntil([] { return vbmp3_getState(nullptr) == VBMP3_STATE_STOPPED; });
 }
 
 // The stretch of the disk file from the first to the last non-silent frame.
@@ -43,33 +32,11 @@ std::vector<float> sounding(const std::string &raw) {
     return std::vector<float>(f + 2 * first, f + 2 * (last + 1));
 }
 
-// Points SDL at another output driver for the scope (the disk driver writes
-// into `file`), then restores the previous choice.
-class AudioDriver {
-public:
-    AudioDriver(const char *driver, const std::string &file = {}) {
-        const char *old = std::getenv("SDL_AUDIODRIVER");
-        saved_ = old ? old : "";
-        setenv("SDL_AUDIODRIVER", driver, 1);
-        if (!file.empty())
-            setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    }
-    ~AudioDriver() {
-        if (saved_.empty())
-            unsetenv("SDL_AUDIODRIVER");
-        else
-            setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
-    }
-
-private:
-    std::string saved_;
-};
-
 // Plays a 0.6 s tone through the exported functions into SDL's disk driver;
 // returns the sounding stretch of what reached the device.
 std::vector<float> playOnDisk(fixtures::Tone t, const DecodeOptionData &decode) {
     TempDir dir;
-    AudioDriver disk("disk", dir.file("out.raw"));
+    fixtures::AudioDriver disk("disk", dir.file("out.raw"));
     t.seconds = 0.6;
     const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
     EXPECT_EQ(vbmp3_init(), 1);
@@ -81,6 +48,8 @@ std::vector<float> playOnDisk(fixtures::Tone t, const DecodeOptionData &decode) 
     EXPECT_EQ(vbmp3_play(), 1);
     EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
     EXPECT_TRUE(waitForEnd());
+    // The end is reported a little ahead of the last frame: let it reach the file.
+    EXPECT_TRUE(fixtures::waitForGrowth(dir.file("out.raw"), 44100 * 8 / 2));
     EXPECT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
     return sounding(fixtures::readFile(dir.file("out.raw")));
 }
@@ -128,7 +97,7 @@ TEST(CApiTest, DiskDriverMonoAtHalfRate) {
 
 TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
     TempDir dir;
-    AudioDriver none("no-such-driver");
+    fixtures::AudioDriver none("no-such-driver");
     fixtures::Tone t{.seconds = 0.3};
     const std::string path = dir.write("tone.wav", fixtures::wavBytes(t));
     ASSERT_EQ(vbmp3_init(), 1);
