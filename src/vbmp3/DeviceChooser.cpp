@@ -1,9 +1,11 @@
 #include "vbmp3/DeviceChooser.h"
 
+#include "vbmp3/PulseAudioDevice.h"
 #include "vbmp3/SdlAudioDevice.h"
 #include "vbmp3/SilentAudioDevice.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 DeviceChooser::~DeviceChooser() {
@@ -13,6 +15,13 @@ DeviceChooser::~DeviceChooser() {
 
 std::unique_ptr<AudioDevice> DeviceChooser::open(int rate, std::size_t bufferFrames, AudioDevice::Callback callback,
                                                  void *context) {
+    const char *driver = std::getenv("SDL_AUDIODRIVER");
+    if (!pulseFailed_ && (!driver || !*driver)) {
+        auto pulse = std::make_unique<PulseAudioDevice>();
+        if (pulse->open(rate, bufferFrames, callback, context))
+            return pulse;
+        pulseFailed_ = true;
+    }
     if (!sdlTried_) {
         sdlTried_ = true;
         std::string error;

@@ -264,6 +264,7 @@ bool Engine::play() {
         }
     }
     current_->transport.store(TrackSession::Playing, std::memory_order_release);
+    kick(); // a stopped device starts again
     return true;
 }
 
@@ -552,6 +553,7 @@ void Engine::workerMain() {
         int waitMs = -1;
         if (decodeSome(&waitMs))
             continue;
+        idleDevice(&waitMs);
         // The audio thread posts when a tail ends and when it lets go of a
         // session; the timeout only covers a device that stopped calling.
         if (tail_ || !retired_.empty())
@@ -615,7 +617,7 @@ void Engine::detachAsTail() {
 }
 
 void Engine::serviceTail() {
-    if (tail_ && PlaybackChain::tailDone(tail_.get())) {
+    if (tail_ && PlaybackChain::finished(tail_.get())) {
         chain_.publishTail(nullptr);
         retired_.push_back(std::move(tail_));
     }
@@ -641,9 +643,42 @@ void Engine::closeDevice() {
     device_->close();
     device_.reset();
     deviceRate_ = 0;
+    deviceRunning_ = false;
     // The callback has stopped: nothing of the old sessions is in use.
     chain_.forgetInUse();
     freeRetired(false);
+}
+
+void Engine::idleDevice(int *waitMs) {
+    if (!device_)
+        return;
+    const TrackSession *s = active_.get();
+    const bool wanted = tail_ || (s && s->transport.load(std::memory_order_acquire) == TrackSession::Playing &&
+                                  !PlaybackChain::finished(s));
+    if (wanted || !chain_.quiet()) {
+        // Sounding, or fading out (the audio thread posts once it is quiet).
+        quietSince_.reset();
+        if (wanted && !deviceRunning_) {
+            device_->setRunning(true);
+            deviceRunning_ = true;
+        }
+        return;
+    }
+    if (!deviceRunning_)
+        return;
+    // Quiet: stop the device once what it holds has been heard.
+    const auto now = std::chrono::steady_clock::now();
+    if (!quietSince_)
+        quietSince_ = now;
+    const auto heard = std::chrono::milliseconds(20 + deviceLatency_.load() * 1000 / std::size_t(deviceRate_));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*quietSince_ + heard - now).count();
+    if (left > 0) {
+        *waitMs = *waitMs < 0 ? int(left) : std::min(*waitMs, int(left));
+        return;
+    }
+    device_->setRunning(false);
+    deviceRunning_ = false;
+    quietSince_.reset();
 }
 
 void Engine::openDevice(int rate) {
@@ -657,13 +692,15 @@ void Engine::openDevice(int rate) {
     device_ = devices_->open(rate, buffer, &Engine::deviceCallback, &chain_);
     deviceLatency_.store(device_->latencyFrames());
     deviceRate_ = rate;
+    deviceRunning_ = true;
+    quietSince_.reset();
 }
 
 bool Engine::decodeSome(int *waitMs) {
     TrackSession *s = active_.get();
     if (!s)
         return false;
-    const bool heldByAudio = (output_ == Output::Render || device_) && !chain_.mayFree(s);
+    const bool heldByAudio = (output_ == Output::Render || (device_ && deviceRunning_)) && !chain_.mayFree(s);
     switch (filler_.fill(*s, heldByAudio)) {
     case RingFiller::Result::Decoded:
         // Wake a waiting render call once the ring is (nearly) full rather than

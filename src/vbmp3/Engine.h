@@ -84,6 +84,11 @@ public:
     // Frames of the device buffer (0 on the render path).
     std::size_t deviceBufferFrames() const;
 
+    // Times the decoder thread went to sleep, and whether the device runs
+    // (for tests and benchmarks: neither moves while nothing plays).
+    uint64_t workerSleeps() const { return signal_.sleeps(); }
+    bool deviceRunning() const { return deviceRunning_.load(std::memory_order_acquire); }
+
     // What the audio thread handed over (for benchmarks and diagnostics).
     const PlaybackChain &chain() const { return chain_; }
     // The output-timeline key of the open track's current seek generation.
@@ -113,6 +118,7 @@ private:
     void detach();
     void detachAsTail();
     void serviceTail();
+    void idleDevice(int *waitMs);
     void openDevice(int rate);
     void closeDevice();
     bool decodeSome(int *waitMs);
@@ -168,6 +174,8 @@ private:
     std::unique_ptr<AudioDevice> device_;
     int deviceRate_ = 0;
     std::unique_ptr<DeviceChooser> devices_;
+    std::atomic<bool> deviceRunning_{false}; // written by the worker only
+    std::optional<std::chrono::steady_clock::time_point> quietSince_;
     std::atomic<std::size_t> deviceLatency_{0};
     std::thread worker_;
 };

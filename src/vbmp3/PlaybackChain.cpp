@@ -31,6 +31,7 @@ void PlaybackChain::prepare(int outputRate, std::size_t latencyFrames, bool inte
     history_.reset();
     current_ = nullptr;
     sounding_ = false;
+    quiet_.store(false, std::memory_order_release);
 }
 
 void PlaybackChain::setReadNotifier(ReadNotifier notifier, void *context) {
@@ -44,8 +45,9 @@ bool PlaybackChain::mayFree(const TrackSession *session) const {
            inUseTail_.load(std::memory_order_seq_cst) != session;
 }
 
-bool PlaybackChain::tailDone(const TrackSession *tail) {
-    return tail->endedGen.load(std::memory_order_acquire) == tail->requestGen.load(std::memory_order_acquire);
+bool PlaybackChain::finished(const TrackSession *session) {
+    return session->endedGen.load(std::memory_order_acquire) ==
+           session->requestGen.load(std::memory_order_acquire);
 }
 
 TrackSession *PlaybackChain::acquire(const std::atomic<TrackSession *> &from, std::atomic<TrackSession *> &mark) {
@@ -239,7 +241,7 @@ std::size_t PlaybackChain::process(float *out, std::size_t frames, bool realtime
     const int64_t now = steadyNs();
     std::size_t made = 0;
     while (made < frames) {
-        const bool tailLive = t && !tailDone(t);
+        const bool tailLive = t && !finished(t);
         TrackSession *want = tailLive ? t : s;
         if (want != current_) {
             const bool join = joinable_;
@@ -253,8 +255,16 @@ std::size_t PlaybackChain::process(float *out, std::size_t frames, bool realtime
         }
         const std::size_t got = step(want, out + 2 * made, n, realtime, tailLive, now);
         made += got;
-        if (got < n && !(tailLive && tailDone(t)))
+        if (got < n && !(tailLive && finished(t)))
             break;
     }
+    const bool quiet = !sounding_ && !(t && !finished(t)) &&
+                       (!current_ || ended_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing);
+    if (quiet != quiet_.load(std::memory_order_relaxed)) {
+        quiet_.store(quiet, std::memory_order_release);
+        if (quiet)
+            notify();
+    }
+    calls_.fetch_add(1, std::memory_order_relaxed);
     return made;
 }

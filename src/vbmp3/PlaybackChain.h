@@ -62,8 +62,14 @@ public:
     // Worker: publishes the tail to play out before the published session.
     // Publish a new tail before replacing the session it came from.
     void publishTail(TrackSession *tail) { tail_.store(tail, std::memory_order_seq_cst); }
-    // True once the audio thread is done with a tail (played out or cut).
-    static bool tailDone(const TrackSession *tail);
+    // True once the audio thread has handed over the last frame of the
+    // session's current generation (for a tail: played out or cut).
+    static bool finished(const TrackSession *session);
+    // True while nothing sounds or waits to sound: the audio thread only
+    // hands over silence. The wake notifier is called when it becomes true.
+    bool quiet() const { return quiet_.load(std::memory_order_acquire); }
+    // process() calls so far (for tests and benchmarks).
+    uint64_t calls() const { return calls_.load(std::memory_order_relaxed); }
     // Worker: true when the audio thread cannot be using `session` (it is not
     // published and not marked in use).
     bool mayFree(const TrackSession *session) const;
@@ -116,6 +122,8 @@ private:
     std::atomic<int> rate_{44100};
     std::atomic<std::size_t> latency_{0};
     std::atomic<bool> interpolate_{false};
+    std::atomic<bool> quiet_{false};
+    std::atomic<uint64_t> calls_{0};
     ReadNotifier notifier_ = nullptr;
     void *notifierContext_ = nullptr;
 

@@ -12,8 +12,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -599,4 +602,49 @@ TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
         EXPECT_LE(rmsError(out, x, start, kCut - 300, kCut + 300), row.maxError);
         EXPECT_LE(rmsError(out, x, start, 200, total - 200), row.maxError);
     }
+}
+
+namespace {
+
+// CPU time (ns) of all threads of this process, from /proc.
+uint64_t processCpuNs() {
+    uint64_t sum = 0;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        uint64_t ns = 0;
+        std::ifstream(task.path() / "schedstat") >> ns;
+        sum += ns;
+    }
+    return sum;
+}
+
+} // namespace
+
+// Paused or stopped, nothing wakes: not the decoder thread, not the device
+// callback; the process spends next to no CPU. Play brings the sound back.
+TEST(EngineDeviceTest, NothingRunsWhilePausedOrStopped) {
+    TempDir dir;
+    fixtures::AudioDriver dummy("dummy");
+    Engine engine{Engine::Output::Device};
+    TrackInfoData info{};
+    ASSERT_TRUE(engine.open(dir.write("t.wav", fixtures::wavBytes({.seconds = 5.0})).c_str(), &info));
+    const std::pair<const char *, bool (Engine::*)()> rows[] = {{"pause", &Engine::pause}, {"stop", &Engine::stop}};
+    for (const auto &[name, action] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(engine.play());
+        const uint64_t calls = engine.chain().calls();
+        ASSERT_TRUE(fixtures::waitUntil([&] { return engine.chain().calls() > calls + 5; }));
+        EXPECT_TRUE(engine.deviceRunning());
+        ASSERT_TRUE((engine.*action)());
+        ASSERT_TRUE(fixtures::waitUntil([&] { return !engine.deviceRunning(); }));
+        const uint64_t sleeps = engine.workerSleeps();
+        const uint64_t idleCalls = engine.chain().calls();
+        const uint64_t cpu = processCpuNs();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(engine.workerSleeps(), sleeps);
+        EXPECT_EQ(engine.chain().calls(), idleCalls);
+        EXPECT_LT(processCpuNs() - cpu, 20'000'000u); // 20 ms in 300: nothing busy
+    }
+    ASSERT_TRUE(engine.play());
+    ASSERT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100; }));
+    EXPECT_TRUE(engine.deviceRunning());
 }
