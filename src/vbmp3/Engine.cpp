@@ -224,9 +224,12 @@ void Engine::syncEnded() {
     if (!ended && output_ == Output::Device && current_->doneGen.load(std::memory_order_acquire) == gen) {
         // All of the track is decoded: report the end while its last frames
         // still play, early enough that the next track opened and played by
-        // then follows them without a gap.
+        // then follows them without a gap. Not before any of it was handed
+        // over: a tail in front of it has then ended, so one tail at most
+        // waits at a time, however short the tracks.
         const double lead = kEndLeadSeconds * current_->decodeRate * chain_.pitchPercent() / 100.0;
-        ended = double(current_->ring.availableFrames()) <= lead;
+        ended = double(current_->ring.availableFrames()) <= lead &&
+                chain_.timeline().lastHanded(current_->keyOf(gen)).has_value();
     }
     if (ended) {
         atEnd_ = true;
@@ -606,9 +609,7 @@ void Engine::detachAsTail() {
         detach(); // never played: nothing to play out
         return;
     }
-    // A tail still sounding gives way (only a track shorter than the lead
-    // gets here).
-    if (tail_)
+    if (tail_) // (the end is not reported while a tail plays: not reached)
         retired_.push_back(std::move(tail_));
     tail_ = std::move(active_);
     chain_.publishTail(tail_.get());
