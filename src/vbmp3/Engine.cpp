@@ -37,9 +37,11 @@
 //
 // Position heard, spectrum and bit rate are what the callback handed over
 // minus the device's buffer (OutputFrame x 32 frames), moved on by the time
-// since the last callback. The render path (Output::Render) replaces the
-// device by render(), which runs the same PlaybackChain::process as fast as it
-// can be computed and has no device buffer.
+// since the last callback. The render path (Output::Render) has neither
+// device nor worker: commands are carried out on the player's thread at once,
+// and render() runs the same PlaybackChain::process as fast as it can be
+// computed, decoding on the same thread whenever the chain waits for audio
+// (no hand-over between threads, no device buffer).
 //
 // Track changes without a gap: through a device the end of a track is
 // reported (state 0) once it is all decoded and little is left in the ring.
@@ -86,16 +88,22 @@ std::size_t Engine::bufferFramesFor(int outputFrame) {
 
 Engine::Engine(Output output) : output_(output), spectrumFrames_(SpectrumAnalyzer::kSize * 2) {
     chain_.setReadNotifier(&Engine::notifyRead, this);
-    worker_ = std::thread([this] { workerMain(); });
+    if (output_ == Output::Device)
+        worker_ = std::thread([this] { workerMain(); });
 }
 
 Engine::~Engine() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        quit_ = true;
+    if (worker_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        signal_.post();
+        worker_.join();
+    } else {
+        chain_.publish(nullptr);
+        chain_.publishTail(nullptr);
     }
-    signal_.post();
-    worker_.join();
 }
 
 // ---------------------------------------------------------------- options
@@ -468,15 +476,11 @@ std::size_t Engine::render(float *out, std::size_t frames) {
     if (output_ != Output::Render)
         return 0;
     std::size_t made = 0;
-    int idleWaits = 0;
+    int stuck = 0;
     while (made < frames) {
+        serviceTail();
+        freeRetired(false);
         const TrackSession *s = chain_.published();
-        if (s != current_) {
-            // The worker has not taken the open track over yet.
-            std::unique_lock<std::mutex> lock(dataMutex_);
-            dataReady_.wait_for(lock, std::chrono::milliseconds(1));
-            continue;
-        }
         if (s && s->outputRate != chain_.rate()) {
             std::lock_guard<std::mutex> lock(equalizerMutex_);
             chain_.prepare(s->outputRate, 0, false);
@@ -486,19 +490,17 @@ std::size_t Engine::render(float *out, std::size_t frames) {
         const std::size_t piece = std::min(frames - made, bufferFrames_.load());
         const std::size_t got = chain_.process(out + 2 * made, piece, false);
         made += got;
-        if (made == frames)
-            break;
-        if (got == piece)
+        if (made == frames || got == piece)
             continue;
-        if (got > 0) {
-            idleWaits = 0;
-        } else if (++idleWaits > 10000) {
-            // Ten seconds without progress: never hang a test or a benchmark.
+        // The chain waits for the decoder: decode right here.
+        int waitMs = -1;
+        const bool decoded = decodeSome(&waitMs);
+        stuck = (got > 0 || decoded) ? 0 : stuck + 1;
+        if (stuck > 3) {
+            // Neither side moves (never expected): silence, not a hang.
             std::memset(out + 2 * made, 0, (frames - made) * 2 * sizeof(float));
             break;
         }
-        std::unique_lock<std::mutex> lock(dataMutex_);
-        dataReady_.wait_for(lock, std::chrono::milliseconds(1));
     }
     return frames;
 }
@@ -510,11 +512,27 @@ void Engine::notifyRead(void *context) {
 // ---------------------------------------------------------------- worker
 
 void Engine::send(Command command) {
+    if (output_ == Output::Render) {
+        carryOut(command); // no worker: the render calls decode
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         commands_.push_back(command);
     }
     signal_.post();
+}
+
+void Engine::carryOut(const Command &c) {
+    switch (c.kind) {
+    case Command::Attach: attach(c.session); break;
+    case Command::Detach: detach(); break;
+    case Command::DetachAsTail: detachAsTail(); break;
+    case Command::CutTail:
+        if (tail_)
+            tail_->cut.store(true, std::memory_order_release);
+        break;
+    }
 }
 
 void Engine::kick() {
@@ -537,17 +555,8 @@ void Engine::workerMain() {
             todo.swap(commands_);
             quit = quit_;
         }
-        for (const Command &c : todo) {
-            switch (c.kind) {
-            case Command::Attach: attach(c.session); break;
-            case Command::Detach: detach(); break;
-            case Command::DetachAsTail: detachAsTail(); break;
-            case Command::CutTail:
-                if (tail_)
-                    tail_->cut.store(true, std::memory_order_release);
-                break;
-            }
-        }
+        for (const Command &c : todo)
+            carryOut(c);
         todo.clear();
         if (quit)
             break;
@@ -701,23 +710,18 @@ bool Engine::decodeSome(int *waitMs) {
     TrackSession *s = active_.get();
     if (!s)
         return false;
-    const bool heldByAudio = (output_ == Output::Render || (device_ && deviceRunning_)) && !chain_.mayFree(s);
+    // (A stopped device does not call back; on the render path the chain runs
+    // on this thread, between decodes, and acknowledges there.)
+    const bool running = output_ == Output::Render || (device_ && deviceRunning_);
+    const bool heldByAudio = running && !chain_.mayFree(s);
     switch (filler_.fill(*s, heldByAudio)) {
-    case RingFiller::Result::Decoded:
-        // Wake a waiting render call once the ring is (nearly) full rather than
-        // after every block: it then takes the lot in one go.
-        if (output_ == Output::Render && s->ring.freeFrames() < RingFiller::kBlock)
-            dataReady_.notify_all();
-        return true;
+    case RingFiller::Result::Decoded: return true;
     case RingFiller::Result::AwaitAck:
         *waitMs = 5; // the audio thread posts when it acknowledges
         return false;
-    case RingFiller::Result::Finished:
-        dataReady_.notify_all();
-        return false;
     default:
-        // Full: the audio thread posts when the ring falls below half (on the
-        // render path render() does).
+        // Full (the audio thread posts when the ring falls below half), or at
+        // the end.
         return false;
     }
 }

@@ -6,9 +6,9 @@
 // manages the sound device; the device's callback runs PlaybackChain.
 //
 // Output::Render is the internal render path for tests, fuzzing and
-// benchmarks: no device is opened, and render() pulls the output through the
-// same PlaybackChain as fast as it can be computed, waiting for the decoder
-// where a device would have heard an underrun.
+// benchmarks: no device is opened and no worker thread runs; render() pulls
+// the output through the same PlaybackChain as fast as it can be computed,
+// decoding on the calling thread where a device would have heard an underrun.
 #pragma once
 
 #include "vbmp3/PlaybackChain.h"
@@ -110,6 +110,7 @@ private:
     void requestSeek(int64_t frame);
     double decodedFrames();
     void send(Command command);
+    void carryOut(const Command &c);
     void kick();
 
     // Worker thread.
@@ -164,8 +165,6 @@ private:
     WakeSignal signal_;
     std::deque<Command> commands_;
     bool quit_ = false;
-    std::condition_variable dataReady_; // render path: the decoder wrote
-    std::mutex dataMutex_;
     std::unique_ptr<TrackSession> active_;
     std::unique_ptr<TrackSession> tail_;
     bool reopenPending_ = false;  // active_ waits for the tail before the device reopens
