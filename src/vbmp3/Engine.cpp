@@ -21,7 +21,7 @@
 //   tail ends, so a full ring, a pause or a stop cost no wake-ups. It carries
 //   out seeks (after the audio thread has acknowledged the seek generation, so
 //   the ring has one reader and one writer at all times, see TrackSession.h),
-//   opens and closes the sound device (DeviceChooser) whenever the output rate
+//   opens and closes the sound device (SoundOutput) whenever the output rate
 //   changes, publishes the session the audio thread plays and the tail it
 //   plays out first, and frees retired sessions once the audio thread cannot
 //   hold them.
@@ -45,22 +45,20 @@
 //
 // Track changes without a gap: through a device the end of a track is
 // reported (state 0) once it is all decoded and little is left in the ring.
-// The engine module then calls stop, close, open and play: the stop leaves the
-// last frames alone, the close hands the session to the worker as the tail,
-// and the audio thread plays the tail out and goes on with the next track in
-// the same buffer (PlaybackChain). A play of the ended track itself (repeat
-// one) opens the file again behind the tail. Anything else the user does
-// meanwhile (pause, seek, another stop or close) cuts the tail with a fade.
-// A next track of another output rate waits for the tail, then reopens the
-// device. On the render path the end is reported at the last frame, as there
-// is no device buffer to cover.
+// Of the engine module's stop, close, open and play that follow, the stop
+// leaves the last frames alone, the close hands the session to the worker as
+// the tail, and the audio thread plays the tail out and goes on with the next
+// track in the same buffer (PlaybackChain). A play of the ended track itself
+// (repeat one) opens the file again behind the tail. A pause, seek, or other
+// stop or close cuts the tail with a fade. A next track of another output
+// rate waits for the tail, then reopens the device. On the render path the
+// end is reported at the last frame: there is no device buffer to cover.
 //
 // vbmp3_free joins the worker, which closes the device (joining its thread).
 #include "vbmp3/Engine.h"
 
-#include "vbmp3/AudioDevice.h"
 #include "vbmp3/Decoder.h"
-#include "vbmp3/DeviceChooser.h"
+#include "vbmp3/SoundOutput.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,8 +86,10 @@ std::size_t Engine::bufferFramesFor(int outputFrame) {
 
 Engine::Engine(Output output) : output_(output), spectrumFrames_(SpectrumAnalyzer::kSize * 2) {
     chain_.setReadNotifier(&Engine::notifyRead, this);
-    if (output_ == Output::Device)
+    if (output_ == Output::Device) {
+        sound_ = std::make_unique<SoundOutput>();
         worker_ = std::thread([this] { workerMain(); });
+    }
 }
 
 Engine::~Engine() {
@@ -354,8 +354,12 @@ int Engine::outputRate() const {
     return current_ ? current_->outputRate : 0;
 }
 
+bool Engine::deviceRunning() const {
+    return sound_ && sound_->running();
+}
+
 std::size_t Engine::deviceBufferFrames() const {
-    return output_ == Output::Render ? 0 : deviceLatency_.load();
+    return output_ == Output::Render ? 0 : sound_->latencyFrames();
 }
 
 int Engine::state(int *elapsedSeconds) {
@@ -578,7 +582,7 @@ void Engine::workerMain() {
     active_.reset();
     tail_.reset();
     retired_.clear();
-    devices_.reset();
+    sound_.reset(); // SDL ends on the thread that started it
 }
 
 void Engine::attach(TrackSession *s) {
@@ -587,8 +591,8 @@ void Engine::attach(TrackSession *s) {
         detach();
     filler_.start(*s);
     active_ = std::move(owned);
-    if (output_ == Output::Device && (!device_ || deviceRate_ != s->outputRate)) {
-        if (device_ && tail_) {
+    if (output_ == Output::Device && (!sound_->isOpen() || sound_->rate() != s->outputRate)) {
+        if (sound_->isOpen() && tail_) {
             // Another rate: the tail plays out at the old one first.
             reopenPending_ = true;
             return;
@@ -648,47 +652,21 @@ void Engine::freeRetired(bool all) {
 }
 
 void Engine::closeDevice() {
-    if (!device_)
+    if (!sound_->isOpen())
         return;
-    device_->close();
-    device_.reset();
-    deviceRate_ = 0;
-    deviceRunning_ = false;
+    sound_->close();
     // The callback has stopped: nothing of the old sessions is in use.
     chain_.forgetInUse();
     freeRetired(false);
 }
 
 void Engine::idleDevice(int *waitMs) {
-    if (!device_)
-        return;
     const TrackSession *s = active_.get();
     const bool wanted = tail_ || (s && s->transport.load(std::memory_order_acquire) == TrackSession::Playing &&
                                   !PlaybackChain::finished(s));
-    if (wanted || !chain_.quiet()) {
-        // Sounding, or fading out (the audio thread posts once it is quiet).
-        quietSince_.reset();
-        if (wanted && !deviceRunning_) {
-            device_->setRunning(true);
-            deviceRunning_ = true;
-        }
-        return;
-    }
-    if (!deviceRunning_)
-        return;
-    // Quiet: stop the device once what it holds has been heard.
-    const auto now = std::chrono::steady_clock::now();
-    if (!quietSince_)
-        quietSince_ = now;
-    const auto heard = std::chrono::milliseconds(20 + deviceLatency_.load() * 1000 / std::size_t(deviceRate_));
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*quietSince_ + heard - now).count();
-    if (left > 0) {
-        *waitMs = *waitMs < 0 ? int(left) : std::min(*waitMs, int(left));
-        return;
-    }
-    device_->setRunning(false);
-    deviceRunning_ = false;
-    quietSince_.reset();
+    const int ms = sound_->keep(wanted, chain_.quiet());
+    if (ms >= 0)
+        *waitMs = *waitMs < 0 ? ms : std::min(*waitMs, ms);
 }
 
 void Engine::openDevice(int rate) {
@@ -697,13 +675,7 @@ void Engine::openDevice(int rate) {
         std::lock_guard<std::mutex> lock(equalizerMutex_);
         chain_.prepare(rate, buffer, true);
     }
-    if (!devices_)
-        devices_ = std::make_unique<DeviceChooser>();
-    device_ = devices_->open(rate, buffer, &Engine::deviceCallback, &chain_);
-    deviceLatency_.store(device_->latencyFrames());
-    deviceRate_ = rate;
-    deviceRunning_ = true;
-    quietSince_.reset();
+    sound_->open(rate, buffer, &Engine::deviceCallback, &chain_);
 }
 
 bool Engine::decodeSome(int *waitMs) {
@@ -712,7 +684,7 @@ bool Engine::decodeSome(int *waitMs) {
         return false;
     // (A stopped device does not call back; on the render path the chain runs
     // on this thread, between decodes, and acknowledges there.)
-    const bool running = output_ == Output::Render || (device_ && deviceRunning_);
+    const bool running = output_ == Output::Render || sound_->running();
     const bool heldByAudio = running && !chain_.mayFree(s);
     switch (filler_.fill(*s, heldByAudio)) {
     case RingFiller::Result::Decoded: return true;

@@ -32,8 +32,7 @@
 #include <thread>
 #include <vector>
 
-class AudioDevice;
-class DeviceChooser;
+class SoundOutput;
 
 class Engine {
 public:
@@ -87,7 +86,7 @@ public:
     // Times the decoder thread went to sleep, and whether the device runs
     // (for tests and benchmarks: neither moves while nothing plays).
     uint64_t workerSleeps() const { return signal_.sleeps(); }
-    bool deviceRunning() const { return deviceRunning_.load(std::memory_order_acquire); }
+    bool deviceRunning() const;
 
     // What the audio thread handed over (for benchmarks and diagnostics).
     const PlaybackChain &chain() const { return chain_; }
@@ -170,11 +169,6 @@ private:
     bool reopenPending_ = false;  // active_ waits for the tail before the device reopens
     std::vector<std::unique_ptr<TrackSession>> retired_;
     RingFiller filler_;
-    std::unique_ptr<AudioDevice> device_;
-    int deviceRate_ = 0;
-    std::unique_ptr<DeviceChooser> devices_;
-    std::atomic<bool> deviceRunning_{false}; // written by the worker only
-    std::optional<std::chrono::steady_clock::time_point> quietSince_;
-    std::atomic<std::size_t> deviceLatency_{0};
+    std::unique_ptr<SoundOutput> sound_; // Output::Device only
     std::thread worker_;
 };
