@@ -22,7 +22,15 @@ PLAYERS=${CORVALE_COMPARE_PLAYERS:-$ALL_PLAYERS}
 
 # The peers are installed here, for this benchmark only.
 need=()
-for p in pulseaudio pulseaudio-utils audacious qmmp mpv cmus vlc vlc-plugin-visualization mpg123 tmux xdotool dbus; do
+pkgs="pulseaudio pulseaudio-utils mpg123 tmux xdotool dbus xvfb"
+for player in $PLAYERS; do
+  case $player in
+    audacious-*) pkgs+=" audacious" ;;
+    qmmp|mpv|cmus) pkgs+=" $player" ;;
+    vlc-spectrum) pkgs+=" vlc vlc-plugin-visualization" ;;
+  esac
+done
+for p in $pkgs; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
