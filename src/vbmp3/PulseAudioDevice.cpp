@@ -45,8 +45,16 @@ void PulseAudioDevice::onContextState(pa_context *, void *self) {
     pa_threaded_mainloop_signal(static_cast<PulseAudioDevice *>(self)->loop_, 0);
 }
 
-void PulseAudioDevice::onStreamState(pa_stream *, void *self) {
-    pa_threaded_mainloop_signal(static_cast<PulseAudioDevice *>(self)->loop_, 0);
+void PulseAudioDevice::onStreamState(pa_stream *s, void *self) {
+    auto *dev = static_cast<PulseAudioDevice *>(self);
+    pa_threaded_mainloop_signal(dev->loop_, 0);
+    if (dev->opened_ && !dev->fallback_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
+        // No more requests will come: go on without sound.
+        dev->fallback_ = std::make_unique<SilentAudioDevice>();
+        dev->fallback_->open(dev->rate_, dev->requestFrames_, dev->callback_, dev->userContext_);
+        if (!dev->running_)
+            dev->fallback_->setRunning(false);
+    }
 }
 
 void PulseAudioDevice::onWrite(pa_stream *s, std::size_t bytes, void *self) {
@@ -106,7 +114,9 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
         return fail("no stream");
     pa_stream_set_state_callback(stream_, &PulseAudioDevice::onStreamState, this);
     pa_stream_set_write_callback(stream_, &PulseAudioDevice::onWrite, this);
-    const auto request = static_cast<uint32_t>(std::max<std::size_t>(bufferFrames, 64) * kFrameBytes);
+    rate_ = rate;
+    requestFrames_ = std::max<std::size_t>(bufferFrames, 64);
+    const auto request = static_cast<uint32_t>(requestFrames_ * kFrameBytes);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = 2 * request;
@@ -123,6 +133,7 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
         return fail("stream failed");
     const pa_buffer_attr *got = pa_stream_get_buffer_attr(stream_);
     latencyFrames_ = (got ? got->tlength : attr.tlength) / kFrameBytes;
+    opened_ = true;
     pa_threaded_mainloop_unlock(loop_);
     return true;
 }
@@ -135,9 +146,13 @@ void PulseAudioDevice::setRunning(bool running) {
         // Stopped, the write callback hands the server silence without
         // calling back, should a request still come in.
         running_ = running;
-        if (running)
-            let(pa_stream_flush(stream_, nullptr, nullptr)); // the silence queued before the stop
-        let(pa_stream_cork(stream_, running ? 0 : 1, nullptr, nullptr));
+        if (fallback_) {
+            fallback_->setRunning(running);
+        } else {
+            if (running)
+                let(pa_stream_flush(stream_, nullptr, nullptr)); // the silence queued before the stop
+            let(pa_stream_cork(stream_, running ? 0 : 1, nullptr, nullptr));
+        }
     }
     pa_threaded_mainloop_unlock(loop_);
 }
@@ -145,6 +160,8 @@ void PulseAudioDevice::setRunning(bool running) {
 void PulseAudioDevice::close() {
     if (loop_)
         pa_threaded_mainloop_stop(loop_); // joins its thread: no callback after this
+    fallback_.reset();
+    opened_ = false;
     if (stream_) {
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);

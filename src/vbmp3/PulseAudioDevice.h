@@ -12,10 +12,16 @@
 // setRunning(false) corks the stream: the server stops asking and the main
 // loop's thread sleeps. setRunning(true) drops what was queued (silence) and
 // uncorks; the server asks for a whole buffer at once.
+//
+// Should the stream fail while open (the server went away), a silent device
+// takes over the callback, so that the track still plays on in real time and
+// ends.
 #pragma once
 
 #include "vbmp3/AudioDevice.h"
+#include "vbmp3/SilentAudioDevice.h"
 
+#include <memory>
 #include <string>
 
 struct pa_context;
@@ -47,6 +53,10 @@ private:
     Callback callback_ = nullptr;
     void *userContext_ = nullptr;
     std::size_t latencyFrames_ = 0;
-    bool running_ = true; // under the main loop's lock
+    int rate_ = 0;
+    std::size_t requestFrames_ = 0;
+    bool opened_ = false;  // under the main loop's lock, as are the two below
+    bool running_ = true;
+    std::unique_ptr<SilentAudioDevice> fallback_;
     std::string error_;
 };
