@@ -44,7 +44,7 @@
 // (no hand-over between threads, no device buffer).
 //
 // Track changes without a gap: through a device the end of a track is
-// reported (state 0) once it is all decoded and little is left in the ring.
+// reported (state 0) once it is all decoded, its last frames still in the ring.
 // Of the engine module's stop, close, open and play that follow, the stop
 // leaves the last frames alone, the close hands the session to the worker as
 // the tail, and the audio thread plays the tail out and goes on with the next
@@ -66,11 +66,6 @@
 #include <cstring>
 
 namespace {
-
-// Through a device the end of a track is reported once it is all decoded and
-// no more than this is left in the ring: time for the player to open and play
-// the next track before the last frame of this one is handed over.
-constexpr double kEndLeadSeconds = 0.15;
 
 int64_t steadyNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -230,14 +225,13 @@ void Engine::syncEnded() {
     const uint32_t gen = current_->requestGen.load(std::memory_order_acquire);
     bool ended = current_->endedGen.load(std::memory_order_acquire) == gen;
     if (!ended && output_ == Output::Device && current_->doneGen.load(std::memory_order_acquire) == gen) {
-        // All of the track is decoded: report the end while its last frames
-        // still play, early enough that the next track opened and played by
-        // then follows them without a gap. Not before any of it was handed
-        // over: a tail in front of it has then ended, so one tail at most
-        // waits at a time, however short the tracks.
-        const double lead = kEndLeadSeconds * current_->decodeRate * chain_.pitchPercent() / 100.0;
-        ended = double(current_->ring.availableFrames()) <= lead &&
-                chain_.timeline().lastHanded(current_->keyOf(gen)).has_value();
+        // All of the track is decoded: report the end while the ring still
+        // holds its last frames (up to InputFrame blocks), the time the
+        // player has to open and play the next track, which then follows
+        // them without a gap. Not before any of it was handed over: a tail in
+        // front of it has then ended, so one tail at most waits at a time,
+        // however short the tracks.
+        ended = chain_.timeline().lastHanded(current_->keyOf(gen)).has_value();
     }
     if (ended) {
         atEnd_ = true;
