@@ -638,8 +638,14 @@ void Engine::serviceTail() {
 }
 
 void Engine::freeRetired(bool all) {
+    // While the audio thread does not run (a stopped device, or between
+    // render calls) what it last held is let go of at once: a session waiting
+    // for its next callback would keep the worker polling.
+    const bool stopped = output_ == Output::Render || !sound_->running();
     retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
                                   [&](const std::unique_ptr<TrackSession> &r) {
+                                      if (stopped)
+                                          chain_.forget(r.get());
                                       return all || chain_.mayFree(r.get());
                                   }),
                    retired_.end());
@@ -661,6 +667,9 @@ void Engine::idleDevice(int *waitMs) {
     const int ms = sound_->keep(wanted, chain_.quiet());
     if (ms >= 0)
         *waitMs = *waitMs < 0 ? ms : std::min(*waitMs, ms);
+    if (!sound_->running())
+        freeRetired(false); // nothing left to wait for
+
 }
 
 void Engine::openDevice(int rate) {

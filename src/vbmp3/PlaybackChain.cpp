@@ -45,6 +45,22 @@ bool PlaybackChain::mayFree(const TrackSession *session) const {
            inUseTail_.load(std::memory_order_seq_cst) != session;
 }
 
+void PlaybackChain::forget(const TrackSession *session) {
+    if (published_.load(std::memory_order_seq_cst) == session || tail_.load(std::memory_order_seq_cst) == session)
+        return;
+    TrackSession *none = nullptr;
+    if (inUse_.load(std::memory_order_seq_cst) == session)
+        inUse_.store(none, std::memory_order_seq_cst);
+    if (inUseTail_.load(std::memory_order_seq_cst) == session)
+        inUseTail_.store(none, std::memory_order_seq_cst);
+    if (current_ == session) {
+        current_ = nullptr;
+        pulling_ = nullptr;
+        sounding_ = false;
+        joinable_ = false;
+    }
+}
+
 bool PlaybackChain::finished(const TrackSession *session) {
     return session->endedGen.load(std::memory_order_acquire) ==
            session->requestGen.load(std::memory_order_acquire);

@@ -78,6 +78,8 @@ public:
         inUse_.store(nullptr, std::memory_order_seq_cst);
         inUseTail_.store(nullptr, std::memory_order_seq_cst);
     }
+    // The same for one retired session only (it is never published again).
+    void forget(const TrackSession *session);
 
     // Audio thread: fills `frames` stereo frames. With realtime false it stops
     // where it would have to wait for the decoder (returning the frames made),
