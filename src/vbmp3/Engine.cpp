@@ -273,10 +273,6 @@ bool Engine::play() {
     return true;
 }
 
-bool Engine::restart() {
-    return play();
-}
-
 bool Engine::stop() {
     syncEnded();
     if (!current_)
@@ -638,9 +634,8 @@ void Engine::serviceTail() {
 }
 
 void Engine::freeRetired(bool all) {
-    // While the audio thread does not run (a stopped device, or between
-    // render calls) what it last held is let go of at once: a session waiting
-    // for its next callback would keep the worker polling.
+    // While the audio thread does not run (a stopped device, or between render
+    // calls) let go of what it last held: no polling for its next callback.
     const bool stopped = output_ == Output::Render || !sound_->running();
     retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
                                   [&](const std::unique_ptr<TrackSession> &r) {
@@ -668,7 +663,7 @@ void Engine::idleDevice(int *waitMs) {
     if (ms >= 0)
         *waitMs = *waitMs < 0 ? ms : std::min(*waitMs, ms);
     if (!sound_->running())
-        freeRetired(false); // nothing left to wait for
+        freeRetired(false);
 
 }
 

@@ -55,7 +55,7 @@ public:
     bool play();
     bool stop();
     bool pause();
-    bool restart();
+    bool restart() { return play(); }
     bool close();
     bool seek(int seconds);
     int state(int *elapsedSeconds);
