@@ -59,9 +59,15 @@ std::string option(int argc, char **argv, const char *name, const char *fallback
     return fallback;
 }
 
+// Empty when the file cannot be read (a /proc file of a process that has just
+// ended fails in the middle of the read).
 std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    try {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    } catch (const std::exception &) {
+        return {};
+    }
 }
 
 // Fields of /proc/<pid>/stat after the command name; empty when gone.
