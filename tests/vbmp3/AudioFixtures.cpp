@@ -2,7 +2,10 @@
 
 #include <sndfile.h>
 
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -246,6 +249,41 @@ float peak(const float *frames, std::size_t count, int channels) {
 std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+AudioDriver::AudioDriver(const char *driver, const std::string &file) {
+    const char *old = std::getenv("SDL_AUDIODRIVER");
+    saved_ = old ? old : "";
+    setenv("SDL_AUDIODRIVER", driver, 1);
+    if (!file.empty())
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+}
+
+AudioDriver::~AudioDriver() {
+    if (saved_.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
+}
+
+bool waitUntil(const std::function<bool()> &done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+bool waitForGrowth(const std::string &file, std::size_t bytes) {
+    const auto size = [&] {
+        std::error_code ec;
+        const auto n = std::filesystem::file_size(file, ec);
+        return ec ? std::uintmax_t(0) : n;
+    };
+    const std::uintmax_t goal = size() + bytes;
+    return waitUntil([&] { return size() >= goal; });
 }
 
 } // namespace fixtures

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,5 +70,25 @@ double measuredHz(const float *frames, std::size_t count, int channels, int chan
 float peak(const float *frames, std::size_t count, int channels);
 
 std::string readFile(const std::string &path);
+
+// Points SDL at another output driver for the scope (the disk driver writes
+// into `file`), then restores the previous choice.
+class AudioDriver {
+public:
+    explicit AudioDriver(const char *driver, const std::string &file = {});
+    ~AudioDriver();
+    AudioDriver(const AudioDriver &) = delete;
+    AudioDriver &operator=(const AudioDriver &) = delete;
+
+private:
+    std::string saved_;
+};
+
+// Polls (without any assumption on speed) until `done` holds; false after 20 s.
+bool waitUntil(const std::function<bool()> &done);
+
+// Waits until `file` has grown by `bytes` beyond its size now: what the device
+// still had to play has reached the disk driver's file.
+bool waitForGrowth(const std::string &file, std::size_t bytes);
 
 } // namespace fixtures
