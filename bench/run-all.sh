@@ -70,9 +70,28 @@ if wanted display; then
 fi
 if wanted vbmp3; then
   echo "engine library: decode floor, real-time CPU, latencies" >&2
-  "$BUILD/bench/Vbmp3Bench" "$WORK" >"$WORK/vbmp3.txt" 2>"$WORK/vbmp3.err" || true
+  # A private PulseAudio with a null sink for the figures through the native
+  # output and through SDL's PulseAudio driver (skipped without pulseaudio).
+  VB_PULSE=
+  if [ -z "${PULSE_SERVER:-}" ] && command -v pulseaudio >/dev/null; then
+    mkdir -m 700 "$WORK/pulse"
+    XDG_RUNTIME_DIR="$WORK/pulse" pulseaudio -D -n --exit-idle-time=-1 --disallow-exit --system=false \
+      --load=module-native-protocol-unix --load="module-null-sink sink_name=nullsink rate=44100 channels=2" \
+      --load=module-always-sink 2>/dev/null || true
+    for _ in $(seq 50); do [ -S "$WORK/pulse/pulse/native" ] && break; sleep 0.1; done
+    VB_PULSE=$(cat "$WORK/pulse/pulse/pid" 2>/dev/null || true)
+  fi
+  VB_SERVER=${PULSE_SERVER:-${VB_PULSE:+unix:$WORK/pulse/pulse/native}}
+  VB_KEEP=
+  if [ -n "$VB_SERVER" ]; then  # the null sink stalls new streams without one kept open
+    PULSE_SERVER=$VB_SERVER pacat --latency-msec=20 </dev/zero 2>/dev/null &
+    VB_KEEP=$!
+  fi
+  PULSE_SERVER=$VB_SERVER "$BUILD/bench/Vbmp3Bench" "$WORK" >"$WORK/vbmp3.txt" 2>"$WORK/vbmp3.err" || true
+  [ -n "$VB_KEEP" ] && kill "$VB_KEEP" 2>/dev/null
+  [ -n "$VB_PULSE" ] && kill "$VB_PULSE" 2>/dev/null
   section "Engine library: decode floor, real-time playback, latencies" \
-    "The 3-minute 192 kbit/s MP3 through the whole chain on the render path against \`mpg123 -t\` (CPU seconds); 30 s of real-time playback through SDL's disk driver; latencies of the transport calls." \
+    "The 3-minute 192 kbit/s MP3 through the whole chain on the render path against \`mpg123 -t\` (CPU seconds); 30 s of real-time playback through SDL's disk driver, then through a PulseAudio null sink with the native output and with SDL's PulseAudio driver (the output before), with the wake-ups per second (context switches) of each of the library's threads playing and paused; latencies of the transport calls on the audio handed to the device, through the disk driver and through PulseAudio." \
     "$WORK/vbmp3.txt"
 fi
 if wanted mainwindow; then
@@ -101,7 +120,7 @@ if wanted gap; then
 fi
 COMPARE_LOAD=""
 if wanted compare; then
-  echo "playback side by side ($RUNS runs of 30 s per player, about $((RUNS * 9 * 36 / 60)) minutes)" >&2
+  echo "playback side by side ($RUNS runs of 30 s per player, about $((RUNS * 10 * 36 / 60)) minutes)" >&2
   LOAD_C0=$(load)
   COMPARE_OUT="$BUILD/bench-results/compare"   # kept: the samples, to draw the plot again
   rm -rf "$COMPARE_OUT"; mkdir -p "$COMPARE_OUT"
@@ -114,7 +133,7 @@ if wanted compare; then
       echo
       echo "## Playback side by side"
       echo
-      echo "Each player plays the same 3-minute 192 kbit/s MP3 (made with \`lame -b 192\`) into a PulseAudio null sink under Xvfb, $RUNS runs each, one player at a time, in turns. CPU: utime + stime of the player's process tree (with the children it reaped) over the 30 s after its first sound reached the sink, median and range. Peak RSS: VmHWM summed over the tree. First sound: from the play command (Corvale: the P key, pressed with xdotool 1 s after its window appeared; the others are started with the file and timed from their start) to the first non-silent sample in the sink's monitor (parec, 10 ms fragments). Ratios against mpg123 (\`mpg123 -o pulse\`) in the same run. Machine during the runs: $COMPARE_LOAD."
+      echo "Each player plays the same 3-minute 192 kbit/s MP3 (made with \`lame -b 192\`) into a PulseAudio null sink, each run under an Xvfb of its own, $RUNS runs each, one player at a time, in turns. CPU: utime + stime of the player's process tree (with the children it reaped) over the 30 s after its first sound reached the sink, median and range; the X server's CPU over the same 30 s beside it, and the sum of the two (the whole cost of playing). Corvale plays through its native PulseAudio output; corvale-analyser-sdl through SDL's PulseAudio driver, the output it had before. Peak RSS: VmHWM summed over the tree. First sound: from the play command (Corvale: the P key, pressed with xdotool 1 s after its window appeared; the others are started with the file and timed from their start) to the first non-silent sample in the sink's monitor (parec, 10 ms fragments). Ratios against mpg123 (\`mpg123 -o pulse\`) in the same run. Machine during the runs: $COMPARE_LOAD."
       echo
       cat "$COMPARE_OUT/compare.md"
       echo
@@ -122,9 +141,9 @@ if wanted compare; then
       echo
       echo "Every run:"
       echo
-      echo "| Player | Run | CPU s | Peak RSS kB | First sound ms |"
-      echo "|---|---|---|---|---|"
-      awk -F'\t' '{ printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5 }' "$COMPARE_OUT/compare-results.tsv"
+      echo "| Player | Run | CPU s | X server CPU s | Peak RSS kB | First sound ms |"
+      echo "|---|---|---|---|---|---|"
+      awk -F'\t' '{ printf "| %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $7, $4, $5 }' "$COMPARE_OUT/compare-results.tsv"
     } >>"$WORK/sections.md"
   else
     printf '\n## Playback side by side\n\nThe run failed:\n\n```\n%s\n```\n' "$(tail -5 "$WORK/compare.err")" >>"$WORK/sections.md"

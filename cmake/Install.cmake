@@ -1,6 +1,7 @@
 # cmake --install: the program folder (corvale, libvbmp3.so, color/, demo/,
 # README) under <prefix>/lib/corvale/, the corvale command in <prefix>/bin as
-# a link into it, the desktop entry and the icon under <prefix>/share.
+# a link into it, the desktop entry, the icon and the AppStream metainfo under
+# <prefix>/share (cmake/Package.cmake adds the manual page and the copyright).
 # The program finds its library and schemes beside its real path, so the link
 # works; an installed folder that users cannot write makes each keep their
 # settings in ~/.config/corvale/.
@@ -38,3 +39,4 @@ install(CODE [[
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/corvale.desktop DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/corvale.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/io.github.corvale.Corvale.metainfo.xml DESTINATION share/metainfo)

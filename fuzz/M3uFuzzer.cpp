@@ -11,6 +11,7 @@
 
 #include "FuzzCheck.h"
 #include "FuzzWorkDir.h"
+#include "common/AudioFileTypes.h"
 #include "common/Clock.h"
 #include "common/PathUtil.h"
 #include "engine/Krm1000.h"
@@ -59,7 +60,7 @@ void checkList(const PlayListData &pl) {
     const auto count = static_cast<std::size_t>(pl.LastIndex + 1);
     FUZZ_CHECK(pl.FileList.size() >= count && pl.PlayOrder.size() >= count);
     for (std::size_t i = 0; i < count; ++i) {
-        FUZZ_CHECK(PathUtil::isAudioPath(pl.FileList[i]));
+        FUZZ_CHECK(AudioFileTypes::isAudioPath(pl.FileList[i]));
         FUZZ_CHECK(PathUtil::fileExists(pl.FileList[i]));
     }
     std::vector<int16_t> order(pl.PlayOrder.begin(), pl.PlayOrder.begin() + static_cast<std::ptrdiff_t>(count));

@@ -85,16 +85,21 @@ void writeLyrics(const fs::path &dir) {
     writeFile(dir / "edges.lrc", longLine);
 }
 
-// A short two-tone signal in the given WAV sub-format.
-bool writeWave(const fs::path &path, int format, int rate, int channels, int frames) {
+// A short two-tone signal in the given WAV sub-format, or in another
+// container (format with its container bits), tagged when title is given.
+bool writeWave(const fs::path &path, int format, int rate, int channels, int frames, const char *title = nullptr) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | format;
+    info.format = (format & SF_FORMAT_TYPEMASK) ? format : SF_FORMAT_WAV | format;
     SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
     if (f == nullptr) {
         std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
         return false;
+    }
+    if (title != nullptr) {
+        sf_set_string(f, SF_STR_TITLE, title);
+        sf_set_string(f, SF_STR_ARTIST, "\xE6\x97\xA5\xE6\x9C\xAC artist");
     }
     std::vector<float> samples(static_cast<std::size_t>(frames * channels));
     for (int i = 0; i < frames; ++i)
@@ -114,6 +119,10 @@ bool writeWaves(const fs::path &dir) {
     ok &= writeWave(dir / "float-mono.wav", SF_FORMAT_FLOAT, 11025, 1, 1102);
     ok &= writeWave(dir / "ima-adpcm.wav", SF_FORMAT_IMA_ADPCM, 8000, 1, 1600);
     ok &= writeWave(dir / "ms-adpcm.wav", SF_FORMAT_MS_ADPCM, 8000, 2, 1600);
+    ok &= writeWave(dir / "pcm16-stereo.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 2, 2205, "FLAC title");
+    ok &= writeWave(dir / "pcm24-mono-96k.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 96000, 1, 2400);
+    ok &= writeWave(dir / "vorbis-stereo.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 22050, 2, 2205, "Vorbis title");
+    ok &= writeWave(dir / "opus-mono.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 1, 4800, "Opus title");
     return ok;
 }
 

@@ -5,9 +5,10 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev libmpg123-dev libsndfile1-dev libsamplerate0-dev libfftw3-dev libsdl2-dev
+  qt6-base-dev libmpg123-dev libsndfile1-dev libsamplerate0-dev libfftw3-dev libsdl2-dev libpulse-dev
   libgtest-dev fonts-ipafont-gothic
   lame twolame mpg123 xvfb xauth xdotool dbus playerctl desktop-file-utils imagemagick
+  dpkg-dev file appstream man-db
 )
 
 missing=()

@@ -1,6 +1,6 @@
 // playmeter: measures one player while it plays into a PulseAudio null sink.
 //
-//   playmeter measure --monitor SOURCE --pidfile F --markfile M --csv OUT [--seconds 30]
+//   playmeter measure --monitor SOURCE --pidfile F --markfile M --csv OUT [--seconds 30] [--xpid PID]
 //     Records SOURCE (the sink's monitor) with parec, prints "ready" once the
 //     recording runs, then waits for the player's pid (F) and the moment it was
 //     told to play (M, CLOCK_REALTIME nanoseconds, as `date +%s%N` prints).
@@ -8,12 +8,14 @@
 //     and the peak RSS (VmHWM) of the player's whole process tree every
 //     100 ms until SECONDS after the first non-silent sample, and prints
 //       cpu=<CPU seconds in the SECONDS after the first sound> rss_kb=<peak>
-//       ttfs_ms=<first sound - play moment> sound=<0|1>
+//       ttfs_ms=<first sound - play moment> sound=<0|1> xcpu=<the same for PID>
+//     PID is the X server the player draws on (its own Xvfb): its CPU over the
+//     same window.
 //     OUT gets the samples: seconds from the first sound, CPU seconds so far,
 //     RSS in kB.
 //
 //   playmeter summary RESULTS PLOTLIST
-//     RESULTS has lines "player<TAB>run<TAB>cpu<TAB>rss_kb<TAB>ttfs_ms<TAB>csv".
+//     RESULTS has lines "player<TAB>run<TAB>cpu<TAB>rss_kb<TAB>ttfs_ms<TAB>csv<TAB>xcpu".
 //     Prints a Markdown table of the medians per player, each also as a ratio
 //     to mpg123's medians, and writes PLOTLIST: "player<TAB>csv" of the run
 //     nearest each player's median CPU, for cpuplot.
@@ -57,9 +59,15 @@ std::string option(int argc, char **argv, const char *name, const char *fallback
     return fallback;
 }
 
+// Empty when the file cannot be read (a /proc file of a process that has just
+// ended fails in the middle of the read).
 std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    try {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    } catch (const std::exception &) {
+        return {};
+    }
 }
 
 // Fields of /proc/<pid>/stat after the command name; empty when gone.
@@ -103,6 +111,7 @@ struct Sample {
     int64_t ns;
     double cpu;
     long rssKb;
+    double xcpu = 0;
 };
 
 Sample sampleTree(const std::string &root) {
@@ -220,10 +229,13 @@ int measure(int argc, char **argv) {
         return 1;
     }
     const int64_t markNs = std::atoll(mark.c_str());
-    std::vector<Sample> samples;
+    const std::string xpid = option(argc, argv, "--xpid");
+    std::vector<Sample> samples, xsamples;
     const int64_t window = int64_t(seconds * 1e9);
     while (true) {
         samples.push_back(sampleTree(pid));
+        if (!xpid.empty())
+            xsamples.push_back(sampleTree(xpid));
         const int64_t now = samples.back().ns, sound = recorder.firstSoundNs();
         if (sound != 0 && now > sound + window + 200'000'000) break;
         if (sound == 0 && now > markNs + window) break;  // it never sounded: the window from the play moment
@@ -239,8 +251,10 @@ int measure(int argc, char **argv) {
         for (const Sample &s : samples)
             out << double(s.ns - from) / 1e9 << '\t' << s.cpu << '\t' << s.rssKb << '\n';
     }
-    std::printf("cpu=%.3f rss_kb=%ld ttfs_ms=%.1f sound=%d\n", cpuAt(samples, from + window) - cpuAt(samples, from),
-                rss, sound != 0 ? double(sound - markNs) / 1e6 : -1.0, sound != 0 ? 1 : 0);
+    std::printf("cpu=%.3f rss_kb=%ld ttfs_ms=%.1f sound=%d xcpu=%.3f\n",
+                cpuAt(samples, from + window) - cpuAt(samples, from), rss,
+                sound != 0 ? double(sound - markNs) / 1e6 : -1.0, sound != 0 ? 1 : 0,
+                cpuAt(xsamples, from + window) - cpuAt(xsamples, from));
     return 0;
 }
 
@@ -252,14 +266,14 @@ double median(std::vector<double> v) {
 }
 
 struct Runs {
-    std::vector<double> cpu, rssMb, ttfs;
+    std::vector<double> cpu, rssMb, ttfs, xcpu, sum;
     std::vector<std::string> csv;
 };
 
 std::string ratio(double v, double ref) {
     if (!(ref > 0) || std::isnan(v)) return "-";
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f x", v / ref);
+    std::snprintf(buf, sizeof buf, "%.2f x", v / ref);
     return buf;
 }
 
@@ -270,23 +284,27 @@ int summary(const char *resultsPath, const char *plotListPath) {
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream fields(line);
-        std::string player, run, cpu, rss, ttfs, csv;
+        std::string player, run, cpu, rss, ttfs, csv, xcpu;
         if (!std::getline(fields, player, '\t') || !std::getline(fields, run, '\t') ||
             !std::getline(fields, cpu, '\t') || !std::getline(fields, rss, '\t') || !std::getline(fields, ttfs, '\t'))
             continue;
         std::getline(fields, csv, '\t');
+        std::getline(fields, xcpu, '\t');
         if (!runs.count(player)) order.push_back(player);
         Runs &r = runs[player];
         r.cpu.push_back(std::atof(cpu.c_str()));
         r.rssMb.push_back(std::atof(rss.c_str()) / 1024.0);
         if (std::atof(ttfs.c_str()) >= 0) r.ttfs.push_back(std::atof(ttfs.c_str()));
         r.csv.push_back(csv);
+        r.xcpu.push_back(std::atof(xcpu.c_str()));
+        r.sum.push_back(r.cpu.back() + r.xcpu.back());
     }
     const Runs *floor = runs.count("mpg123") ? &runs["mpg123"] : nullptr;
     const double refCpu = floor ? median(floor->cpu) : NAN, refRss = floor ? median(floor->rssMb) : NAN,
-                 refTtfs = floor ? median(floor->ttfs) : NAN;
-    std::printf("| Player | Runs | CPU s / 30 s (min-max) | x mpg123 | Peak RSS MB | x mpg123 | First sound ms | x mpg123 |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
+                 refTtfs = floor ? median(floor->ttfs) : NAN, refSum = floor ? median(floor->sum) : NAN;
+    std::printf("| Player | Runs | CPU s / 30 s (min-max) | x mpg123 | X server CPU s | Player + X s | x mpg123 | "
+                "Peak RSS MB | x mpg123 | First sound ms | x mpg123 |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::ofstream plot(plotListPath);
     for (const std::string &player : order) {
         const Runs &r = runs[player];
@@ -294,9 +312,10 @@ int summary(const char *resultsPath, const char *plotListPath) {
         const auto [lo, hi] = std::minmax_element(r.cpu.begin(), r.cpu.end());
         char ttfsText[32] = "no sound";
         if (!std::isnan(ttfs)) std::snprintf(ttfsText, sizeof ttfsText, "%.0f", ttfs);
-        std::printf("| %s | %zu | %.2f (%.2f-%.2f) | %s | %.1f | %s | %s | %s |\n", player.c_str(), r.cpu.size(), cpu,
-                    *lo, *hi, ratio(cpu, refCpu).c_str(), rss, ratio(rss, refRss).c_str(), ttfsText,
-                    ratio(ttfs, refTtfs).c_str());
+        const double sum = median(r.sum);
+        std::printf("| %s | %zu | %.2f (%.2f-%.2f) | %s | %.2f | %.2f | %s | %.1f | %s | %s | %s |\n", player.c_str(),
+                    r.cpu.size(), cpu, *lo, *hi, ratio(cpu, refCpu).c_str(), median(r.xcpu), sum,
+                    ratio(sum, refSum).c_str(), rss, ratio(rss, refRss).c_str(), ttfsText, ratio(ttfs, refTtfs).c_str());
         std::size_t nearest = 0;
         for (std::size_t i = 1; i < r.cpu.size(); ++i)
             if (std::fabs(r.cpu[i] - cpu) < std::fabs(r.cpu[nearest] - cpu)) nearest = i;
@@ -311,7 +330,8 @@ int main(int argc, char **argv) {
     if (argc >= 2 && std::strcmp(argv[1], "measure") == 0) return measure(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "summary") == 0) return summary(argv[2], argv[3]);
     std::fprintf(stderr,
-                 "usage: playmeter measure --monitor SOURCE --pidfile F --markfile M --csv OUT [--seconds 30]\n"
+                 "usage: playmeter measure --monitor SOURCE --pidfile F --markfile M --csv OUT [--seconds 30] "
+                 "[--xpid PID]\n"
                  "       playmeter summary RESULTS PLOTLIST\n");
     return 2;
 }

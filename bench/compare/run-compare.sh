@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Playback side by side: Corvale (analyser shown and hidden) and other players
-# each play the same 3-minute 192 kbit/s MP3 into a PulseAudio null sink under
-# Xvfb. playmeter takes the CPU seconds over the 30 s after the first sound,
-# the peak RSS and the time to the first sound; see bench/README.md.
+# each play the same 3-minute 192 kbit/s MP3 into a PulseAudio null sink, each
+# run under an Xvfb of its own. playmeter takes the CPU seconds of the player
+# and of its X server over the 30 s after the first sound, the peak RSS and
+# the time to the first sound; see bench/README.md.
 #
 # Usage (as root): bench/compare/run-compare.sh BUILD_DIR OUT_DIR MP3 [RUNS]
 # Writes OUT_DIR/compare.md (the table), OUT_DIR/compare-cpu.png (the plot),
@@ -14,18 +15,22 @@ OUT=$(mkdir -p "$2" && cd "$2" && pwd)
 MP3=$(readlink -f "$3")
 RUNS=${4:-3}
 SECONDS_PER_RUN=${CORVALE_COMPARE_SECONDS:-30}
-ALL_PLAYERS="mpg123 corvale-analyser corvale-no-analyser corvale-analyser-of64 audacious-gtk-winamp audacious-qt-winamp qmmp mpv cmus vlc-spectrum"
+ALL_PLAYERS="mpg123 corvale-analyser corvale-no-analyser corvale-analyser-sdl audacious-gtk-winamp audacious-qt-winamp qmmp mpv cmus vlc-spectrum"
 PLAYERS=${CORVALE_COMPARE_PLAYERS:-$ALL_PLAYERS}
 
-if [ -z "${DISPLAY:-}" ]; then
-  # -ac: VLC runs as another user (it refuses root) and must reach the display too.
-  exec xvfb-run -a -s "-ac -screen 0 1280x1024x24" "$0" "$@"
-fi
 [ "$(id -u)" -eq 0 ] || { echo "run as root: it installs the peers and starts PulseAudio" >&2; exit 1; }
 
 # The peers are installed here, for this benchmark only.
 need=()
-for p in pulseaudio pulseaudio-utils audacious qmmp mpv cmus vlc vlc-plugin-visualization mpg123 tmux xdotool dbus; do
+pkgs="pulseaudio pulseaudio-utils mpg123 tmux xdotool dbus xvfb"
+for player in $PLAYERS; do
+  case $player in
+    audacious-*) pkgs+=" audacious" ;;
+    qmmp|mpv|cmus) pkgs+=" $player" ;;
+    vlc-spectrum) pkgs+=" vlc vlc-plugin-visualization" ;;
+  esac
+done
+for p in $pkgs; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -39,8 +44,9 @@ chmod 755 "$WORK"
 cp "$MP3" "$WORK/music.mp3"
 chmod 644 "$WORK/music.mp3"
 MUSIC="$WORK/music.mp3"
-PULSE_PID=; KEEPALIVE_PID=
+PULSE_PID=; KEEPALIVE_PID=; XPID=
 cleanup() {
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
   tmux -L corvale-bench kill-server 2>/dev/null || true
   [ -n "$KEEPALIVE_PID" ] && kill "$KEEPALIVE_PID" 2>/dev/null
   [ -n "$PULSE_PID" ] && kill "$PULSE_PID" 2>/dev/null
@@ -64,6 +70,20 @@ chmod 666 "$XDG_RUNTIME_DIR/pulse/native"
 pactl set-default-sink nullsink
 pacat --latency-msec=20 </dev/zero &
 KEEPALIVE_PID=$!
+
+# Each run gets an X server of its own, so that its CPU is the player's.
+# -ac: VLC runs as another user (it refuses root) and must reach the display too.
+start_x() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -ac -nolisten tcp -screen 0 1280x1024x24 >/dev/null 2>&1 &
+  XPID=$!
+  for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+  export DISPLAY=":$n"
+}
+stop_x() {
+  kill "$XPID" 2>/dev/null; wait "$XPID" 2>/dev/null || true; XPID=
+}
 
 # Each player gets its own home and runtime folder.
 home_for() {
@@ -121,14 +141,13 @@ launch() {
       date +%s%N >"$MARKF"
       setsid env $(run_env "$h") mpv --no-config --no-video --ao=pulse --no-terminal "$MUSIC" >/dev/null 2>&1 &
       echo $! >"$PIDF" ;;
-    corvale-analyser|corvale-no-analyser|corvale-analyser-of64)
-      local speana=0 frames=20 dir="$WORK/prog-$player" wid
+    corvale-analyser|corvale-no-analyser|corvale-analyser-sdl)
+      local speana=0 driver= dir="$WORK/prog-$player" wid
       [ "$player" = corvale-no-analyser ] && speana=255
-      # A 2048-frame output buffer instead of 640: fewer wake-ups of the
-      # audio thread, 43 ms instead of 13 ms of latency at 48 kHz.
-      [ "$player" = corvale-analyser-of64 ] && frames=64
-      prepare_corvale "$dir" "$speana" "$frames"
-      setsid env $(run_env "$h") QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=pulseaudio \
+      # SDL's PulseAudio driver: the output before the native one.
+      [ "$player" = corvale-analyser-sdl ] && driver=pulseaudio
+      prepare_corvale "$dir" "$speana" 20
+      setsid env $(run_env "$h") QT_QPA_PLATFORM=xcb ${driver:+SDL_AUDIODRIVER=$driver} \
         "$dir/corvale" "$MUSIC" >/dev/null 2>&1 &
       echo $! >"$PIDF"
       wid=$(timeout 20 xdotool search --sync --onlyvisible --class corvale | head -n 1)
@@ -188,22 +207,24 @@ for run in $(seq "$RUNS"); do
   for player in $PLAYERS; do
     PIDF="$WORK/pid"; MARKF="$WORK/mark"; rm -f "$PIDF" "$MARKF"
     csv="$OUT/compare-$player-$run.csv"
+    start_x
     coproc METER { "$BUILD/bench/playmeter" measure --monitor nullsink.monitor --pidfile "$PIDF" \
-                     --markfile "$MARKF" --csv "$csv" --seconds "$SECONDS_PER_RUN"; }
+                     --markfile "$MARKF" --csv "$csv" --seconds "$SECONDS_PER_RUN" --xpid "$XPID"; }
     meter_pid=$METER_PID
     read -r ready <&"${METER[0]}"
-    if [ "$ready" != ready ]; then echo "$player: $ready" >&2; continue; fi
-    launch "$player" || { kill "$meter_pid" 2>/dev/null; continue; }
+    if [ "$ready" != ready ]; then echo "$player: $ready" >&2; stop_x; continue; fi
+    launch "$player" || { kill "$meter_pid" 2>/dev/null; stop_x; continue; }
     if [ -n "${CORVALE_COMPARE_SHOTS:-}" ] && [ "$run" = 1 ]; then
       sleep 4; import -window root "$OUT/screen-$player.png" 2>/dev/null || true
     fi
     read -r line <&"${METER[0]}" || line=""
     wait "$meter_pid" || true
     stop_player "$player" "$(cat "$PIDF" 2>/dev/null || echo 0)"
+    stop_x
     echo "$player run $run: $line" >&2
-    cpu=0 rss_kb=0 ttfs_ms=-1 sound=0
-    eval "$(echo "$line" | tr ' ' '\n' | grep -E '^(cpu|rss_kb|ttfs_ms|sound)=')"
-    printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$player" "$run" "$cpu" "$rss_kb" "$ttfs_ms" "$csv" >>"$RESULTS"
+    cpu=0 rss_kb=0 ttfs_ms=-1 sound=0 xcpu=0
+    eval "$(echo "$line" | tr ' ' '\n' | grep -E '^(cpu|rss_kb|ttfs_ms|sound|xcpu)=')"
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$player" "$run" "$cpu" "$rss_kb" "$ttfs_ms" "$csv" "$xcpu" >>"$RESULTS"
     sleep 1
   done
 done

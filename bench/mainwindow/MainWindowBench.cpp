@@ -3,8 +3,11 @@
 //  2. start-up: process start to the first painted frame with panel content;
 //  3. the whole program playing a 3-minute 192 kbit/s MP3 for 30 s beside
 //     mpg123 decoding the same file at the same pace: CPU time, peak RSS,
-//     and the time from the P key to the first sound in the output.
-// Run it under xvfb-run (2 and 3 need an X display, 3 also xdotool, lame
+//     and the time from the P key to the first sound in the output;
+//  4. idle: the whole program's CPU (all threads, schedstat) and wake-ups
+//     over 10 s playing, paused, stopped and with no track loaded, through
+//     PulseAudio when PULSE_SERVER is set (else SDL's disk driver).
+// Run it under xvfb-run (2 to 4 need an X display, 3 and 4 also xdotool, lame
 // and mpg123); see bench/README.md.
 #include <algorithm>
 #include <atomic>
@@ -337,9 +340,70 @@ void benchWholeProgram(const std::string &music) {
         std::printf("  no sound found in the output\n");
 }
 
+// CPU nanoseconds (schedstat) and context switches of all threads of pid.
+std::pair<double, long> threadTotals(pid_t pid) {
+    double ns = 0;
+    long switches = 0;
+    std::error_code ec;
+    for (const auto &task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        double run = 0;
+        std::ifstream(task.path() / "schedstat") >> run;
+        ns += run;
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.find("ctxt_switches:") != std::string::npos) switches += std::atol(line.c_str() + line.find(':') + 1);
+    }
+    return {ns, switches};
+}
+
+void benchIdle(const std::string &music) {
+    const std::string dir = makeProgramFolder("idle");
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const bool pulse = std::getenv("PULSE_SERVER") != nullptr;
+    if (pulse) {
+        unsetenv("SDL_AUDIODRIVER");
+    } else {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    }
+    std::printf("whole program over 10 s in each state (%s), all threads: CPU, wake-ups:\n",
+                pulse ? "PulseAudio" : "disk driver");
+    auto measure = [](pid_t pid, const char *state) {
+        const auto [ns0, sw0] = threadTotals(pid);
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const auto [ns1, sw1] = threadTotals(pid);
+        std::printf("  %-10s %6.0f ms, %5.0f wake-ups a second\n", state, (ns1 - ns0) / 1e6, double(sw1 - sw0) / 10.0);
+    };
+    auto window = [](pid_t) {
+        const std::string wid = run("timeout 20 xdotool search --sync --onlyvisible --class corvale | head -n 1");
+        run("xdotool windowfocus --sync " + wid + " 2>/dev/null");
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+    };
+    pid_t player = spawn({dir + "corvale", music});
+    window(player);
+    run("xdotool key p");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    measure(player, "playing");
+    run("xdotool key i"); // pause
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    measure(player, "paused");
+    run("xdotool key s");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    measure(player, "stopped");
+    run("xdotool key q");
+    waitpid(player, nullptr, 0);
+    player = spawn({dir + "corvale"});
+    window(player);
+    measure(player, "no track");
+    run("xdotool key q");
+    waitpid(player, nullptr, 0);
+    unsetenv("SDL_DISKAUDIOFILE");
+}
+
 }  // namespace
 
-// Arguments: the parts to run (tick, startup, whole); all of them by default.
+// Arguments: the parts to run (tick, startup, whole, idle); all of them by default.
 int main(int argc, char **argv) {
     if (argc == 3 && std::strcmp(argv[1], "--startup-child") == 0) return startupChild(argc, argv);
     auto wanted = [&](const char *part) {
@@ -377,6 +441,7 @@ int main(int argc, char **argv) {
     } else {
         std::puts("whole-program run needs xdotool and mpg123");
     }
+    if (wanted("idle") && onPath("xdotool")) benchIdle(music);
     fs::remove_all(fs::path(work).parent_path());
     return 0;
 }

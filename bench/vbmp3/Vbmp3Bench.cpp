@@ -10,6 +10,9 @@
 // 3. Latencies on the audio handed to the device (default options, disk
 //    driver): from play to the first frame of the track, from pause and stop to
 //    the last, from setPitch and reload to the first changed frame.
+// With PULSE_SERVER set, 2 and 3 run again through the native PulseAudio
+// output, and 2 also counts the wake-ups (context switches) of each of the
+// library's threads while playing and while paused.
 #include "vbmp3/Engine.h"
 #include "WavHeader.h"
 
@@ -114,9 +117,49 @@ double decodeFloor(const std::string &mp3, bool convert, bool spectrum = true) {
     return cpuSeconds(RUSAGE_SELF) - before;
 }
 
-double realTimeCpu(const std::string &mp3, double seconds, bool tick) {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+// Context switches (voluntary + involuntary) of each thread of this process
+// but the calling one, by thread name.
+std::vector<std::pair<std::string, long>> threadSwitches() {
+    std::vector<std::pair<std::string, long>> out;
+    const std::string self = std::to_string(gettid());
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == self)
+            continue;
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        long n = 0;
+        while (std::getline(status, line))
+            if (line.find("ctxt_switches:") != std::string::npos)
+                n += std::atol(line.substr(line.find(':') + 1).c_str());
+        out.emplace_back(name + "/" + task.path().filename().string(), n);
+    }
+    return out;
+}
+
+void printWakeups(const char *what, const std::vector<std::pair<std::string, long>> &a,
+                  const std::vector<std::pair<std::string, long>> &b, double seconds) {
+    std::printf("  wake-ups per second %s:", what);
+    for (const auto &[name, n] : b) {
+        long before = 0;
+        for (const auto &[n0, v] : a)
+            if (n0 == name)
+                before = v;
+        std::printf(" %s %.0f;", name.substr(0, name.find('/')).c_str(), double(n - before) / seconds);
+    }
+    std::printf("\n");
+}
+
+// driver: an SDL driver, or empty for the native PulseAudio output.
+double realTimeCpu(const std::string &mp3, double seconds, bool tick, const char *driver = "disk") {
+    if (*driver) {
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    } else {
+        unsetenv("SDL_AUDIODRIVER");
+    }
     Engine engine(Engine::Output::Device);
     TrackInfoData info{};
     engine.open(mp3.c_str(), &info);
@@ -124,6 +167,9 @@ double realTimeCpu(const std::string &mp3, double seconds, bool tick) {
     const double before = cpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
     engine.play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto switches = threadSwitches();
+    const auto counted = Clock::now();
     int32_t l[256];
     int32_t r[256];
     int elapsed = 0;
@@ -138,6 +184,15 @@ double realTimeCpu(const std::string &mp3, double seconds, bool tick) {
     }
     const double cpu = cpuSeconds(RUSAGE_SELF) - before;
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!tick) {
+        printWakeups("playing", switches, threadSwitches(),
+                     std::chrono::duration<double>(Clock::now() - counted).count());
+        engine.pause();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const auto paused = threadSwitches();
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        printWakeups("paused", paused, threadSwitches(), 5.0);
+    }
     return cpu / wall;
 }
 
@@ -168,9 +223,13 @@ std::string makeToneWav(const std::string &path) {
     return path;
 }
 
-void latencies(const std::string &wav, int rounds) {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+void latencies(const std::string &wav, int rounds, const char *driver = "disk") {
+    if (*driver) {
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    } else {
+        unsetenv("SDL_AUDIODRIVER");
+    }
     Engine engine(Engine::Output::Device);
     TrackInfoData info{};
     engine.open(wav.c_str(), &info);
@@ -247,8 +306,10 @@ void latencies(const std::string &wav, int rounds) {
         std::sort(v.begin(), v.end());
         std::printf("  %-22s median %5.1f ms, worst %5.1f ms\n", what, v[v.size() / 2], v.back());
     };
-    std::printf("Latencies on the audio handed to the device (%d rounds, OutputFrame 20 = %zu frames):\n", rounds,
-                engine.deviceBufferFrames());
+    std::printf("Latencies on the audio handed to the device (%s, %d rounds, device buffer %zu frames = %.1f ms, "
+                "to be added for what is heard):\n",
+                *driver ? driver : "PulseAudio", rounds, engine.deviceBufferFrames(),
+                1000.0 * double(engine.deviceBufferFrames()) / engine.outputRate());
     report("play -> first frame", play);
     report("pause -> last frame", pause);
     report("stop -> last frame", stop);
@@ -281,11 +342,25 @@ int main(int argc, char **argv) {
 
     if (argc > 2 && std::string(argv[2]) == "decode")
         return 0;
+    std::printf("Real-time playback for 30 s through the disk driver:\n");
+    std::fflush(stdout);
     const double rt = realTimeCpu(mp3, 30.0, false);
-    std::printf("Real-time playback for 30 s through the disk driver: %.2f %% of one core\n", rt * 100.0);
+    std::printf("  CPU: %.2f %% of one core\n", rt * 100.0);
     const double rtTick = realTimeCpu(mp3, 30.0, true);
     std::printf("  the same with the player's 10 ms tick (state, bit rate, spectrum): %.2f %%\n", rtTick * 100.0);
 
-    latencies(makeToneWav(dir + "/vbmp3-bench-tone.wav"), 20);
+    const std::string tone = makeToneWav(dir + "/vbmp3-bench-tone.wav");
+    latencies(tone, 20);
+    if (std::getenv("PULSE_SERVER")) {
+        std::printf("Real-time playback for 30 s through PulseAudio (native output):\n");
+        std::fflush(stdout);
+        const double pulse = realTimeCpu(mp3, 30.0, false, "");
+        std::printf("  CPU: %.2f %% of one core\n", pulse * 100.0);
+        std::printf("Real-time playback for 30 s through SDL's PulseAudio driver (the output before):\n");
+        std::fflush(stdout);
+        const double sdlPulse = realTimeCpu(mp3, 30.0, false, "pulseaudio");
+        std::printf("  CPU: %.2f %% of one core\n", sdlPulse * 100.0);
+        latencies(tone, 20, "");
+    }
     return 0;
 }

@@ -26,7 +26,10 @@ std::string AppFolder::choose(const std::string &programDir) {
 
 std::string AppFolder::choose(const Inputs &inputs) {
     const std::string programDir = PathUtil::withTrailingSlash(inputs.programDir);
-    if (inputs.programDirWritable) return programDir;
+    // Below /usr nothing is written at run time, not even by root: an
+    // installed program keeps every user's files in their own folder, and its
+    // package removes cleanly.
+    if (inputs.programDirWritable && programDir.rfind("/usr/", 0) != 0) return programDir;
     const std::string folder = userFolder(inputs.xdgConfigHome, inputs.home);
     if (folder.empty()) return programDir;
     std::error_code ec;

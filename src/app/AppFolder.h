@@ -1,11 +1,12 @@
 // Where the program keeps its files (corvale.ini, debuglog.txt, color/): the
-// program folder while it can be written, as a copy unpacked in a home folder
-// is; otherwise (a program installed for every user) a per-user folder,
-// $XDG_CONFIG_HOME/corvale/ or ~/.config/corvale/. The per-user folder is
-// made on first use and gets a copy of the bundled colour schemes once, and of
-// a corvale.ini found beside the program. When neither folder can be written,
-// the program runs with the settings it can read. The engine library is
-// always loaded from the program folder, not from here.
+// program folder while it can be written and lies outside /usr, as a copy
+// unpacked in a home folder does; otherwise (a program installed for every
+// user) a per-user folder, $XDG_CONFIG_HOME/corvale/ or ~/.config/corvale/.
+// The per-user folder is made on first use and gets a copy of the bundled
+// colour schemes once, and of a corvale.ini found beside the program. When
+// neither folder can be written, the program runs with the settings it can
+// read. The engine library is always loaded from the program folder, not
+// from here.
 #pragma once
 
 #include <string>

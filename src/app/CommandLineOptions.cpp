@@ -22,7 +22,8 @@ std::string CommandLineOptions::usageText() {
     return "Usage: corvale [FILE...]\n"
            "       corvale --help | --version\n"
            "\n"
-           "Plays MPEG audio (.mp1 .mp2 .mp3 .rmp), .wav files and .m3u playlists.\n"
+           "Plays MPEG audio (.mp1 .mp2 .mp3 .rmp), .wav, FLAC (.flac), Ogg Vorbis and\n"
+           "Opus (.ogg .oga .opus) files and .m3u playlists.\n"
            "The files become the new playlist; with Corvale already running they are\n"
            "handed to it, as if dropped on its window. A file whose name begins with\n"
            "'-' can be given as ./-name.\n";

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <climits>
 #include <vector>
 
@@ -54,11 +53,4 @@ std::string PathUtil::lowerAscii(std::string_view text) {
 bool PathUtil::hasExtension4(std::string_view path, std::string_view ext4) {
     if (path.size() < 4) return false;
     return lowerAscii(path.substr(path.size() - 4)) == ext4;
-}
-
-bool PathUtil::isAudioPath(std::string_view path) {
-    static constexpr std::array<std::string_view, 5> kAudio{".mp1", ".mp2", ".mp3", ".rmp", ".wav"};
-    for (auto ext : kAudio)
-        if (hasExtension4(path, ext)) return true;
-    return false;
 }

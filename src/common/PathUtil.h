@@ -16,5 +16,4 @@ public:
     static std::string lowerAscii(std::string_view text);
     // True when the last four characters, in lower case, equal ext4 (e.g. ".mp3").
     static bool hasExtension4(std::string_view path, std::string_view ext4);
-    static bool isAudioPath(std::string_view path);     // .mp1 .mp2 .mp3 .rmp .wav
 };

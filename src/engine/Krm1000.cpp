@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "common/AudioFileTypes.h"
 #include "common/FileLookup.h"
 #include "common/PathList.h"
 #include "common/PathUtil.h"
@@ -75,7 +76,7 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
             const bool isList = PathUtil::hasExtension4(item, ".m3u");
             const auto room = static_cast<std::size_t>(MaxTracks - (pl.LastIndex + 1));
             if (room == 0) {
-                cut = PathUtil::isAudioPath(item) || (isList && !M3uReader::read(item, 1).empty());
+                cut = AudioFileTypes::isAudioPath(item) || (isList && !M3uReader::read(item, 1).empty());
                 if (cut) break;
                 continue;
             }
@@ -83,7 +84,7 @@ uint8_t Krm1000::bytPlayListAdd(std::string &spec) {
                 bool listCut = false;
                 for (std::string &path : M3uReader::read(item, room, &listCut)) appendPath(std::move(path));
                 cut = cut || listCut;
-            } else if (PathUtil::isAudioPath(item)) {
+            } else if (AudioFileTypes::isAudioPath(item)) {
                 appendPath(item);
             }
         }
@@ -165,8 +166,8 @@ uint8_t Krm1000::bytOpenPlayFile(int16_t index) {
 void Krm1000::lookForLyrics(const std::string &path) {
     // song.mp3 looks for song.txt, song.lrc, song.kra; the last one found wins.
     // The exact name wins; song.LRC from Windows is found too.
-    if (path.size() <= 3) return;
-    const std::string stem = PathUtil::fileName(path.substr(0, path.size() - 3));
+    const std::string stem = PathUtil::fileName(AudioFileTypes::lyricsStem(path));
+    if (stem.empty()) return;
     std::string found;
     FileLookup lookup;
     for (const char *ext : {"txt", "lrc", "kra"}) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/AudioFileTypes.h"
 #include "common/FileLookup.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
@@ -42,7 +43,7 @@ std::string M3uReader::findEntry(std::string_view line, std::string_view baseFol
     if (!TextCodec::isValidUtf8(line)) entries.push_back(normalizedLine(TextCodec::cp932ToUtf8(line)));
     for (const bool anyCase : {false, true}) {
         for (const std::string &entry : entries) {
-            if (entry.empty() || !PathUtil::isAudioPath(entry)) continue;
+            if (entry.empty() || !AudioFileTypes::isAudioPath(entry)) continue;
             const bool absolute = entry.front() == '/';
             std::string path = lookup.find(absolute ? std::string_view("/") : baseFolder,
                                                 std::string_view(entry).substr(absolute ? 1 : 0), anyCase);

@@ -1,6 +1,6 @@
 // Reads an m3u list file as the player plays it: one entry per line, lines
 // ending in CR LF, LF or CR, each line in UTF-8 or else CP932. Only lines naming an
-// existing audio file (.mp1 .mp2 .mp3 .rmp .wav) count; everything else,
+// existing audio file (AudioFileTypes) count; everything else,
 // "#" directives and nested list files included, names no audio file and is
 // passed over.
 #pragma once

@@ -22,6 +22,7 @@
 
 #include <unistd.h>
 
+#include "common/AudioFileTypes.h"
 #include "common/PathList.h"
 #include "common/PathUtil.h"
 #include "common/TextCodec.h"
@@ -40,14 +41,6 @@ constexpr const char *CaptionSuffix = " - ListEditor";
 
 QRect twips(int left, int top, int width, int height) {
     return {left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel};
-}
-
-// The types a drop may carry.
-bool isDropType(std::string_view path) {
-    static constexpr std::array<std::string_view, 5> accepted{".mp1", ".mp2", ".mp3", ".rmp", ".m3u"};
-    for (std::string_view ext : accepted)
-        if (PathUtil::hasExtension4(path, ext)) return true;
-    return false;
 }
 
 std::string localPath(const QUrl &url) {
@@ -243,7 +236,7 @@ void ListEditor::Command1_Click() {
     std::string folder;
     const std::string chosen =
         ShowFileDialog(dialogs_, 0, "リストに追加するファイルを選択", this, DialogFlags::OpenFiles,
-                       FileFilter("MPEG Audio & m3u ListFile", "*.mp1;*.mp2;*.mp3;*.rmp;*.m3u"), "", folder);
+                       AudioFileTypes::openDialogFilter(), "", folder);
     if (chosen.empty()) return;
     if (bytListAddFiles(chosen) != 0) dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
 }
@@ -258,7 +251,7 @@ void ListEditor::List1_OLEDragDrop(const QList<QUrl> &urls) {
     std::vector<std::string> accepted;
     for (const QUrl &url : urls) {
         const std::string path = localPath(url);
-        if (!path.empty() && isDropType(path)) accepted.push_back(path);
+        if (!path.empty() && AudioFileTypes::isTrackOrListPath(path)) accepted.push_back(path);
     }
     if (accepted.empty()) return;
     if (bytListAddFiles(PathList::join(accepted)) != 0)

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QWindow>
 
+#include "common/AudioFileTypes.h"
 #include "config/Krc1000.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/ButtonEnableRule.h"
@@ -23,7 +24,7 @@ void MainForm::Command1_Click() {
     std::string folder = s.LastPath;
     const std::string result =
         ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, DialogFlags::OpenFiles,
-                       FileFilter("MPEG Audio & m3u ListFile", "*.mp1;*.mp2;*.mp3;*.rmp;*.m3u"), "", folder);
+                       AudioFileTypes::openDialogFilter(), "", folder);
     s.LastPath = folder;
     // Closed under a termination request: Cancel, whatever the dialog said.
     if (result.empty() || !engineUsable()) {

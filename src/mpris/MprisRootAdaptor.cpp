@@ -2,6 +2,8 @@
 
 #include "mpris/MprisController.h"
 
+#include "common/AudioFileTypes.h"
+
 MprisRootAdaptor::MprisRootAdaptor(QObject *parent, MprisController &controller)
     : QDBusAbstractAdaptor(parent), controller_(controller) {}
 
@@ -12,7 +14,9 @@ QString MprisRootAdaptor::DesktopEntry() const { return QStringLiteral("corvale"
 QStringList MprisRootAdaptor::SupportedUriSchemes() const { return {QStringLiteral("file")}; }
 
 QStringList MprisRootAdaptor::SupportedMimeTypes() const {
-    return {QStringLiteral("audio/mpeg"), QStringLiteral("audio/x-wav"), QStringLiteral("audio/x-mpegurl")};
+    QStringList types;
+    for (const std::string &type : AudioFileTypes::mimeTypes()) types << QString::fromStdString(type);
+    return types;
 }
 
 void MprisRootAdaptor::Raise() { controller_.raise(); }

@@ -34,14 +34,6 @@ std::string pathBytes(const QString &path) { return QFile::encodeName(path).toSt
 
 }  // namespace
 
-std::string FileFilter(std::string_view description, std::string_view pattern) {
-    std::string f(description);
-    f.push_back('\0');
-    f += pattern;
-    f.push_back('\0');
-    return f;
-}
-
 std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
                            QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
                            const std::string &DefaultExtension, std::string &InitialFolder) {

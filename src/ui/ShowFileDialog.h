@@ -10,8 +10,8 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
+#include "common/FileFilter.h"
 #include "ui/UserDialogs.h"
 
 class QWidget;
@@ -22,6 +22,3 @@ class QWidget;
 std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
                            QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
                            const std::string &DefaultExtension, std::string &InitialFolder);
-
-// One filter of a dialog: description NUL pattern NUL.
-std::string FileFilter(std::string_view description, std::string_view pattern);

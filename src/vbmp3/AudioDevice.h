@@ -22,4 +22,10 @@ public:
     // Output frames queued toward the loudspeaker behind what the callback has
     // just handed over (the device's buffer).
     virtual std::size_t latencyFrames() const = 0;
+
+    // Idle: false stops the callback (when it returns the callback is not
+    // running and will not run until true); the device may stop streaming.
+    // true starts it again at once, dropping what was queued before the stop.
+    // A device opens running.
+    virtual void setRunning(bool running) = 0;
 };

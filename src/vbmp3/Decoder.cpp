@@ -1,8 +1,9 @@
 #include "vbmp3/Decoder.h"
 
+#include "common/AudioFileTypes.h"
 #include "vbmp3/MpegDecoder.h"
 #include "vbmp3/RiffHeader.h"
-#include "vbmp3/WavDecoder.h"
+#include "vbmp3/SndfileDecoder.h"
 
 #include "common/RegularFile.h"
 
@@ -60,6 +61,9 @@ bool looksLikeMpeg(const std::string &h) {
            (b(2) & 0xF0) != 0xF0 && (b(2) & 0x0C) != 0x0C;
 }
 
+// True when the file starts like a FLAC or Ogg stream.
+bool looksLikeFlacOrOgg(const std::string &h) { return h.compare(0, 4, "fLaC") == 0 || h.compare(0, 4, "OggS") == 0; }
+
 // True when the file starts like a container libsndfile reads (other than
 // MPEG, which goes to libmpg123 so that its messages stay quiet).
 bool looksLikeSndfile(const std::string &h) {
@@ -86,10 +90,17 @@ std::unique_ptr<Decoder> Decoder::openFile(const std::string &path, int inputSam
     if (riff.isMpeg())
         return MpegDecoder::open(file.fd, inputSample, RiffHeader::formatTagName(riff.formatTag()));
     if (riff.isWave())
-        return WavDecoder::open(file.fd, RiffHeader::formatTagName(riff.formatTag()));
-    if (!looksLikeMpeg(h) && looksLikeSndfile(h)) {
-        if (auto other = WavDecoder::open(file.fd, std::string()))
+        return SndfileDecoder::open(file.fd, RiffHeader::formatTagName(riff.formatTag()));
+    if (looksLikeMpeg(h))
+        return MpegDecoder::open(file.fd, inputSample, std::string());
+    // A FLAC or Ogg stream, or a file named as one, is libsndfile's or nobody's:
+    // libmpg123 would find frames in the noise of a damaged one.
+    const bool sndfileOnly = looksLikeFlacOrOgg(h) || AudioFileTypes::isSndfileOnlyPath(path);
+    if (sndfileOnly || looksLikeSndfile(h)) {
+        if (auto other = SndfileDecoder::open(file.fd, std::string()))
             return other;
+        if (sndfileOnly)
+            return nullptr;
     }
     // MPEG audio, possibly after some leading junk.
     return MpegDecoder::open(file.fd, inputSample, std::string());

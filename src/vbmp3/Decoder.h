@@ -2,7 +2,8 @@
 //
 // Decoder::openFile looks at the content, not the name: a RIFF/WAVE file whose
 // format tag is MPEG audio (0x50, 0x55), or anything that starts with an ID3v2
-// tag or an MPEG frame, goes to libmpg123; everything else libsndfile can read
+// tag or an MPEG frame, goes to libmpg123; FLAC and Ogg streams, and files
+// named as such, go to libsndfile alone; everything else libsndfile can read
 // goes to libsndfile; what neither accepts is refused. Only regular files are
 // opened, and a RIFF file of another form than WAVE (or RMP3, MPEG in RIFF) is
 // refused at once.

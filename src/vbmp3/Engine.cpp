@@ -13,15 +13,18 @@
 //   device for more than the mailbox mutex.
 //
 // - One worker thread decodes into the session's SpscRing (lock-free, single
-//   producer, single consumer) at the track's own decode rate, keeping it
-//   InputFrame blocks of 256 output frames deep (at least 2048 frames) and
-//   waiting InputWait ms (at least 1, and at least half the time one decode
-//   block takes to play) whenever the ring is full. It carries out
-//   seeks (after the audio thread has acknowledged the seek generation, so the
-//   ring has one reader and one writer at all times, see TrackSession.h), opens
-//   and closes the sound device (SDL2, or the silent device when none opens)
-//   whenever the output rate changes, publishes the session the audio thread
-//   plays, and frees retired sessions once the audio thread cannot hold them.
+//   producer, single consumer) at the track's own decode rate (RingFiller),
+//   keeping it InputFrame blocks of 256 output frames deep (at least 2048
+//   frames). It sleeps on a WakeSignal whenever it has nothing to do: the
+//   player's thread posts with every command and seek, the audio thread when
+//   a read takes the ring below half, when it acknowledges a seek and when a
+//   tail ends, so a full ring, a pause or a stop cost no wake-ups. It carries
+//   out seeks (after the audio thread has acknowledged the seek generation, so
+//   the ring has one reader and one writer at all times, see TrackSession.h),
+//   opens and closes the sound device (SoundOutput) whenever the output rate
+//   changes, publishes the session the audio thread plays and the tail it
+//   plays out first, and frees retired sessions once the audio thread cannot
+//   hold them.
 //
 // - The device callback (SDL's audio thread, or the silent device's thread)
 //   runs PlaybackChain::process: it pulls from the ring through RateConverter
@@ -34,57 +37,59 @@
 //
 // Position heard, spectrum and bit rate are what the callback handed over
 // minus the device's buffer (OutputFrame x 32 frames), moved on by the time
-// since the last callback. The render path (Output::Render) replaces the
-// device by render(), which runs the same PlaybackChain::process as fast as it
-// can be computed and has no device buffer.
+// since the last callback. The render path (Output::Render) has neither
+// device nor worker: commands are carried out on the player's thread at once,
+// and render() runs the same PlaybackChain::process as fast as it can be
+// computed, decoding on the same thread whenever the chain waits for audio
+// (no hand-over between threads, no device buffer).
+//
+// Track changes without a gap: through a device the end of a track is
+// reported (state 0) once it is all decoded, its last frames still in the ring.
+// Of the engine module's stop, close, open and play that follow, the stop
+// leaves the last frames alone, the close hands the session to the worker as
+// the tail, and the audio thread plays the tail out and goes on with the next
+// track in the same buffer (PlaybackChain). A play of the ended track itself
+// (repeat one) opens the file again behind the tail. A pause, seek, or other
+// stop or close cuts the tail with a fade. A next track of another output
+// rate waits for the tail, then reopens the device. On the render path the
+// end is reported at the last frame: there is no device buffer to cover.
 //
 // vbmp3_free joins the worker, which closes the device (joining its thread).
 #include "vbmp3/Engine.h"
 
 #include "common/SteadyClock.h"
-#include "common/TextCodec.h"
-#include "vbmp3/AudioDevice.h"
 #include "vbmp3/Decoder.h"
-#include "vbmp3/SdlAudioDevice.h"
-#include "vbmp3/SilentAudioDevice.h"
+#include "vbmp3/SoundOutput.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-constexpr std::size_t kDecodeBlock = 1152;   // frames decoded at once (one MPEG Layer II/III frame)
-constexpr std::size_t kMinRingFrames = 2048;
-constexpr int kBlockFrames = 256;            // unit of InputFrame and OutputFrame
-
-void copyText(char *dst, const std::string &utf8) {
-    const std::string cut = TextCodec::cutToUtf8Bytes(utf8, 127);
-    std::memset(dst, 0, 128);
-    std::memcpy(dst, cut.data(), cut.size());
-}
-
-} // namespace
-
 std::size_t Engine::bufferFramesFor(int outputFrame) {
     return std::max<std::size_t>(128, static_cast<std::size_t>(outputFrame) * 32);
 }
 
 Engine::Engine(Output output) : output_(output), spectrumFrames_(SpectrumAnalyzer::kSize * 2) {
-    staging_.resize(kDecodeBlock * 2);
-    if (output_ == Output::Render)
-        chain_.setReadNotifier(&Engine::notifyRead, this);
-    worker_ = std::thread([this] { workerMain(); });
+    chain_.setReadNotifier(&Engine::notifyRead, this);
+    if (output_ == Output::Device) {
+        sound_ = std::make_unique<SoundOutput>();
+        worker_ = std::thread([this] { workerMain(); });
+    }
 }
 
 Engine::~Engine() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        quit_ = true;
+    if (worker_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        signal_.post();
+        worker_.join();
+    } else {
+        chain_.publish(nullptr);
+        chain_.publishTail(nullptr);
     }
-    wake_.notify_all();
-    worker_.join();
 }
 
 // ---------------------------------------------------------------- options
@@ -147,33 +152,24 @@ bool Engine::setLyricsAdjustMs(int ms) {
 
 // ---------------------------------------------------------------- tracks
 
+std::unique_ptr<TrackSession> Engine::makeSession(const std::string &path, TrackInfoData *info) {
+    auto session = TrackSession::open(path, decodeOptions_, bufferOptions_.InputFrame, ++nextSessionId_, info);
+    if (session)
+        lastKbps_ = session->decoder().currentKbps() > 0 ? session->decoder().currentKbps()
+                                                          : session->info().averageKbps;
+    return session;
+}
+
 bool Engine::open(const char *path, TrackInfoData *info) {
     close();
     if (info)
         std::memset(info, 0, sizeof *info);
     if (!path || !*path)
         return false;
-    std::unique_ptr<Decoder> decoder = Decoder::openFile(path, decodeOptions_.InputSample);
-    if (!decoder)
+    std::unique_ptr<TrackSession> session = makeSession(path, info);
+    if (!session)
         return false;
-    const Decoder::Info &di = decoder->info();
-    // MPEG decoders down-sample themselves; other sources are converted.
-    const int wanted = di.mpeg ? di.decodeRate : (di.decodeRate >> decodeOptions_.InputSample);
-    const int outRate = std::max(1, std::min(wanted, decodeOptions_.OutputSample));
-    const double ratio = double(di.decodeRate) / outRate;
-    const auto ringFrames = std::max<std::size_t>(
-        kMinRingFrames,
-        static_cast<std::size_t>(std::ceil(double(bufferOptions_.InputFrame) * kBlockFrames * ratio)));
-    if (info) {
-        copyText(info->Title, di.title);
-        copyText(info->SecondLine, di.artist);
-        info->Channels = di.sourceChannels;
-        info->AverageBitRate = di.averageKbps;
-        info->SamplingRate = di.sourceRate;
-        info->LengthSeconds = di.decodeRate > 0 ? static_cast<int32_t>(di.lengthFrames / di.decodeRate) : 0;
-    }
-    lastKbps_ = decoder->currentKbps() > 0 ? decoder->currentKbps() : di.averageKbps;
-    auto session = std::make_unique<TrackSession>(std::move(decoder), ++nextSessionId_, outRate, ringFrames);
+    path_ = path;
     current_ = session.release(); // the worker owns it from here on
     parked_ = 0;
     send({Command::Attach, current_});
@@ -183,12 +179,28 @@ bool Engine::open(const char *path, TrackInfoData *info) {
 bool Engine::close() {
     if (!current_)
         return false;
-    current_->transport.store(TrackSession::Stopped, std::memory_order_release);
-    send({Command::Detach, current_});
+    if (atEnd_) {
+        // Right after the end: its last frames play on, and a track opened and
+        // played next follows them.
+        send({Command::DetachAsTail, current_});
+        tailSent_ = true;
+    } else {
+        current_->transport.store(TrackSession::Stopped, std::memory_order_release);
+        cutTail();
+        send({Command::Detach, current_});
+    }
     current_ = nullptr;
+    atEnd_ = false;
     parked_ = 0;
     lastKbps_ = 0;
     return true;
+}
+
+void Engine::cutTail() {
+    if (!tailSent_)
+        return;
+    tailSent_ = false;
+    send({Command::CutTail, nullptr});
 }
 
 void Engine::requestSeek(int64_t frame) {
@@ -199,33 +211,67 @@ void Engine::requestSeek(int64_t frame) {
 }
 
 void Engine::syncEnded() {
-    if (!current_)
+    if (!current_ || atEnd_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing)
         return;
-    if (current_->transport.load(std::memory_order_acquire) == TrackSession::Playing &&
-        current_->endedGen.load(std::memory_order_acquire) == current_->requestGen.load(std::memory_order_acquire)) {
-        // The last frame has been handed over: the track is stopped at its start.
-        current_->transport.store(TrackSession::Stopped, std::memory_order_release);
-        requestSeek(0);
+    const uint32_t gen = current_->requestGen.load(std::memory_order_acquire);
+    bool ended = current_->endedGen.load(std::memory_order_acquire) == gen;
+    if (!ended && output_ == Output::Device && current_->doneGen.load(std::memory_order_acquire) == gen) {
+        // All of the track is decoded: report the end while the ring still
+        // holds its last frames (up to InputFrame blocks), the time the
+        // player has to open and play the next track, which then follows
+        // them without a gap. Not before any of it was handed over: a tail in
+        // front of it has then ended, so one tail at most waits at a time,
+        // however short the tracks.
+        ended = chain_.timeline().lastHanded(current_->keyOf(gen)).has_value();
     }
+    if (ended) {
+        atEnd_ = true;
+        parked_ = 0;
+    }
+}
+
+void Engine::settleEnd() {
+    if (!atEnd_)
+        return;
+    // Something other than the next track: the rest of the old one fades out
+    // and the track waits at its start.
+    atEnd_ = false;
+    current_->transport.store(TrackSession::Stopped, std::memory_order_release);
+    requestSeek(0);
 }
 
 bool Engine::play() {
     syncEnded();
     if (!current_)
         return false;
+    if (atEnd_) {
+        // The same track again (repeat one): a new session of the file follows
+        // the last frames of this one.
+        std::unique_ptr<TrackSession> again = makeSession(path_, nullptr);
+        if (again) {
+            send({Command::DetachAsTail, current_});
+            tailSent_ = true;
+            current_ = again.release();
+            atEnd_ = false;
+            parked_ = 0;
+            send({Command::Attach, current_});
+        } else {
+            settleEnd();
+        }
+    }
     current_->transport.store(TrackSession::Playing, std::memory_order_release);
+    kick(); // a stopped device starts again
     return true;
-}
-
-bool Engine::restart() {
-    return play();
 }
 
 bool Engine::stop() {
     syncEnded();
     if (!current_)
         return false;
+    if (atEnd_)
+        return true; // already stopped; the last frames play on
     current_->transport.store(TrackSession::Stopped, std::memory_order_release);
+    cutTail();
     requestSeek(0);
     return true;
 }
@@ -234,6 +280,8 @@ bool Engine::pause() {
     syncEnded();
     if (!current_)
         return false;
+    settleEnd();
+    cutTail();
     int expected = TrackSession::Playing;
     current_->transport.compare_exchange_strong(expected, TrackSession::Paused, std::memory_order_acq_rel);
     return true;
@@ -243,6 +291,8 @@ bool Engine::seek(int seconds) {
     syncEnded();
     if (!current_)
         return false;
+    settleEnd();
+    cutTail();
     int64_t frame = int64_t(std::max(seconds, 0)) * current_->decodeRate;
     const int64_t length = current_->info().lengthFrames;
     if (length > 0)
@@ -260,7 +310,7 @@ uint64_t Engine::currentKey() const {
 double Engine::heardFrames() {
     if (!current_)
         return 0.0;
-    if (current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
+    if (atEnd_ || current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
         return double(parked_);
     const OutputTimeline &tl = chain_.timeline();
     const uint64_t frame =
@@ -272,7 +322,7 @@ double Engine::heardFrames() {
 double Engine::decodedFrames() {
     if (!current_)
         return 0.0;
-    if (current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
+    if (atEnd_ || current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
         return double(parked_);
     const std::optional<double> pos = chain_.timeline().lastHanded(currentKey());
     return pos ? *pos : double(parked_);
@@ -286,8 +336,12 @@ int Engine::outputRate() const {
     return current_ ? current_->outputRate : 0;
 }
 
+bool Engine::deviceRunning() const {
+    return sound_ && sound_->running();
+}
+
 std::size_t Engine::deviceBufferFrames() const {
-    return output_ == Output::Render ? 0 : deviceLatency_.load();
+    return output_ == Output::Render ? 0 : sound_->latencyFrames();
 }
 
 int Engine::state(int *elapsedSeconds) {
@@ -296,7 +350,7 @@ int Engine::state(int *elapsedSeconds) {
     int code = VBMP3_STATE_STOPPED;
     if (current_) {
         seconds = static_cast<int>(heardFrames() / current_->decodeRate);
-        switch (current_->transport.load(std::memory_order_acquire)) {
+        switch (atEnd_ ? int(TrackSession::Stopped) : current_->transport.load(std::memory_order_acquire)) {
         case TrackSession::Playing: code = VBMP3_STATE_PLAYING; break;
         case TrackSession::Paused: code = VBMP3_STATE_PAUSED; break;
         default: break;
@@ -311,7 +365,7 @@ int Engine::playBitRate() {
     syncEnded();
     if (!current_)
         return 0;
-    if (current_->transport.load(std::memory_order_acquire) == TrackSession::Playing) {
+    if (!atEnd_ && current_->transport.load(std::memory_order_acquire) == TrackSession::Playing) {
         const int kbps = current_->bitRates.at(current_->requestGen.load(std::memory_order_acquire),
                                                static_cast<int64_t>(heardFrames()));
         if (kbps > 0)
@@ -324,7 +378,7 @@ bool Engine::spectrum(int32_t left[256], int32_t right[256]) {
     syncEnded();
     std::fill(left, left + 256, 0);
     std::fill(right, right + 256, 0);
-    if (!current_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing)
+    if (!current_ || atEnd_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing)
         return true;
     const OutputTimeline &tl = chain_.timeline();
     const uint64_t frame =
@@ -409,15 +463,11 @@ std::size_t Engine::render(float *out, std::size_t frames) {
     if (output_ != Output::Render)
         return 0;
     std::size_t made = 0;
-    int idleWaits = 0;
+    int stuck = 0;
     while (made < frames) {
+        serviceTail();
+        freeRetired(false);
         const TrackSession *s = chain_.published();
-        if (s != current_) {
-            // The worker has not taken the open track over yet.
-            std::unique_lock<std::mutex> lock(dataMutex_);
-            dataReady_.wait_for(lock, std::chrono::milliseconds(1));
-            continue;
-        }
         if (s && s->outputRate != chain_.rate()) {
             std::lock_guard<std::mutex> lock(equalizerMutex_);
             chain_.prepare(s->outputRate, 0, false);
@@ -427,19 +477,17 @@ std::size_t Engine::render(float *out, std::size_t frames) {
         const std::size_t piece = std::min(frames - made, bufferFrames_.load());
         const std::size_t got = chain_.process(out + 2 * made, piece, false);
         made += got;
-        if (made == frames)
-            break;
-        if (got == piece)
+        if (made == frames || got == piece)
             continue;
-        if (got > 0) {
-            idleWaits = 0;
-        } else if (++idleWaits > 10000) {
-            // Ten seconds without progress: never hang a test or a benchmark.
+        // The chain waits for the decoder: decode right here.
+        int waitMs = -1;
+        const bool decoded = decodeSome(&waitMs);
+        stuck = (got > 0 || decoded) ? 0 : stuck + 1;
+        if (stuck > 3) {
+            // Neither side moves (never expected): silence, not a hang.
             std::memset(out + 2 * made, 0, (frames - made) * 2 * sizeof(float));
             break;
         }
-        std::unique_lock<std::mutex> lock(dataMutex_);
-        dataReady_.wait_for(lock, std::chrono::milliseconds(1));
     }
     return frames;
 }
@@ -451,19 +499,31 @@ void Engine::notifyRead(void *context) {
 // ---------------------------------------------------------------- worker
 
 void Engine::send(Command command) {
+    if (output_ == Output::Render) {
+        carryOut(command); // no worker: the render calls decode
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         commands_.push_back(command);
     }
-    wake_.notify_one();
+    signal_.post();
+}
+
+void Engine::carryOut(const Command &c) {
+    switch (c.kind) {
+    case Command::Attach: attach(c.session); break;
+    case Command::Detach: detach(); break;
+    case Command::DetachAsTail: detachAsTail(); break;
+    case Command::CutTail:
+        if (tail_)
+            tail_->cut.store(true, std::memory_order_release);
+        break;
+    }
 }
 
 void Engine::kick() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        kicked_ = true;
-    }
-    wake_.notify_one();
+    signal_.post();
 }
 
 void Engine::deviceCallback(void *context, float *out, std::size_t frames) {
@@ -471,52 +531,55 @@ void Engine::deviceCallback(void *context, float *out, std::size_t frames) {
 }
 
 void Engine::workerMain() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::deque<Command> todo;
     for (;;) {
-        while (!commands_.empty()) {
-            const Command c = commands_.front();
-            commands_.pop_front();
-            lock.unlock();
-            if (c.kind == Command::Attach)
-                attach(c.session);
-            else
-                detach();
-            lock.lock();
+        // Read the signal before looking for work: a post after this point is
+        // never slept through.
+        const uint32_t seen = signal_.sequence();
+        bool quit = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            todo.swap(commands_);
+            quit = quit_;
         }
-        if (quit_)
+        for (const Command &c : todo)
+            carryOut(c);
+        todo.clear();
+        if (quit)
             break;
-        kicked_ = false;
-        lock.unlock();
+        serviceTail();
         freeRetired(false);
-        std::chrono::milliseconds wait{0};
-        const bool busy = decodeSome(&wait);
-        lock.lock();
-        if (busy || quit_ || !commands_.empty() || kicked_)
+        int waitMs = -1;
+        if (decodeSome(&waitMs))
             continue;
-        if (wait.count() > 0)
-            wake_.wait_for(lock, wait, [this] { return quit_ || kicked_ || !commands_.empty(); });
-        else
-            wake_.wait(lock, [this] { return quit_ || kicked_ || !commands_.empty(); });
+        idleDevice(&waitMs);
+        // The audio thread posts when a tail ends and when it lets go of a
+        // session; the timeout only covers a device that stopped calling.
+        if (tail_ || !retired_.empty())
+            waitMs = waitMs < 0 ? 20 : std::min(waitMs, 20);
+        signal_.wait(seen, waitMs);
     }
-    lock.unlock();
     closeDevice();
     chain_.publish(nullptr);
+    chain_.publishTail(nullptr);
     active_.reset();
+    tail_.reset();
     retired_.clear();
-    if (sdlTried_)
-        SdlAudioDevice::quitSubsystem(); // also after a failed start: SDL keeps hints
+    sound_.reset(); // SDL ends on the thread that started it
 }
 
 void Engine::attach(TrackSession *s) {
     std::unique_ptr<TrackSession> owned(s);
     if (active_)
         detach();
-    decode_ = DecodeState{};
-    decode_.gen = s->requestGen.load(std::memory_order_acquire);
-    decode_.seekPending = decode_.gen != 1;
-    decode_.seekFrame = s->requestFrame.load(std::memory_order_acquire);
+    filler_.start(*s);
     active_ = std::move(owned);
-    if (output_ == Output::Device && (!device_ || deviceRate_ != s->outputRate)) {
+    if (output_ == Output::Device && (!sound_->isOpen() || sound_->rate() != s->outputRate)) {
+        if (sound_->isOpen() && tail_) {
+            // Another rate: the tail plays out at the old one first.
+            reopenPending_ = true;
+            return;
+        }
         closeDevice();
         chain_.publish(s);
         openDevice(s->outputRate);
@@ -530,27 +593,71 @@ void Engine::detach() {
         return;
     if (chain_.published() == active_.get())
         chain_.publish(nullptr);
+    reopenPending_ = false;
     retired_.push_back(std::move(active_));
     freeRetired(false);
 }
 
+void Engine::detachAsTail() {
+    if (!active_)
+        return;
+    if (reopenPending_) {
+        detach(); // never played: nothing to play out
+        return;
+    }
+    if (tail_) // (the end is not reported while a tail plays: not reached)
+        retired_.push_back(std::move(tail_));
+    tail_ = std::move(active_);
+    chain_.publishTail(tail_.get());
+    if (chain_.published() == tail_.get())
+        chain_.publish(nullptr);
+}
+
+void Engine::serviceTail() {
+    if (tail_ && PlaybackChain::finished(tail_.get())) {
+        chain_.publishTail(nullptr);
+        retired_.push_back(std::move(tail_));
+    }
+    if (reopenPending_ && !tail_) {
+        reopenPending_ = false;
+        closeDevice();
+        chain_.publish(active_.get());
+        openDevice(active_->outputRate);
+    }
+}
+
 void Engine::freeRetired(bool all) {
+    // While the audio thread does not run (a stopped device, or between render
+    // calls) let go of what it last held: no polling for its next callback.
+    const bool stopped = output_ == Output::Render || !sound_->running();
     retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
                                   [&](const std::unique_ptr<TrackSession> &r) {
+                                      if (stopped)
+                                          chain_.forget(r.get());
                                       return all || chain_.mayFree(r.get());
                                   }),
                    retired_.end());
 }
 
 void Engine::closeDevice() {
-    if (!device_)
+    if (!sound_->isOpen())
         return;
-    device_->close();
-    device_.reset();
-    deviceRate_ = 0;
+    sound_->close();
     // The callback has stopped: nothing of the old sessions is in use.
     chain_.forgetInUse();
     freeRetired(false);
+}
+
+void Engine::idleDevice(int *waitMs) {
+    const TrackSession *s = active_.get();
+    const bool wanted = tail_ || (s && s->transport.load(std::memory_order_acquire) == TrackSession::Playing &&
+                                  !PlaybackChain::finished(s));
+    const int ms = sound_->keep(wanted, chain_.quiet());
+    if (ms >= 0)
+        *waitMs = *waitMs < 0 ? ms : std::min(*waitMs, ms);
+    if (!sound_->running())
+        freeRetired(false);
+
 }
 
 void Engine::openDevice(int rate) {
@@ -559,101 +666,25 @@ void Engine::openDevice(int rate) {
         std::lock_guard<std::mutex> lock(equalizerMutex_);
         chain_.prepare(rate, buffer, true);
     }
-    if (!sdlTried_) {
-        sdlTried_ = true;
-        std::string error;
-        sdlReady_ = SdlAudioDevice::initSubsystem(&error);
-        if (!sdlReady_ && !silentNoticeGiven_) {
-            std::fprintf(stderr, "vbmp3: no sound output (%s); playing silently\n", error.c_str());
-            silentNoticeGiven_ = true;
-        }
-    }
-    if (sdlReady_) {
-        auto sdl = std::make_unique<SdlAudioDevice>();
-        if (sdl->open(rate, buffer, &Engine::deviceCallback, &chain_)) {
-            deviceLatency_.store(sdl->latencyFrames());
-            device_ = std::move(sdl);
-            deviceRate_ = rate;
-            return;
-        }
-        if (!silentNoticeGiven_) {
-            std::fprintf(stderr, "vbmp3: no sound device could be opened (%s); playing silently\n",
-                         sdl->lastError().c_str());
-            silentNoticeGiven_ = true;
-        }
-    }
-    auto silent = std::make_unique<SilentAudioDevice>();
-    silent->open(rate, buffer, &Engine::deviceCallback, &chain_);
-    deviceLatency_.store(silent->latencyFrames());
-    device_ = std::move(silent);
-    deviceRate_ = rate;
+    sound_->open(rate, buffer, &Engine::deviceCallback, &chain_);
 }
 
-bool Engine::decodeSome(std::chrono::milliseconds *wait) {
+bool Engine::decodeSome(int *waitMs) {
     TrackSession *s = active_.get();
     if (!s)
         return false;
-    const uint32_t gen = s->requestGen.load(std::memory_order_acquire);
-    if (gen != decode_.gen) {
-        decode_.gen = gen;
-        decode_.seekPending = true;
-        decode_.seekFrame = s->requestFrame.load(std::memory_order_acquire);
-        decode_.stagedFrames = decode_.stagedOffset = 0;
-    }
-    if (decode_.seekPending) {
-        // The ring may be emptied once the audio thread has let go of it.
-        const bool heldByAudio = (output_ == Output::Render || device_) && !chain_.mayFree(s);
-        if (heldByAudio && s->ackGen.load(std::memory_order_acquire) != decode_.gen) {
-            *wait = std::chrono::milliseconds(1);
-            return false;
-        }
-        s->ring.clear();
-        int64_t reached = s->decoder().seek(decode_.seekFrame);
-        decode_.finished = reached < 0;
-        if (reached < 0)
-            reached = decode_.seekFrame;
-        decode_.nextFrame = reached;
-        s->bitRates.dropBefore(decode_.gen);
-        s->readyFrame.store(reached, std::memory_order_release);
-        s->readyGen.store(decode_.gen, std::memory_order_release);
-        decode_.seekPending = false;
-        if (decode_.finished)
-            s->doneGen.store(decode_.gen, std::memory_order_release);
-    }
-    if (decode_.finished)
+    // (A stopped device does not call back; on the render path the chain runs
+    // on this thread, between decodes, and acknowledges there.)
+    const bool running = output_ == Output::Render || sound_->running();
+    const bool heldByAudio = running && !chain_.mayFree(s);
+    switch (filler_.fill(*s, heldByAudio)) {
+    case RingFiller::Result::Decoded: return true;
+    case RingFiller::Result::AwaitAck:
+        *waitMs = 5; // the audio thread posts when it acknowledges
         return false;
-
-    const auto full = [&] {
-        // InputWait, but at least half the time the output takes to play one
-        // decode block (about 13 ms at 44.1 kHz): the ring is deep enough.
-        const double blockMs = 1000.0 * kDecodeBlock * 100.0 / (double(s->decodeRate) * chain_.pitchPercent());
-        const int ms = std::max({1, inputWaitMs_.load(), static_cast<int>(blockMs / 2)});
-        *wait = std::chrono::milliseconds(ms);
-        return false;
-    };
-    if (decode_.stagedOffset < decode_.stagedFrames) {
-        decode_.stagedOffset += s->ring.write(staging_.data() + decode_.stagedOffset * 2,
-                                              decode_.stagedFrames - decode_.stagedOffset);
-        if (decode_.stagedOffset < decode_.stagedFrames)
-            return full();
-    }
-    if (s->ring.freeFrames() < kDecodeBlock)
-        return full();
-    const std::size_t got = s->decoder().read(staging_.data(), kDecodeBlock);
-    if (got == 0) {
-        decode_.finished = true;
-        s->doneGen.store(decode_.gen, std::memory_order_release);
-        dataReady_.notify_all();
+    default:
+        // Full (the audio thread posts when the ring falls below half), or at
+        // the end.
         return false;
     }
-    s->bitRates.note(decode_.gen, decode_.nextFrame, s->decoder().currentKbps());
-    decode_.nextFrame += int64_t(got);
-    decode_.stagedFrames = got;
-    decode_.stagedOffset = s->ring.write(staging_.data(), got);
-    // Wake a waiting render call once the ring is (nearly) full rather than
-    // after every block: it then takes the lot in one go, and the two threads
-    // hand over a few times per ring instead of once per block.
-    if (output_ == Output::Render && s->ring.freeFrames() < kDecodeBlock)
-        dataReady_.notify_all();
-    return true;
 }

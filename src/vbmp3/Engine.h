@@ -6,13 +6,15 @@
 // manages the sound device; the device's callback runs PlaybackChain.
 //
 // Output::Render is the internal render path for tests, fuzzing and
-// benchmarks: no device is opened, and render() pulls the output through the
-// same PlaybackChain as fast as it can be computed, waiting for the decoder
-// where a device would have heard an underrun.
+// benchmarks: no device is opened and no worker thread runs; render() pulls
+// the output through the same PlaybackChain as fast as it can be computed,
+// decoding on the calling thread where a device would have heard an underrun.
 #pragma once
 
 #include "vbmp3/PlaybackChain.h"
+#include "vbmp3/RingFiller.h"
 #include "vbmp3/TrackSession.h"
+#include "vbmp3/WakeSignal.h"
 #include "vbmp3/dsp/LyricsTimeline.h"
 #include "vbmp3/dsp/SpectrumAnalyzer.h"
 #include "vbmp3/vbmp3.h"
@@ -26,10 +28,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
-class AudioDevice;
+class SoundOutput;
 
 class Engine {
 public:
@@ -52,7 +55,7 @@ public:
     bool play();
     bool stop();
     bool pause();
-    bool restart();
+    bool restart() { return play(); }
     bool close();
     bool seek(int seconds);
     int state(int *elapsedSeconds);
@@ -80,6 +83,11 @@ public:
     // Frames of the device buffer (0 on the render path).
     std::size_t deviceBufferFrames() const;
 
+    // Times the decoder thread went to sleep, and whether the device runs
+    // (for tests and benchmarks: neither moves while nothing plays).
+    uint64_t workerSleeps() const { return signal_.sleeps(); }
+    bool deviceRunning() const;
+
     // What the audio thread handed over (for benchmarks and diagnostics).
     const PlaybackChain &chain() const { return chain_; }
     // The output-timeline key of the open track's current seek generation.
@@ -90,33 +98,30 @@ public:
 
 private:
     struct Command {
-        enum Kind { Attach, Detach } kind;
+        enum Kind { Attach, Detach, DetachAsTail, CutTail } kind;
         TrackSession *session;
     };
-    struct DecodeState {
-        uint32_t gen = 1;
-        bool seekPending = false;
-        int64_t seekFrame = 0;
-        int64_t nextFrame = 0;
-        bool finished = false;
-        std::size_t stagedFrames = 0;
-        std::size_t stagedOffset = 0;
-    };
-
     // Player's thread.
+    std::unique_ptr<TrackSession> makeSession(const std::string &path, TrackInfoData *info);
     void syncEnded();
+    void settleEnd();
+    void cutTail();
     void requestSeek(int64_t frame);
     double decodedFrames();
     void send(Command command);
+    void carryOut(const Command &c);
     void kick();
 
     // Worker thread.
     void workerMain();
     void attach(TrackSession *s);
     void detach();
+    void detachAsTail();
+    void serviceTail();
+    void idleDevice(int *waitMs);
     void openDevice(int rate);
     void closeDevice();
-    bool decodeSome(std::chrono::milliseconds *wait);
+    bool decodeSome(int *waitMs);
     void freeRetired(bool all);
     static void deviceCallback(void *context, float *out, std::size_t frames);
     static void notifyRead(void *context);
@@ -137,6 +142,12 @@ private:
 
     // Player's thread: the loaded track.
     TrackSession *current_ = nullptr;
+    std::string path_;            // of current_
+    // The end of current_ has been reported while its last frames still play:
+    // a stop leaves them alone, a close hands them on as the tail, a play
+    // starts the track again behind them.
+    bool atEnd_ = false;
+    bool tailSent_ = false;       // a tail may still be sounding
     uint32_t nextSessionId_ = 0;
     int64_t parked_ = 0;         // position while stopped / before audio is heard
     int lastKbps_ = 0;
@@ -149,22 +160,15 @@ private:
     std::mutex equalizerMutex_; // orders equalizer commits (never the audio thread)
 
     // Worker.
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    std::mutex mutex_;            // guards commands_ and quit_
+    WakeSignal signal_;
     std::deque<Command> commands_;
-    bool kicked_ = false;
     bool quit_ = false;
-    std::condition_variable dataReady_; // render path: the decoder wrote
-    std::mutex dataMutex_;
     std::unique_ptr<TrackSession> active_;
+    std::unique_ptr<TrackSession> tail_;
+    bool reopenPending_ = false;  // active_ waits for the tail before the device reopens
     std::vector<std::unique_ptr<TrackSession>> retired_;
-    DecodeState decode_;
-    std::vector<float> staging_;
-    std::unique_ptr<AudioDevice> device_;
-    int deviceRate_ = 0;
-    bool sdlReady_ = false;
-    bool sdlTried_ = false;
-    bool silentNoticeGiven_ = false;
-    std::atomic<std::size_t> deviceLatency_{0};
+    RingFiller filler_;
+    std::unique_ptr<SoundOutput> sound_; // Output::Device only
     std::thread worker_;
 };

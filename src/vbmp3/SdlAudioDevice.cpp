@@ -54,6 +54,11 @@ bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback,
     return true;
 }
 
+void SdlAudioDevice::setRunning(bool running) {
+    if (device_ != 0)
+        SDL_PauseAudioDevice(device_, running ? 0 : 1);
+}
+
 void SdlAudioDevice::close() {
     if (device_ != 0) {
         SDL_CloseAudioDevice(device_);

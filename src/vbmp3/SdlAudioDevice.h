@@ -26,6 +26,8 @@ public:
     bool open(int rate, std::size_t bufferFrames, Callback callback, void *context) override;
     void close() override;
     std::size_t latencyFrames() const override { return bufferFrames_; }
+    // SDL's pause: its thread goes on writing silence without calling back.
+    void setRunning(bool running) override;
 
     const std::string &lastError() const { return error_; }
 

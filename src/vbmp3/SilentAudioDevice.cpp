@@ -14,6 +14,7 @@ bool SilentAudioDevice::open(int rate, std::size_t bufferFrames, Callback callba
     context_ = context;
     buffer_.assign(bufferFrames_ * 2, 0.0f);
     quit_ = false;
+    running_ = true;
     thread_ = std::thread([this] { run(); });
     return true;
 }
@@ -29,18 +30,38 @@ void SilentAudioDevice::close() {
     thread_.join();
 }
 
+void SilentAudioDevice::setRunning(bool running) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (running && !running_)
+        restarted_ = true;
+    running_ = running;
+    wake_.notify_all();
+    wake_.wait(lock, [this] { return !inCallback_; });
+}
+
 void SilentAudioDevice::run() {
     using clock = std::chrono::steady_clock;
-    const auto start = clock::now();
+    auto start = clock::now();
     uint64_t handed = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     while (!quit_) {
+        wake_.wait(lock, [this] { return quit_ || running_; });
+        if (quit_)
+            break;
+        if (restarted_) {
+            restarted_ = false;
+            start = clock::now();
+            handed = 0;
+        }
+        inCallback_ = true;
         lock.unlock();
         callback_(context_, buffer_.data(), bufferFrames_);
         lock.lock();
+        inCallback_ = false;
+        wake_.notify_all();
         handed += bufferFrames_;
         // Sleep until the buffer just taken would have been played.
         const auto due = start + std::chrono::nanoseconds(handed * 1000000000ull / uint64_t(rate_));
-        wake_.wait_until(lock, due, [this] { return quit_; });
+        wake_.wait_until(lock, due, [this] { return quit_ || !running_; });
     }
 }

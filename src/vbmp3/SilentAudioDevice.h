@@ -18,6 +18,8 @@ public:
     bool open(int rate, std::size_t bufferFrames, Callback callback, void *context) override;
     void close() override;
     std::size_t latencyFrames() const override { return bufferFrames_; }
+    // Stopped, its thread sleeps until started again or closed.
+    void setRunning(bool running) override;
 
 private:
     void run();
@@ -31,4 +33,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool quit_ = false;
+    bool running_ = true;
+    bool restarted_ = false;
+    bool inCallback_ = false;
 };

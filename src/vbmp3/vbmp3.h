@@ -14,9 +14,13 @@
  * Formats
  *   MPEG-1, 2 and 2.5 audio, Layers I, II and III (".mp1", ".mp2", ".mp3"),
  *   also inside a RIFF/WAVE container (".rmp", format tag 0x50 or 0x55), with
- *   libmpg123; WAV with integer PCM, float, ADPCM, A-law, mu-law and whatever
- *   else libsndfile reads (also AIFF, AU, FLAC, Ogg, CAF). The content decides,
- *   not the name. A source of more than two channels plays its first two.
+ *   libmpg123; WAV with integer PCM, float, ADPCM, A-law, mu-law, FLAC (".flac"),
+ *   Ogg Vorbis and Opus (".ogg", ".oga", ".opus") and whatever else libsndfile
+ *   reads (also AIFF, AU, CAF). The content decides, not the name, except that a
+ *   file named as FLAC or Ogg is never handed to libmpg123 unless it starts like
+ *   MPEG audio. A FLAC or Ogg file none of whose audio decodes, or whose length
+ *   cannot be told (an Ogg stream cut short), is refused. A source of more than
+ *   two channels plays its first two.
  *
  * Threads and buffers
  *   One decoder thread decodes into a lock-free ring at the track's own rate;
@@ -66,12 +70,15 @@ typedef struct {
                                "WAVE_FORMAT_ADPCM", "WAVE_FORMAT_DVI_ADPCM", "WAVE_FORMAT_ALAW",
                                "WAVE_FORMAT_MULAW", "WAVE_FORMAT_GSM610", ..., or
                                "WAVE_FORMAT_0x1234" for a tag without a name (an extensible
-                               file names its sub-format). Other containers: empty. */
-    char SecondLine[128];   /* the artist (ID3v2, else ID3v1), else empty */
+                               file names its sub-format). FLAC and Ogg: the TITLE comment,
+                               else empty. Other containers: empty. */
+    char SecondLine[128];   /* the artist (ID3v2, else ID3v1; the ARTIST comment of FLAC and
+                               Ogg), else empty */
     int32_t Channels;       /* channel count of the source */
     int32_t AverageBitRate; /* kbit/s: MPEG from the size of the audio data and the length
                                (a constant bit rate stream gives its frames' rate); WAV
-                               rate x channels x bits per sample / 1000 */
+                               rate x channels x bits per sample / 1000; FLAC and Ogg the
+                               file's size over its length (also their playing bit rate) */
     int32_t SamplingRate;   /* Hz, of the source (before any down-sampling) */
     int32_t LengthSeconds;  /* whole seconds, rounded down */
 } TrackInfoData;
@@ -221,7 +228,8 @@ VBMP3_API int vbmp3_seek(int seconds);
  * position a play would start from; 0 with nothing open. */
 VBMP3_API int vbmp3_getState(int *elapsedSeconds);
 /* kbit/s of the audio being heard: for MPEG that of the frame being heard (it
- * moves with VBR), for WAV rate x channels x bits / 1000; while paused or
+ * moves with VBR), for WAV rate x channels x bits / 1000, for FLAC and Ogg
+ * their average (TrackInfoData.AverageBitRate); while paused or
  * stopped with a track loaded, the last value; 0 with nothing open. */
 VBMP3_API int vbmp3_getPlayBitRate(void);
 /* Forgets the lyrics loaded. */

@@ -32,6 +32,11 @@ TEST(AppFolderTest, PerUserFolderStartsFromTheProgramFolderOrElseItsSettingsAreR
     // Neither folder can be written: the program folder's settings are read.
     in.xdgConfigHome = dir.write("file", "x");
     EXPECT_EQ(AppFolder::choose(in), in.programDir);
+    // An installed program folder is never written, even where root may.
+    in.programDir = "/usr/lib/corvale/";
+    in.programDirWritable = true;
+    in.xdgConfigHome = dir.path() + "deep/config";
+    EXPECT_EQ(AppFolder::choose(in), in.xdgConfigHome + "/corvale/");
 }
 
 TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {

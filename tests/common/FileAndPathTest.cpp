@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <tuple>
 
 #include <sys/stat.h>
 
+#include "common/AudioFileTypes.h"
 #include "common/Clock.h"
 #include "common/FileLookup.h"
 #include "common/PathList.h"
@@ -40,12 +42,19 @@ TEST(PathList, SplitsEveryFormWithOneFolderRule) {
     EXPECT_EQ(PathList::strCutNull("whole"), "whole");
 }
 
-TEST(PathUtil, ExtensionsAreTheLastFourCharactersInAnyCase) {
-    EXPECT_TRUE(PathUtil::isAudioPath("/a/SONG.MP3"));
-    EXPECT_TRUE(PathUtil::isAudioPath("x.rmp"));
-    EXPECT_FALSE(PathUtil::isAudioPath("x.mpeg"));
-    EXPECT_FALSE(PathUtil::isAudioPath("mp3"));
-    EXPECT_FALSE(PathUtil::hasExtension4("list.m3u8", ".m3u"));
+// Path; a track, read by libsndfile alone, a track or a list; a track's lyrics stem.
+TEST(AudioFileTypes, TracksListsAndLyricsByName) {
+    const std::tuple<const char *, bool, bool, bool, const char *> cases[] = {
+        {"/a/SONG.MP3", true, false, true, "/a/SONG."}, {"x.Wav", true, false, true, "x."},
+        {"/m/a.FLAC", true, true, true, "/m/a."},       {"a.Opus", true, true, true, "a."},
+        {"LIST.M3U", false, false, true, ""},           {"list.m3u8", false, false, false, ""},
+        {".opus", false, false, false, ""},             {"x.flac.txt", false, false, false, ""}};
+    for (const auto &[path, audio, sndfileOnly, trackOrList, stem] : cases) {
+        EXPECT_EQ(AudioFileTypes::isAudioPath(path), audio) << path;
+        EXPECT_EQ(AudioFileTypes::isSndfileOnlyPath(path), sndfileOnly) << path;
+        EXPECT_EQ(AudioFileTypes::isTrackOrListPath(path), trackOrList) << path;
+        EXPECT_EQ(audio ? AudioFileTypes::lyricsStem(path) : "", stem) << path;
+    }
 }
 
 TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile) {

@@ -20,8 +20,8 @@ TEST_F(PlayList, AcceptsEachSpecForm) {
     const std::string d = dir.path();
     EXPECT_EQ(engine.bytPlayListNewOpen(d + "missing.mp3"), 0);  // given directly: enters even if missing
     EXPECT_EQ(list().TrackNumber, 1);
-    EXPECT_EQ(engine.bytPlayListNewOpen(nul({d.substr(0, d.size() - 1), "a.mp3", "c.ogg", "d.RMP", "", ""})), 0);
-    EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp3", d + "d.RMP"}));
+    EXPECT_EQ(engine.bytPlayListNewOpen(nul({d.substr(0, d.size() - 1), "a.mp3", "b.WAV", "c.ogg", "d.RMP", "e.txt", "f.Flac", "", ""})), 0);
+    EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp3", d + "b.WAV", d + "c.ogg", d + "d.RMP", d + "f.Flac"}));
     EXPECT_EQ(engine.bytPlayListNewOpen(nul({d, "a.mp1", "a.mp1"})), 0);
     EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp1", d + "a.mp1"}));
     EXPECT_EQ(engine.bytPlayListNewOpen(nul({"/x/a.mp2", "/y/b.mp3", ""})), 0);

@@ -71,13 +71,15 @@ protected:
 };
 
 TEST_F(ListEditorTest, AddDialogAndDropAddFullPathsInOrderDropOnlyAcceptedTypes) {
-    for (const char *n : {"c.mp3", "a.mp3", "b.MP2", "t.txt", "sub/d.mp3"}) dir.write(n, "x");
+    for (const char *n : {"c.mp3", "a.mp3", "b.MP2", "t.txt", "sub/d.mp3", "e.WAV", "f.opus"}) dir.write(n, "x");
     dialogs.fileAnswers.push_back({q(dir.file("c.mp3")), q(dir.file("a.mp3"))});
     ListEditor &e = editor();
     e.List1_OLEDragDrop(urls({dir.file("t.txt")}));
     e.Command1_Click();
-    e.List1_OLEDragDrop(urls({dir.file("b.MP2"), dir.file("t.txt"), dir.file("sub/d.mp3")}));
-    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.MP2"), dir.file("sub/d.mp3")}));
+    e.List1_OLEDragDrop(
+        urls({dir.file("b.MP2"), dir.file("t.txt"), dir.file("sub/d.mp3"), dir.file("e.WAV"), dir.file("f.opus")}));
+    EXPECT_EQ(e.entries(), (Entries{dir.file("c.mp3"), dir.file("a.mp3"), dir.file("b.MP2"), dir.file("sub/d.mp3"),
+                                    dir.file("e.WAV"), dir.file("f.opus")}));
 }
 
 TEST_F(ListEditorTest, AddingStopsAt999Entries) {

@@ -80,7 +80,10 @@ TEST(ControlsTest, TheOpenButtonAsksForFilesAndLoadsThem) {
     EXPECT_EQ(r.title.toStdString(), "ファイルを開く");
     EXPECT_EQ(r.flags, 0x81A04u);
     EXPECT_FALSE(r.save);
-    EXPECT_EQ(r.nameFilters, QStringList({"MPEG Audio & m3u ListFile (*.mp1 *.mp2 *.mp3 *.rmp *.m3u)"}));
+    EXPECT_EQ(r.nameFilters, QStringList({"MPEG Audio & m3u ListFile (*.mp1 *.mp2 *.mp3 *.rmp *.wav *.m3u)",
+                                          "FLAC, Ogg Vorbis & Opus (*.flac *.ogg *.oga *.opus)",
+                                          "All Audio & m3u ListFile (*.mp1 *.mp2 *.mp3 *.rmp *.wav *.flac *.ogg *.oga "
+                                          "*.opus *.m3u)"}));
     EXPECT_EQ(r.folder.toStdString(), h.dir.path());
     EXPECT_EQ(h.settings().LastPath + "/", other.path());  // follows the user's folder
     EXPECT_EQ(h.state().PlayList.TrackCount, 2);

@@ -2,6 +2,7 @@
 // a second start handing the demo to the running player, which plays it with
 // its lyrics and quits, and an installed copy run by an unprivileged user that
 // keeps its settings in its own folder. Each runs under Xvfb in a few seconds.
+// Last, the Debian package built and inspected.
 #include <time.h>
 #include <unistd.h>
 
@@ -211,6 +212,7 @@ protected:
 // The layout itself is used by the installed copy's run below.
 TEST_F(InstallTest, DesktopEntryAndIconAreInstalledAndValid) {
     EXPECT_NE(TempDir::read(prefix + "/share/icons/hicolor/scalable/apps/corvale.svg").find("<svg"), std::string::npos);
+    EXPECT_TRUE(fs::exists(prefix + "/lib/corvale/LICENSE"));
     if (!onPath("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
     const auto validate = shell("desktop-file-validate " + shellWord(prefix + "/share/applications/corvale.desktop"));
     EXPECT_EQ(validate.exitCode, 0) << validate.output;
@@ -273,4 +275,32 @@ TEST_F(InstallTest, UnprivilegedUserKeepsSettingsInTheirOwnFolder) {
     EXPECT_EQ(values(second.output, "size"), std::vector<std::string>{"377x115"}) << second.output;
     EXPECT_NE(TempDir::read(ini).find("\r\nSpeana=255\r\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(config + "/corvale/color/mono.kcl"));
+}
+
+// ---------------------------------------------------------------- Debian package
+
+// cpack in the build tree: everything under /usr, Depends found from the
+// linked libraries, the metadata accepted by the tools that read it.
+TEST(PackageTest, DebianPackageHoldsTheProgramAndValidMetadata) {
+    for (const char *tool : {"cpack", "dpkg-deb", "dpkg-shlibdeps", "appstreamcli", "man"})
+        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+    TempDir work;
+    const auto pack = shell("cd " + shellWord(work.path()) + " && cpack -G DEB --config " +
+                            shellWord(CORVALE_BINARY_DIR "/CPackConfig.cmake") + " -B " + shellWord(work.path()));
+    ASSERT_EQ(pack.exitCode, 0) << pack.output;
+    const std::string deb = shellWord(work.path()) + "corvale_" CORVALE_VERSION "_*.deb";
+    EXPECT_EQ(shell("dpkg-deb -c " + deb + " | awk '{print $6}' | grep -v '^./usr/'").output, "");
+    const std::string depends = shell("dpkg-deb -f " + deb + " Depends").output;
+    for (const char *package : {"libqt6widgets6", "libmpg123-0", "libsndfile1", "libsdl2-2.0-0"})
+        EXPECT_NE(depends.find(std::string(package) + " ("), std::string::npos) << package << " in " << depends;
+
+    const std::string root = work.file("root"), usr = root + "/usr/";
+    ASSERT_EQ(shell("dpkg-deb -x " + deb + " " + shellWord(root)).exitCode, 0);
+    EXPECT_EQ(TempDir::read(usr + "lib/corvale/libvbmp3.so"), TempDir::read(CORVALE_PROGRAM_DIR "/libvbmp3.so"));
+    EXPECT_EQ(fs::read_symlink(usr + "bin/corvale"), "../lib/corvale/corvale");
+    const auto appstream = shell("appstreamcli validate --no-net " +
+                                 shellWord(usr + "share/metainfo/io.github.corvale.Corvale.metainfo.xml"));
+    EXPECT_EQ(appstream.exitCode, 0) << appstream.output;
+    EXPECT_EQ(shell("man -l --warnings " + shellWord(usr + "share/man/man1/corvale.1.gz") + " 2>&1 >/dev/null").output, "");
+    EXPECT_NE(TempDir::read(usr + "share/doc/corvale/copyright").find(" GNU GENERAL PUBLIC LICENSE\n"), std::string::npos);
 }

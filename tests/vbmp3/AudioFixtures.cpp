@@ -1,6 +1,11 @@
 #include "AudioFixtures.h"
 
+#include <sndfile.h>
+
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -166,6 +171,30 @@ std::string id3v1(const std::string &title, const std::string &artist) {
     return tag;
 }
 
+const CompressedFile kCompressed[3] = {
+    {Compressed::Flac, ".flac"}, {Compressed::Vorbis, ".ogg"}, {Compressed::Opus, ".opus"}};
+
+bool writeCompressed(const std::string &path, const Tone &t, Compressed format, const std::string &title,
+                     const std::string &artist) {
+    SF_INFO info{};
+    info.samplerate = t.rate;
+    info.channels = t.channels;
+    info.format = format == Compressed::Flac   ? SF_FORMAT_FLAC | (t.sample == Sample::Pcm16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24)
+                  : format == Compressed::Opus ? SF_FORMAT_OGG | SF_FORMAT_OPUS
+                                               : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    if (!title.empty())
+        sf_set_string(file, SF_STR_TITLE, title.c_str());
+    if (!artist.empty())
+        sf_set_string(file, SF_STR_ARTIST, artist.c_str());
+    const std::vector<float> frames = toneFrames(t);
+    const auto count = static_cast<sf_count_t>(frames.size() / std::size_t(t.channels));
+    const bool written = sf_writef_float(file, frames.data(), count) == count;
+    return sf_close(file) == 0 && written;
+}
+
 bool haveTool(const char *name) {
     return run(std::string("command -v ") + name + " >/dev/null 2>&1");
 }
@@ -220,6 +249,41 @@ float peak(const float *frames, std::size_t count, int channels) {
 std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+AudioDriver::AudioDriver(const char *driver, const std::string &file) {
+    const char *old = std::getenv("SDL_AUDIODRIVER");
+    saved_ = old ? old : "";
+    setenv("SDL_AUDIODRIVER", driver, 1);
+    if (!file.empty())
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+}
+
+AudioDriver::~AudioDriver() {
+    if (saved_.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
+}
+
+bool waitUntil(const std::function<bool()> &done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+bool waitForGrowth(const std::string &file, std::size_t bytes) {
+    const auto size = [&] {
+        std::error_code ec;
+        const auto n = std::filesystem::file_size(file, ec);
+        return ec ? std::uintmax_t(0) : n;
+    };
+    const std::uintmax_t goal = size() + bytes;
+    return waitUntil([&] { return size() >= goal; });
 }
 
 } // namespace fixtures

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -98,4 +100,45 @@ TEST(DecoderTest, MpegSeeksLandOnTheSamplesOfAStraightRead) {
         for (std::size_t i = 0; i < 512 * 2; ++i)
             ASSERT_NEAR(block[i], whole[std::size_t(frame) * 2 + i], 1e-4) << frame;
     }
+}
+
+TEST(DecoderTest, CompressedTagsSeekingAndDamage) {
+    TempDir dir;
+    std::mt19937 rng(11);
+    std::string noise(16 * 1024, '\0');
+    std::generate(noise.begin(), noise.end(), [&rng] { return char(rng()); });
+    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
+        SCOPED_TRACE(format.extension);
+        const std::string name = format.extension + 1;
+        const fixtures::Tone t{.rate = 48000, .seconds = 1.0};
+        const std::string path = dir.file("tone" + std::string(format.extension));
+        ASSERT_TRUE(fixtures::writeCompressed(path, t, format.format, "テスト", ""));
+        auto d = Decoder::openFile(path, 0);
+        ASSERT_TRUE(d);
+        const auto &i = d->info();
+        EXPECT_TRUE(i.title == "テスト" && i.artist.empty() && !i.mpeg && i.sourceRate == 48000 && i.lengthFrames == 48000);
+        // The file's size over its length, also while it plays.
+        EXPECT_NEAR(i.averageKbps, fixtures::readFile(path).size() * 8 / 1000.0, 0.5);
+        EXPECT_EQ(d->currentKbps(), i.averageKbps);
+        EXPECT_EQ(d->seek(36000), 36000);
+        const std::vector<float> rest = readAll(*d);
+        EXPECT_NEAR(double(rest.size() / 2), 12000.0, 1.0);
+        EXPECT_NEAR(fixtures::measuredHz(rest.data(), rest.size() / 2, 2, 0, 48000), 1000.0, 3.0);
+
+        // Nothing decodable: random bytes (also behind the format's magic),
+        // the headers alone; none of them reaches libmpg123 either.
+        const std::string bytes = fixtures::readFile(path);
+        for (const std::string &bad : {noise, bytes.substr(0, 4) + noise, bytes.substr(0, 300)})
+            EXPECT_FALSE(Decoder::openFile(dir.write("bad." + name, bad), 0));
+        // Cut in the middle: refused, or what is there plays and ends.
+        auto cut = Decoder::openFile(dir.write("cut." + name, bytes.substr(0, bytes.size() / 2)), 0);
+        EXPECT_LT(cut ? readAll(*cut).size() / 2 : 0, 48000u);
+    }
+    // An MP3 named .ogg still plays: its content says MPEG.
+    if (!fixtures::haveTool("lame"))
+        return;
+    const std::string src = dir.write("src.wav", fixtures::wavBytes({.seconds = 0.2}));
+    ASSERT_TRUE(fixtures::run("lame --quiet -b 128 '" + src + "' '" + dir.file("mp3.ogg") + "'"));
+    const auto mp3 = Decoder::openFile(dir.file("mp3.ogg"), 0);
+    EXPECT_TRUE(mp3 && mp3->info().mpeg);
 }

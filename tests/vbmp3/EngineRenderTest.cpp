@@ -1,5 +1,7 @@
 // The engine through its render path: the output is pulled as fast as it can be
 // computed, so positions and levels are exact functions of the frames rendered.
+// Track joins, which depend on the device running on while the player changes
+// tracks, are played through a device: SDL's disk driver.
 #include "vbmp3/Engine.h"
 
 #include "AudioFixtures.h"
@@ -9,8 +11,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -82,6 +89,12 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
     if (!mp2.empty())
         files.push_back({"mp2", mp2});
+    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
+        if (format.format == fixtures::Compressed::Opus)
+            continue; // 48 kHz only
+        files.push_back({format.extension, dir.file(std::string("tone") + format.extension)});
+        ASSERT_TRUE(fixtures::writeCompressed(files.back().second, t, format.format, "", ""));
+    }
 
     for (const auto &[kind, path] : files) {
         SCOPED_TRACE(kind);
@@ -280,3 +293,198 @@ TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
     EXPECT_FALSE(engine.setLyricsFile(dir.file("missing.lrc").c_str()));
 }
 
+namespace {
+
+// A sweep from 300 Hz to 3 kHz, as 16-bit samples (the same on both sides).
+std::vector<int16_t> sweep(std::size_t frames, int rate) {
+    std::vector<int16_t> q(frames);
+    double phase = 0.0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double hz = 300.0 + 2700.0 * double(i) / double(frames);
+        q[i] = static_cast<int16_t>(std::lround(0.4 * 32767.0 * std::sin(phase)));
+        phase += 2.0 * M_PI * hz / rate;
+    }
+    return q;
+}
+
+std::string wav16(const std::vector<int16_t> &q, std::size_t from, std::size_t to, int rate) {
+    std::string data;
+    for (std::size_t i = from; i < to; ++i)
+        for (int c = 0; c < 2; ++c) {
+            data += static_cast<char>(q[i] & 0xFF);
+            data += static_cast<char>((q[i] >> 8) & 0xFF);
+        }
+    std::string h = "RIFF____WAVEfmt ";
+    const uint32_t fields[] = {16, 0x00020001u, uint32_t(rate), uint32_t(rate * 4), 0x00100004u};
+    h.append(reinterpret_cast<const char *>(fields), sizeof fields);
+    h += "data";
+    const auto size = static_cast<uint32_t>(data.size());
+    h.append(reinterpret_cast<const char *>(&size), 4);
+    return h + data;
+}
+
+// Where x (left channel of the original, from `from` for `count` frames) lies
+// in the output: the offset within [lo, hi] with the least squared error.
+long bestOffset(const std::vector<float> &out, const std::vector<float> &x, std::size_t from, std::size_t count,
+                long lo, long hi) {
+    long best = lo;
+    double bestErr = 1e300;
+    for (long o = lo; o <= hi; ++o) {
+        if (o + long(from) < 0 || std::size_t(o) + from + count > out.size() / 2)
+            continue;
+        double err = 0.0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            const double d = out[2 * (std::size_t(o) + i)] - x[i];
+            err += d * d;
+        }
+        if (err < bestErr) {
+            bestErr = err;
+            best = o;
+        }
+    }
+    return best;
+}
+
+double rmsError(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from,
+                std::size_t to) {
+    double err = 0.0;
+    for (std::size_t i = from; i < to; ++i)
+        for (int c = 0; c < 2; ++c) {
+            const double d = out[2 * (std::size_t(offset) + i) + std::size_t(c)] - x[i];
+            err += d * d;
+        }
+    return std::sqrt(err / double(2 * (to - from)));
+}
+
+} // namespace
+
+// One signal cut in two at an odd sample and played as two tracks through a
+// device (SDL's disk driver), with the engine module's calls at the end of the
+// first: stop, close, open, play. Lined up against the original, the second
+// track goes on exactly where the first ended, at full level.
+TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
+    constexpr int kRate = 44100;
+    constexpr std::size_t kFrames = 36000;
+    constexpr std::size_t kCut = 17641;
+    const std::vector<int16_t> q = sweep(kFrames, kRate);
+    std::vector<float> whole(kFrames);
+    for (std::size_t i = 0; i < kFrames; ++i)
+        whole[i] = float(q[i]) / 32768.0f;
+    TempDir dir;
+    const std::string a = dir.write("a.wav", wav16(q, 0, kCut, kRate));
+    const std::string b = dir.write("b.wav", wav16(q, kCut, kFrames, kRate));
+    struct Row {
+        const char *kind;
+        std::string first, second; // second empty: the first again (repeat one)
+        long slack;                // samples the join may be off
+        double maxError;           // RMS difference from the original
+    };
+    std::vector<Row> rows = {{"wav", a, b, 0, 1e-6}, {"repeat", a, "", 0, 1e-6}};
+    if (fixtures::haveTool("lame") && fixtures::run("lame --quiet -b 256 '" + a + "' '" + dir.file("a.mp3") + "'") &&
+        fixtures::run("lame --quiet -b 256 '" + b + "' '" + dir.file("b.mp3") + "'"))
+        rows.push_back({"mp3", dir.file("a.mp3"), dir.file("b.mp3"), 2, 0.02});
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.kind);
+        // What should be heard: the first part, then the second (or the first again).
+        std::vector<float> x(whole.begin(), whole.begin() + long(kCut));
+        const std::size_t from = row.second.empty() ? 0 : kCut;
+        const std::size_t to = row.second.empty() ? kCut : kFrames;
+        x.insert(x.end(), whole.begin() + long(from), whole.begin() + long(to));
+        const std::size_t total = x.size();
+        const std::string raw = dir.file(std::string(row.kind) + ".raw");
+        {
+            fixtures::AudioDriver disk("disk", raw);
+            Engine engine{Engine::Output::Device};
+            // The deepest ring: the end comes 0.58 s ahead of the last frame,
+            // time enough for this thread on a busy machine.
+            ASSERT_TRUE(engine.setBufferOptions({100, 20, 5, 0}));
+            TrackInfoData info{};
+            ASSERT_TRUE(engine.open(row.first.c_str(), &info));
+            ASSERT_TRUE(engine.play());
+            const auto stopped = [&] { return engine.state(nullptr) == VBMP3_STATE_STOPPED; };
+            ASSERT_TRUE(fixtures::waitUntil(stopped));
+            // The engine module's calls at the end of a track.
+            engine.stop();
+            if (!row.second.empty()) {
+                engine.close();
+                ASSERT_TRUE(engine.open(row.second.c_str(), &info));
+            }
+            ASSERT_TRUE(engine.play());
+            ASSERT_TRUE(fixtures::waitUntil(stopped));
+            ASSERT_TRUE(fixtures::waitForGrowth(raw, kRate * 8 / 2));
+        }
+        const std::string bytes = fixtures::readFile(raw);
+        std::vector<float> out(bytes.size() / 4);
+        std::memcpy(out.data(), bytes.data(), out.size() * 4);
+        std::size_t first = 0;
+        while (first < out.size() / 2 && out[2 * first] == 0.0f)
+            ++first;
+        ASSERT_LT(first, out.size() / 2);
+        // The start (after the fade-in), then the join and the end against it.
+        const long start = bestOffset(out, x, 2000, 2000, long(first) - 1200, long(first) + 64);
+        const long join = bestOffset(out, x, kCut - 1000, 2000, start - 40, start + 40);
+        const long end = bestOffset(out, x, total - 3000, 2000, start - 40, start + 40);
+        EXPECT_LE(std::abs(join - start), row.slack);
+        EXPECT_LE(std::abs(end - start), row.slack);
+        EXPECT_LE(rmsError(out, x, start, kCut - 300, kCut + 300), row.maxError);
+        EXPECT_LE(rmsError(out, x, start, 200, total - 200), row.maxError);
+    }
+}
+
+namespace {
+
+// CPU time (ns) of all threads of this process, from /proc.
+uint64_t processCpuNs() {
+    uint64_t sum = 0;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        uint64_t ns = 0;
+        std::ifstream(task.path() / "schedstat") >> ns;
+        sum += ns;
+    }
+    return sum;
+}
+
+} // namespace
+
+// Paused or stopped, nothing wakes: not the decoder thread, not the device
+// callback; the process spends next to no CPU. Play brings the sound back.
+TEST(EngineDeviceTest, NothingRunsWhilePausedOrStopped) {
+    TempDir dir;
+    fixtures::AudioDriver dummy("dummy");
+    Engine engine{Engine::Output::Device};
+    TrackInfoData info{};
+    const std::string path = dir.write("t.wav", fixtures::wavBytes({.seconds = 5.0}));
+    ASSERT_TRUE(engine.open(path.c_str(), &info));
+    const std::pair<const char *, std::function<bool()>> rows[] = {
+        {"pause", [&] { return engine.pause(); }},
+        {"stop", [&] { return engine.stop(); }},
+        {"stop, then another track once the device stopped",
+         [&] {
+             if (!engine.stop() || !fixtures::waitUntil([&] { return !engine.deviceRunning(); }))
+                 return false;
+             // The worker takes the track over, fills its ring and sleeps.
+             const uint64_t before = engine.workerSleeps();
+             return engine.open(path.c_str(), &info) &&
+                    fixtures::waitUntil([&] { return engine.workerSleeps() > before; });
+         }},
+    };
+    for (const auto &[name, action] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(engine.play());
+        const uint64_t calls = engine.chain().calls();
+        ASSERT_TRUE(fixtures::waitUntil([&] { return engine.chain().calls() > calls + 5; }));
+        EXPECT_TRUE(engine.deviceRunning());
+        ASSERT_TRUE(action());
+        ASSERT_TRUE(fixtures::waitUntil([&] { return !engine.deviceRunning(); }));
+        const uint64_t sleeps = engine.workerSleeps();
+        const uint64_t idleCalls = engine.chain().calls();
+        const uint64_t cpu = processCpuNs();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(engine.workerSleeps(), sleeps);
+        EXPECT_EQ(engine.chain().calls(), idleCalls);
+        EXPECT_LT(processCpuNs() - cpu, 20'000'000u); // 20 ms in 300: nothing busy
+    }
+    ASSERT_TRUE(engine.play());
+    ASSERT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100; }));
+    EXPECT_TRUE(engine.deviceRunning());
+}

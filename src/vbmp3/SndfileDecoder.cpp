@@ -1,10 +1,14 @@
-#include "vbmp3/WavDecoder.h"
+#include "vbmp3/SndfileDecoder.h"
+
+#include "common/TextCodec.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -22,7 +26,7 @@ void keepFinite(float *samples, std::size_t count) {
 
 } // namespace
 
-std::unique_ptr<WavDecoder> WavDecoder::open(int fd, const std::string &riffTagName) {
+std::unique_ptr<SndfileDecoder> SndfileDecoder::open(int fd, const std::string &riffTagName) {
     SF_INFO sfi{};
     const int own = ::dup(fd);
     if (own < 0)
@@ -31,12 +35,17 @@ std::unique_ptr<WavDecoder> WavDecoder::open(int fd, const std::string &riffTagN
     SNDFILE *file = sf_open_fd(own, SFM_READ, &sfi, SF_TRUE);
     if (!file)
         return nullptr;
-    std::unique_ptr<WavDecoder> dec(new WavDecoder);
+    std::unique_ptr<SndfileDecoder> dec(new SndfileDecoder);
     dec->file_ = file;
     // A rate beyond any real recording is a broken header: taken at its word
     // it would size the track's buffers in gigabytes.
     constexpr int kMaxRate = 384000;
     if (sfi.samplerate <= 0 || sfi.samplerate > kMaxRate || sfi.channels <= 0 || sfi.frames <= 0)
+        return nullptr;
+    // An Ogg stream cut short has no last page to tell its length (libsndfile
+    // then reports the largest count); nor can a length be played that the
+    // seconds readout cannot hold.
+    if (sfi.frames / sfi.samplerate > INT32_MAX)
         return nullptr;
     dec->fileChannels_ = sfi.channels;
     Info &info = dec->info_;
@@ -48,15 +57,40 @@ std::unique_ptr<WavDecoder> WavDecoder::open(int fd, const std::string &riffTagN
     info.title = riffTagName;
     if (sfi.channels > 2)
         dec->scratch_.resize(std::size_t(1024) * std::size_t(sfi.channels));
+    const int container = sfi.format & SF_FORMAT_TYPEMASK;
+    if ((container == SF_FORMAT_FLAC || container == SF_FORMAT_OGG) && !dec->openCompressed(fd))
+        return nullptr;
     return dec;
 }
 
-WavDecoder::~WavDecoder() {
+bool SndfileDecoder::openCompressed(int fd) {
+    const auto tag = [this](int which) {
+        const char *text = sf_get_string(file_, which);
+        return text ? TextCodec::toUtf8(text) : std::string();
+    };
+    info_.title = tag(SF_STR_TITLE);
+    info_.artist = tag(SF_STR_ARTIST);
+    struct stat st {};
+    const bool sized = ::fstat(fd, &st) == 0;
+    const auto bytes = sized ? st.st_size : 0;
+    const double seconds = double(info_.lengthFrames) / info_.sourceRate;
+    // (A header claiming a few frames in a large file gives an absurd rate:
+    // kept within what an int holds.)
+    const double kbps = !sized ? 0.0 : double(bytes) * 8.0 / seconds / 1000.0;
+    info_.averageKbps = static_cast<int>(std::lround(std::min(kbps, 1e7)));
+    // A file whose headers are whole but whose audio is missing or broken
+    // (cut after its headers, damaged) decodes nothing: refused, as a broken
+    // MPEG file is.
+    std::vector<float> first(std::size_t(64) * std::size_t(fileChannels_));
+    return sf_readf_float(file_, first.data(), 64) > 0 && sf_seek(file_, 0, SEEK_SET) == 0;
+}
+
+SndfileDecoder::~SndfileDecoder() {
     if (file_)
         sf_close(file_);
 }
 
-int WavDecoder::bitsOf(int format) {
+int SndfileDecoder::bitsOf(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
@@ -76,7 +110,7 @@ int WavDecoder::bitsOf(int format) {
     }
 }
 
-std::size_t WavDecoder::read(float *dst, std::size_t frames) {
+std::size_t SndfileDecoder::read(float *dst, std::size_t frames) {
     if (ended_)
         return 0;
     std::size_t got = 0;
@@ -107,7 +141,7 @@ std::size_t WavDecoder::read(float *dst, std::size_t frames) {
     return got;
 }
 
-int64_t WavDecoder::seek(int64_t frame) {
+int64_t SndfileDecoder::seek(int64_t frame) {
     frame = std::clamp<int64_t>(frame, 0, info_.lengthFrames);
     const sf_count_t reached = sf_seek(file_, frame, SEEK_SET);
     if (reached < 0)

@@ -1,0 +1,9 @@
+#include "common/FileFilter.h"
+
+std::string FileFilter(std::string_view description, std::string_view pattern) {
+    std::string f(description);
+    f.push_back('\0');
+    f += pattern;
+    f.push_back('\0');
+    return f;
+}
