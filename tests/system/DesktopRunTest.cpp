@@ -19,6 +19,7 @@
 
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
+#include "vbmp3/AudioFixtures.h"
 
 namespace fs = std::filesystem;
 using SystemRun::countLogLines;
@@ -127,7 +128,15 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         const std::string prog = copyProgram(work), run = work.file("run");
         fs::create_directories(run);
         fs::permissions(run, fs::perms::owner_all);
-        const std::string out = work.file("out.raw"), before = work.file("before.png");
+        const std::string out = work.file("out.raw"), before = work.file("before.png"), wav = work.file("wav.png");
+        std::string lists;  // a damaged file, then a tagged tone, for each compressed format
+        for (const auto &[format, ext] : fixtures::kCompressed) {
+            const std::string tone = work.file(std::string("tone") + ext), damaged = work.file(std::string("bad") + ext);
+            ASSERT_TRUE(fixtures::writeCompressed(tone, {.rate = format == fixtures::Compressed::Opus ? 48000 : 44100},
+                                                  format, std::string("トーン") + ext, "Artist"));
+            work.write(std::string("bad") + ext, TempDir::read(tone).substr(0, 300));
+            lists += work.write(std::string("list") + ext + ".m3u", damaged + "\r\n" + tone + "\r\n") + " ";
+        }
         const std::string after =
             std::string(CORVALE_ARTIFACT_DIR) + (shift ? "/corvale-demo-shifted.png" : "/corvale-demo.png");
         fs::create_directories(CORVALE_ARTIFACT_DIR);
@@ -135,8 +144,10 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         const auto result = shell("XDG_RUNTIME_DIR=" + shellWord(run) + " " + xvfbRun() + (shift ? shifted : "") +
                                   "sh " + shellWord(CORVALE_SYSTEM_DIR "/demo_run.sh") + " " + shellWord(prog) + " " +
                                   shellWord(out) + " " + shellWord(before) + " " + shellWord(after) + " " +
-                                  shellWord(CORVALE_SCREEN_GRAB));
+                                  shellWord(CORVALE_SCREEN_GRAB) + " " + shellWord(wav) + " " + shellWord(lists));
         ASSERT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(values(result.output, "format"),
+                  (std::vector<std::string>{"トーン.flac - Corvale", "トーン.ogg - Corvale", "トーン.opus - Corvale"}));
         for (const char *line : {"second exit 0", "third exit 0", "fourth exit 0", "fifth exit 0", "\nexit 0"})
             EXPECT_NE(result.output.find(line), std::string::npos) << line << "\n" << result.output;
         // The list that yields nothing left list and track as they were, so next still moves on.
@@ -146,8 +157,8 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         EXPECT_NE(next[0], DawnTitle);
         EXPECT_NE(next[0].find("Corvale"), std::string::npos) << next[0];
         const std::string logText = TempDir::read(prog + "/debuglog.txt");
-        EXPECT_EQ(countLogLines(logText, "MainFrm Called  - Form_OLEDragDrop"), 3) << logText;
-        EXPECT_EQ(countLogLines(logText, "KRM1000 Called  - bytPlayListNewOpen"), 2) << logText;
+        EXPECT_EQ(countLogLines(logText, "MainFrm Called  - Form_OLEDragDrop"), 6) << logText;
+        EXPECT_EQ(countLogLines(logText, "KRM1000 Called  - bytPlayListNewOpen"), 5) << logText;
         EXPECT_EQ(countLogLines(logText, "KRM1000 Failed  - bytPlayListNewOpen"), 1) << logText;
         for (const auto &entry : fs::directory_iterator(run))  // the socket went with the player
             EXPECT_NE(entry.path().extension(), ".socket") << entry.path();
@@ -160,7 +171,7 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
 
         // Sound: the synthesized song, not silence, in the second before the
         // second picture (after the stop the device is fed silence).
-        const std::vector<float> sound = SystemRun::readFloats(out);
+        const std::vector<float> sound = SystemRun::readFloats(out + ".demo");
         ASSERT_GT(sound.size(), 48000u * 11) << result.output;
         double energy = 0;
         for (std::size_t i = 48000 * 9; i < 48000 * 11; ++i) energy += double(sound[i]) * sound[i];
@@ -174,6 +185,19 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         EXPECT_LT(lyricsInk(first), 10);
         EXPECT_GT(lyricsInk(second), 60);
         EXPECT_TRUE(readoutChanged(first, second));
+        // The WAV's 1411 kbit/s reads "1.41Mbps": an M in the unit cell, the point after the "1" lit.
+        const QImage cd(QString::fromStdString(wav));
+        ASSERT_EQ(cd.size(), QSize(634, 115)) << result.output;
+        const auto dot = [&](int c, int r) { return cd.pixel(3 * c + 258, 3 * r + 52); };
+        const char *m[] = {"X...X", "XX.XX", "X.X.X", "X.X.X", "X...X", "X...X", "X...X"};
+        std::string shown, wanted;
+        for (int r = 0; r < 7; ++r)
+            for (int c = 0; c < 5; ++c) {
+                shown += dot(82 + c, 13 + r) == dot(88, 13) ? 'X' : '.';  // ink of the "b" of "bps"
+                wanted += m[r][c];
+            }
+        EXPECT_EQ(shown, wanted);
+        EXPECT_EQ(dot(69, 19), dot(68, 14));  // the point, as the lit segment of the "1"
 
         const std::vector<std::string> log = SystemRun::lines(logText);
         // The settings read turns the file log on before it logs its own line.

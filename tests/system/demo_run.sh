@@ -5,10 +5,14 @@
 # lyric line is due at four); a third start with a file while it plays (refused,
 # as a drop is) and a fourth with nothing; the caption; stopped, a fifth start
 # with a list whose entries are all missing (nothing changes: next still goes
-# on); then the settings dialog is opened and the player is sent SIGTERM.
-# Arguments: program folder, disk output file, first picture, second picture, grab tool.
+# on); the next song, a CD-quality WAV, played for a picture of its bit rate;
+# one list per compressed format, a damaged file then a tagged tone, handed over
+# and played (the damaged file is passed over); then the settings dialog is
+# opened and the player is sent SIGTERM.
+# Arguments: program folder, disk output file, first picture, second picture,
+# grab tool, WAV picture, the compressed formats' lists (one word).
 . "$(dirname "$0")/session.sh"
-prog="$1"; out="$2"; before="$3"; after="$4"; grab="$5"; log="$prog/debuglog.txt"
+prog="$1"; out="$2"; before="$3"; after="$4"; grab="$5"; wav="$6"; lists="$7"; log="$prog/debuglog.txt"
 
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out" timeout 60 "$prog/corvale" &
 pid=$!
@@ -34,6 +38,23 @@ echo "title=$title"
 press "$wid" f
 wait_until 20 title_is_not "$wid" "$title" || echo "next did nothing"
 echo "next=$(xdotool getwindowname "$wid")"
+cp "$out" "$out.demo"   # a track of another rate reopens the device, which starts the file anew
+press "$wid" p
+wait_until 20 log_lines_at_least "$log" "Called  - bytPlayStart" 2 || echo "wav not started"
+sleep 0.5
+"$grab" "$wav" "$wid"
+press "$wid" s
+loads=2
+for list in $lists; do
+  loads=$((loads + 1))
+  timeout 20 "$prog/corvale" "$list"
+  wait_until 20 log_lines_at_least "$log" "Called  - bytPlayListNewOpen" "$loads" || echo "$list not received"
+  title=$(xdotool getwindowname "$wid")
+  press "$wid" p
+  wait_until 20 title_is_not "$wid" "$title" || echo "$list: title unchanged"
+  echo "format=$(xdotool getwindowname "$wid")"
+  press "$wid" s
+done
 
 # The settings dialog from the pop-up menu (third item from the bottom, above
 # Debugger and the About item), then SIGTERM.
