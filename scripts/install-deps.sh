@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang-format
   qt6-base-dev libmpg123-dev libsndfile1-dev libsamplerate0-dev libfftw3-dev libsdl2-dev libpulse-dev
   libgtest-dev fonts-ipafont-gothic
   lame twolame mpg123 xvfb xauth xdotool dbus playerctl desktop-file-utils imagemagick
