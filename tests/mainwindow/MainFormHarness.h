@@ -1,9 +1,5 @@
-// A main window on the offscreen platform with everything around it
-// scripted: a program folder in a temporary directory (corvale.ini, a stand-in
-// libvbmp3.so file, colour schemes), the engine module's fake library table
-// extended by the calls the window makes itself, dialogs and message boxes
-// that answer from a script, a clock that moves only when told, and a work
-// area of our choosing.
+// A main window on the offscreen platform with a program folder in a
+// temporary directory, the fake library, scripted dialogs and clock.
 #pragma once
 
 #include <memory>
@@ -16,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -31,7 +26,6 @@
 #include "support/TempDir.h"
 #include "vbmp3/vbmp3.h"
 
-// The window's own calls into the library, recorded in the fake's call list.
 inline Vbmp3Api windowFakeApi() {
     Vbmp3Api a = FakeVbmp3::api();
     a.vbmp3_getVersion = [] { return VBMP3_VERSION; };
@@ -65,7 +59,6 @@ inline Vbmp3Api windowFakeApi() {
     return a;
 }
 
-// The window's controls and backing image, which it keeps to itself.
 class MainFormTestAccess {
 public:
     explicit MainFormTestAccess(MainForm &form) : form_(form) {}
@@ -84,7 +77,7 @@ private:
 };
 inline MainFormTestAccess ui(MainForm &form) { return MainFormTestAccess(form); }
 
-// Checked states of menu items as "1010".
+// Checked states as "1010".
 template <typename Items>
 std::string checks(const Items &items) {
     std::string s;
@@ -93,7 +86,6 @@ std::string checks(const Items &items) {
 }
 inline std::string checks(std::initializer_list<const QAction *> items) { return checks<>(items); }
 
-// Whether every readout and analyser cell carries `flag` (0: all painted).
 inline bool everyCellFlagged(const Krw1000 &d, uint8_t flag) {
     auto all = [flag](const auto &grid) {
         for (const auto &column : grid)
@@ -107,8 +99,8 @@ inline bool everyCellFlagged(const Krw1000 &d, uint8_t flag) {
 struct MainFormHarness {
     static constexpr int64_t LibrarySize = 1234;
 
-    TempDir dir;       // the program folder
-    TempDir lockDir;   // the single-instance lock's folder
+    TempDir dir;  // the program folder
+    TempDir lockDir;
     FakeVbmp3 fake;
     Vbmp3Api api = windowFakeApi();
     ScriptedDialogs dialogs;
@@ -121,7 +113,7 @@ struct MainFormHarness {
     bool loaded = false;
 
     MainFormHarness() {
-        fake.state = 0;  // stopped until a test says otherwise
+        fake.state = 0;
         dir.write("libvbmp3.so", std::string(LibrarySize, 'x'));
         env.programDir = dir.path();
         env.lockFolder = lockDir.path();
@@ -138,7 +130,6 @@ struct MainFormHarness {
         env.startProgram = [this](const std::string &p) { started.push_back(p); };
     }
 
-    // corvale.ini lines (CR LF added); DebugMode=127 keeps the log in memory.
     void ini(const std::string &lines) { dir.write("corvale.ini", lines); }
 
     MainForm &start(std::vector<std::string> arguments = {}) {
@@ -148,7 +139,6 @@ struct MainFormHarness {
         return *form;
     }
 
-    // Started with the log kept in memory.
     MainForm &startLogged(std::vector<std::string> arguments = {}) {
         ini("DebugMode=127\r\n");
         return start(std::move(arguments));
@@ -158,22 +148,14 @@ struct MainFormHarness {
     SettingData &settings() { return form->config()->settings(); }
     const EngineState &state() { return form->engine()->state(); }
 
-    // The log's messages without their time stamps.
     std::vector<std::string> log() const {
         std::vector<std::string> out;
         for (const std::string &line : form->log().list().lines()) out.push_back(line.substr(11));
         return out;
     }
-    bool logged(const std::string &message) const {
-        for (const std::string &m : log())
-            if (m == message) return true;
-        return false;
-    }
-    int logCount(const std::string &prefix) const {
-        int n = 0;
-        for (const std::string &m : log())
-            if (m.rfind(prefix, 0) == 0) ++n;
-        return n;
+    std::vector<std::string> tracks() {
+        const PlayListData &pl = state().PlayList;
+        return {pl.FileList.begin(), pl.FileList.begin() + pl.TrackCount};
     }
 
     // Enabled states of Command1..Command6 as "100010".
@@ -188,6 +170,5 @@ struct MainFormHarness {
         QCoreApplication::sendEvent(ui(*form).text1(), &press);
     }
 
-    // An audio file in the program folder (contents do not matter to the fake).
     std::string audio(const std::string &name) { return dir.write(name, "ID3"); }
 };
