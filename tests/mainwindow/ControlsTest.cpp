@@ -25,22 +25,17 @@ QList<QUrl> urls(std::initializer_list<std::string> paths) {
 TEST(ButtonEnableRuleTest, EndsOfTheListAndTheRepeatModes) {
     const ButtonEnableRule::States created{true, false, false, false, false, false},
         playing{false, true, true, true, false, true};
-    const struct {
-        ButtonEnableRule::States before;
-        int16_t count, number;
-        uint8_t state, mode;
-        const char *expected;
-    } cases[] = {
+    const std::tuple<ButtonEnableRule::States, int16_t, int16_t, uint8_t, uint8_t, const char *> cases[] = {
         {created, 0, 0, 255, 255, "100000"},  // empty list: nothing changes
         {created, 3, 3, 255, 255, "101010"},  // last, no repeat: no next
         {created, 1, 1, 255, 1, "101110"},    // repeat all: previous and next even for one track
         {created, 3, 1, 0, 255, "011101"},    // playing the first: previous restarts it
         {playing, 3, 1, 255, 255, "100110"},  // stopped at the first again: previous goes off
     };
-    for (const auto &c : cases) {
+    for (const auto &[before, count, number, state, mode, expected] : cases) {
         std::string s;
-        for (bool on : ButtonEnableRule::apply(c.before, c.count, c.number, c.state, c.mode)) s += on ? '1' : '0';
-        EXPECT_EQ(s, c.expected);
+        for (bool on : ButtonEnableRule::apply(before, count, number, state, mode)) s += on ? '1' : '0';
+        EXPECT_EQ(s, expected);
     }
 }
 
@@ -70,8 +65,6 @@ TEST(ControlsTest, KeysGoThroughTheButtonsEnabledStates) {
     h.key(Qt::Key_P, Qt::ControlModifier);  // acts like P
     h.key(Qt::Key_P);                       // play is off while playing
     EXPECT_EQ(h.fake.count("play"), 1);
-    for (int k : {Qt::Key_F, Qt::Key_F8, Qt::Key_F}) h.key(k);  // next is off at the last track
-    EXPECT_EQ(h.state().PlayList.TrackNumber, 3);
     h.key(Qt::Key_I);
     EXPECT_EQ(h.state().PlayState, 127);
     EXPECT_TRUE(ui(*h.form).text1()->text().isEmpty());  // the box never takes a key itself
@@ -85,16 +78,14 @@ TEST(ControlsTest, KeysGoThroughTheButtonsEnabledStates) {
 TEST(ControlsTest, HalfVolumeSetsEngineAndCaption) {
     MainFormHarness h;
     h.start();
-    const std::string a = h.audio("a.mp3");
-    h.fake.titles[a] = {"Song A", ""};
-    ASSERT_EQ(h.engine().bytPlayListNewOpen(a), 0);
+    h.fake.clear();
     h.form->Form_DblClick();
-    EXPECT_EQ(h.form->windowTitle().toStdString(), "Song A - Corvale(Volume 1/2)");
+    EXPECT_EQ(h.form->windowTitle().toStdString(), "Corvale(Volume 1/2)");
     EXPECT_EQ(h.settings().HalfVolume, 0);
     h.key(Qt::Key_H);
-    EXPECT_EQ(h.form->windowTitle().toStdString(), "Song A - Corvale");
-    EXPECT_EQ(h.fake.count("setSoftVolume 100 100"), 1);
-    EXPECT_EQ(h.fake.count("setSoftVolume 50 50"), 1);
+    EXPECT_EQ(h.form->windowTitle().toStdString(), "Corvale");
+    EXPECT_EQ(h.fake.calls,
+              (std::vector<std::string>{"setSoftVolume 50 50", "reload", "setSoftVolume 100 100", "reload"}));
 }
 
 TEST(ControlsTest, DroppedFilesKeepTheirOrderFoldersArePassedOverNothingWhilePlaying) {

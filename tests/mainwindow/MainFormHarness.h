@@ -2,6 +2,7 @@
 // temporary directory, the fake library, scripted dialogs and clock.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,36 +27,31 @@
 #include "support/TempDir.h"
 #include "vbmp3/vbmp3.h"
 
+inline int record(std::string call) {
+    FakeVbmp3::current().calls.push_back(std::move(call));
+    return 1;
+}
+
 inline Vbmp3Api windowFakeApi() {
     Vbmp3Api a = FakeVbmp3::api();
     a.vbmp3_getVersion = [] { return VBMP3_VERSION; };
-    a.vbmp3_setPitch = [](int p) {
-        FakeVbmp3::current().calls.push_back("setPitch " + std::to_string(p));
-        return 1;
-    };
+    a.vbmp3_setPitch = [](int p) { return record("setPitch " + std::to_string(p)); };
     a.vbmp3_setEqualizer = [](const int32_t *b) {
         std::string s = "setEqualizer";
         for (int i = 0; i < 10; ++i) s += " " + std::to_string(b[i]);
-        FakeVbmp3::current().calls.push_back(s);
-        return 1;
+        return record(s);
     };
     a.vbmp3_setSoftVolume = [](int l, int r) {
-        FakeVbmp3::current().calls.push_back("setSoftVolume " + std::to_string(l) + " " + std::to_string(r));
-        return 1;
+        return record("setSoftVolume " + std::to_string(l) + " " + std::to_string(r));
     };
-    a.vbmp3_reload = [] {
-        FakeVbmp3::current().calls.push_back("reload");
-        return 1;
-    };
+    a.vbmp3_reload = [] { return record("reload"); };
     a.vbmp3_getSpectrum = [](int32_t *l, int32_t *r) {
-        FakeVbmp3::current().calls.push_back("getSpectrum");
-        for (int i = 0; i < 256; ++i) l[i] = r[i] = 0;
-        return 1;
+        std::fill_n(l, 256, 0);
+        std::fill_n(r, 256, 0);
+        return record("getSpectrum");
     };
-    a.vbmp3_setLyricsTime = [](int) { return 1; };
-    a.vbmp3_setFftWindow = [](int) { return 1; };
-    a.vbmp3_setNotTagLyricsLine = [](int) { return 1; };
-    a.vbmp3_setLyricsAdjustTime = [](int) { return 1; };
+    a.vbmp3_setLyricsTime = a.vbmp3_setFftWindow = a.vbmp3_setNotTagLyricsLine =
+        a.vbmp3_setLyricsAdjustTime = [](int) { return 1; };
     return a;
 }
 
@@ -86,16 +82,6 @@ std::string checks(const Items &items) {
 }
 inline std::string checks(std::initializer_list<const QAction *> items) { return checks<>(items); }
 
-inline bool everyCellFlagged(const Krw1000 &d, uint8_t flag) {
-    auto all = [flag](const auto &grid) {
-        for (const auto &column : grid)
-            for (uint8_t f : column)
-                if (f != flag) return false;
-        return true;
-    };
-    return all(d.ReadoutDirty()) && all(d.SpeanaDirty());
-}
-
 struct MainFormHarness {
     static constexpr int64_t LibrarySize = 1234;
 
@@ -107,7 +93,6 @@ struct MainFormHarness {
     ScriptedClock clock;
     bool engineLoads = true;
     QRect workArea{0, 0, 1024, 740};
-    std::vector<std::string> started;  // programs started by path
     MainForm::Environment env;
     std::unique_ptr<MainForm> form;
     bool loaded = false;
@@ -127,7 +112,6 @@ struct MainFormHarness {
             return true;
         };
         env.workArea = [this] { return workArea; };
-        env.startProgram = [this](const std::string &p) { started.push_back(p); };
     }
 
     void ini(const std::string &lines) { dir.write("corvale.ini", lines); }
@@ -137,11 +121,6 @@ struct MainFormHarness {
         form = std::make_unique<MainForm>(env);
         loaded = form->Form_Load();
         return *form;
-    }
-
-    MainForm &startLogged(std::vector<std::string> arguments = {}) {
-        ini("DebugMode=127\r\n");
-        return start(std::move(arguments));
     }
 
     Krm1000 &engine() { return *form->engine(); }
