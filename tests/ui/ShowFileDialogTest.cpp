@@ -79,7 +79,10 @@ TEST(QtUserDialogsTest, FlagsSetModeAndOverwritePrompt) {
     };
     for (const auto &[save, flags, mode, confirmOverwrite] : cases) {
         QFileDialog dialog;
-        QtUserDialogs::configure(dialog, {.save = save, .flags = flags});
+        UserDialogs::FileRequest r;
+        r.save = save;
+        r.flags = flags;
+        QtUserDialogs::configure(dialog, r);
         EXPECT_EQ(dialog.acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen) << flags;
         EXPECT_EQ(dialog.fileMode(), mode) << flags;
         EXPECT_EQ(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite) << flags;
