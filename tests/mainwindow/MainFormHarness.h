@@ -132,6 +132,15 @@ struct MainFormHarness {
         for (const std::string &line : form->log().list().lines()) out.push_back(line.substr(11));
         return out;
     }
+    int logCount(const std::string &prefix) const {
+        int n = 0;
+        for (const std::string &m : log()) n += m.rfind(prefix, 0) == 0;
+        return n;
+    }
+    bool logged(const std::string &message) const {
+        const auto lines = log();
+        return std::find(lines.begin(), lines.end(), message) != lines.end();
+    }
     std::vector<std::string> tracks() {
         const PlayListData &pl = state().PlayList;
         return {pl.FileList.begin(), pl.FileList.begin() + pl.TrackCount};
