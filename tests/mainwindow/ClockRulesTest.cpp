@@ -1,8 +1,6 @@
-// Every rule that waits on the wrapping millisecond clock, its owner made
-// just before the clock's sign change and just before its wrap: the slow
-// readout update, the repaint throttle, the debug window's figures, the
-// rewind rule and the held analyser peak each act when their time has come,
-// counted from the moment their owner started, never from 0.
+// Every rule that waits on the wrapping millisecond clock, its owner made just
+// before the clock's sign change and its wrap, acts when its time has come,
+// counted from when its owner started, never from 0.
 #include <functional>
 
 #include <QLabel>
@@ -76,9 +74,7 @@ TEST(ClockRulesTest, EachRuleActsOnTimeAcrossTheSignChangeAndTheWrap) {
             h.form->Command5_Click();
             h.fake.state = 1;  // the track goes on playing
 
-            // A chance every half period (rounded down, less one), over five
-            // periods: two chances fall just short of a period, for the odd
-            // periods on its last millisecond.
+            // A chance every (period - 1) / 2 ms: two chances fall just short of a period.
             const auto stride = static_cast<uint32_t>((rule.period - 1) / 2);
             std::string acted, expected;
             int64_t t = 0, last = 0;

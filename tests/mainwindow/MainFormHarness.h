@@ -1,11 +1,8 @@
-// A main window on the offscreen platform with everything around it
-// scripted: a program folder in a temporary directory (corvale.ini, a stand-in
-// libvbmp3.so file, colour schemes), the engine module's fake library table
-// extended by the calls the window makes itself, dialogs and message boxes
-// that answer from a script, a clock that moves only when told, and a work
-// area of our choosing.
+// A main window on the offscreen platform with a program folder in a
+// temporary directory, the fake library, scripted dialogs and clock.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -31,41 +27,34 @@
 #include "support/TempDir.h"
 #include "vbmp3/vbmp3.h"
 
-// The window's own calls into the library, recorded in the fake's call list.
+inline int record(std::string call) {
+    FakeVbmp3::current().calls.push_back(std::move(call));
+    return 1;
+}
+
 inline Vbmp3Api windowFakeApi() {
     Vbmp3Api a = FakeVbmp3::api();
     a.vbmp3_getVersion = [] { return VBMP3_VERSION; };
-    a.vbmp3_setPitch = [](int p) {
-        FakeVbmp3::current().calls.push_back("setPitch " + std::to_string(p));
-        return 1;
-    };
+    a.vbmp3_setPitch = [](int p) { return record("setPitch " + std::to_string(p)); };
     a.vbmp3_setEqualizer = [](const int32_t *b) {
         std::string s = "setEqualizer";
         for (int i = 0; i < 10; ++i) s += " " + std::to_string(b[i]);
-        FakeVbmp3::current().calls.push_back(s);
-        return 1;
+        return record(s);
     };
     a.vbmp3_setSoftVolume = [](int l, int r) {
-        FakeVbmp3::current().calls.push_back("setSoftVolume " + std::to_string(l) + " " + std::to_string(r));
-        return 1;
+        return record("setSoftVolume " + std::to_string(l) + " " + std::to_string(r));
     };
-    a.vbmp3_reload = [] {
-        FakeVbmp3::current().calls.push_back("reload");
-        return 1;
-    };
+    a.vbmp3_reload = [] { return record("reload"); };
     a.vbmp3_getSpectrum = [](int32_t *l, int32_t *r) {
-        FakeVbmp3::current().calls.push_back("getSpectrum");
-        for (int i = 0; i < 256; ++i) l[i] = r[i] = 0;
-        return 1;
+        std::fill_n(l, 256, 0);
+        std::fill_n(r, 256, 0);
+        return record("getSpectrum");
     };
-    a.vbmp3_setLyricsTime = [](int) { return 1; };
-    a.vbmp3_setFftWindow = [](int) { return 1; };
-    a.vbmp3_setNotTagLyricsLine = [](int) { return 1; };
-    a.vbmp3_setLyricsAdjustTime = [](int) { return 1; };
+    a.vbmp3_setLyricsTime = a.vbmp3_setFftWindow = a.vbmp3_setNotTagLyricsLine =
+        a.vbmp3_setLyricsAdjustTime = [](int) { return 1; };
     return a;
 }
 
-// The window's controls and backing image, which it keeps to itself.
 class MainFormTestAccess {
 public:
     explicit MainFormTestAccess(MainForm &form) : form_(form) {}
@@ -84,7 +73,7 @@ private:
 };
 inline MainFormTestAccess ui(MainForm &form) { return MainFormTestAccess(form); }
 
-// Checked states of menu items as "1010".
+// Checked states as "1010".
 template <typename Items>
 std::string checks(const Items &items) {
     std::string s;
@@ -93,35 +82,23 @@ std::string checks(const Items &items) {
 }
 inline std::string checks(std::initializer_list<const QAction *> items) { return checks<>(items); }
 
-// Whether every readout and analyser cell carries `flag` (0: all painted).
-inline bool everyCellFlagged(const Krw1000 &d, uint8_t flag) {
-    auto all = [flag](const auto &grid) {
-        for (const auto &column : grid)
-            for (uint8_t f : column)
-                if (f != flag) return false;
-        return true;
-    };
-    return all(d.ReadoutDirty()) && all(d.SpeanaDirty());
-}
-
 struct MainFormHarness {
     static constexpr int64_t LibrarySize = 1234;
 
-    TempDir dir;       // the program folder
-    TempDir lockDir;   // the single-instance lock's folder
+    TempDir dir;  // the program folder
+    TempDir lockDir;
     FakeVbmp3 fake;
     Vbmp3Api api = windowFakeApi();
     ScriptedDialogs dialogs;
     ScriptedClock clock;
     bool engineLoads = true;
     QRect workArea{0, 0, 1024, 740};
-    std::vector<std::string> started;  // programs started by path
     MainForm::Environment env;
     std::unique_ptr<MainForm> form;
     bool loaded = false;
 
     MainFormHarness() {
-        fake.state = 0;  // stopped until a test says otherwise
+        fake.state = 0;
         dir.write("libvbmp3.so", std::string(LibrarySize, 'x'));
         env.programDir = dir.path();
         env.lockFolder = lockDir.path();
@@ -135,10 +112,8 @@ struct MainFormHarness {
             return true;
         };
         env.workArea = [this] { return workArea; };
-        env.startProgram = [this](const std::string &p) { started.push_back(p); };
     }
 
-    // corvale.ini lines (CR LF added); DebugMode=127 keeps the log in memory.
     void ini(const std::string &lines) { dir.write("corvale.ini", lines); }
 
     MainForm &start(std::vector<std::string> arguments = {}) {
@@ -148,32 +123,27 @@ struct MainFormHarness {
         return *form;
     }
 
-    // Started with the log kept in memory.
-    MainForm &startLogged(std::vector<std::string> arguments = {}) {
-        ini("DebugMode=127\r\n");
-        return start(std::move(arguments));
-    }
-
     Krm1000 &engine() { return *form->engine(); }
     SettingData &settings() { return form->config()->settings(); }
     const EngineState &state() { return form->engine()->state(); }
 
-    // The log's messages without their time stamps.
     std::vector<std::string> log() const {
         std::vector<std::string> out;
         for (const std::string &line : form->log().list().lines()) out.push_back(line.substr(11));
         return out;
     }
-    bool logged(const std::string &message) const {
-        for (const std::string &m : log())
-            if (m == message) return true;
-        return false;
-    }
     int logCount(const std::string &prefix) const {
         int n = 0;
-        for (const std::string &m : log())
-            if (m.rfind(prefix, 0) == 0) ++n;
+        for (const std::string &m : log()) n += m.rfind(prefix, 0) == 0;
         return n;
+    }
+    bool logged(const std::string &message) const {
+        const auto lines = log();
+        return std::find(lines.begin(), lines.end(), message) != lines.end();
+    }
+    std::vector<std::string> tracks() {
+        const PlayListData &pl = state().PlayList;
+        return {pl.FileList.begin(), pl.FileList.begin() + pl.TrackCount};
     }
 
     // Enabled states of Command1..Command6 as "100010".
@@ -188,6 +158,5 @@ struct MainFormHarness {
         QCoreApplication::sendEvent(ui(*form).text1(), &press);
     }
 
-    // An audio file in the program folder (contents do not matter to the fake).
     std::string audio(const std::string &name) { return dir.write(name, "ID3"); }
 };

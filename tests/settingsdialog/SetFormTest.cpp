@@ -1,7 +1,5 @@
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -19,16 +17,8 @@ namespace {
 QColor textColor(const QLabel *label) { return label->palette().color(QPalette::Active, QPalette::WindowText); }
 const QColor Red(255, 0, 0), Black(0, 0, 0);
 
-class SetFormTest : public ::testing::Test {
-protected:
-    SetForm &form() {
-        if (!form_) {
-            form_ = std::make_unique<SetForm>(nullptr, log, dialogs, settings);
-            form_->show();
-        }
-        return *form_;
-    }
-    // Every field of the dialog different from the factory values, in range.
+struct SetFormTest : ::testing::Test {
+    // Every field of the dialog off its factory value, in range.
     static SettingData custom() {
         SettingData s;
         s.EasySetting = 255;
@@ -48,156 +38,95 @@ protected:
         s.CEditor = "/usr/bin/kcl-editor";
         return s;
     }
+    DebugLog log;
+    ScriptedDialogs dialogs;
+    SettingData settings = custom();
+    SetForm form{nullptr, log, dialogs, settings};
+    SetFormTest() { form.show(); }
+};
 
+TEST_F(SetFormTest, OkWithoutChangesStoresWhatWasLoaded) {
+    form.Command2_Click();
+    EXPECT_EQ(settings, custom());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(SetFormRangeTest, OutOfRangeValuesStoreWhatTheControlsShow) {
     DebugLog log;
     ScriptedDialogs dialogs;
     SettingData settings;
-    std::unique_ptr<SetForm> form_;
-};
-
-TEST_F(SetFormTest, OkWithoutChangesStoresWhatWasLoadedOneTouchShowsStoredValuesNotPresets) {
-    SettingData oneTouch;
-    oneTouch.EasySetting = 0;
-    oneTouch.BasicSet = 4;
-    oneTouch.OutputSample = 11025;
-    oneTouch.InputFrame = 44;
-    for (const SettingData &loaded : {custom(), oneTouch}) {
-        SCOPED_TRACE(int(loaded.EasySetting));
-        settings = loaded;
-        SetForm f(nullptr, log, dialogs, settings);
-        f.show();
-        if (loaded.EasySetting == 0) {
-            EXPECT_EQ(f.Combo1[1]->currentIndex(), 4);
-            EXPECT_EQ(f.HScroll1[0]->value(), 44);
-            EXPECT_EQ(f.Label2[0]->text(), QStringLiteral("44"));
-            EXPECT_FALSE(f.HScroll1[0]->isEnabled() || f.Combo1[1]->isEnabled());
-            EXPECT_TRUE(f.Option2[0]->isEnabled());
-        }
-        f.Command2_Click();
-        EXPECT_EQ(settings, loaded);
-        EXPECT_FALSE(f.isVisible());
-    }
-}
-
-TEST_F(SetFormTest, OutOfRangeValuesStoreWhatTheControlsShow) {
     settings.BasicSet = 1;
     settings.OutputSample = 40000;
-    settings.InputWait = 0;  // accepted by the settings file, below the bar's minimum
-    SetForm &f = form();
-    EXPECT_EQ(f.Combo1[1]->currentText(), QStringLiteral("22050Hz"));
+    settings.InputWait = 0;
+    SetForm f(nullptr, log, dialogs, settings);
+    f.show();
     f.Command2_Click();
     EXPECT_EQ(settings.OutputSample, 22050);
     EXPECT_EQ(settings.InputWait, 1);
 }
 
-TEST_F(SetFormTest, PresetFillsTheQualityControlsAndModesLockEachOther) {
-    SetForm &f = form();
-    f.Option2[1]->click();
-    EXPECT_EQ(f.Combo1[0]->currentText(), QStringLiteral("1:1/2"));
-    EXPECT_EQ(f.Combo1[1]->currentText(), QStringLiteral("22050Hz"));
-    EXPECT_EQ(f.Combo1[2]->currentText(), QStringLiteral("モノラル"));
-    EXPECT_EQ(f.HScroll1[0]->value(), 30);
-    EXPECT_EQ(f.HScroll1[1]->value(), 20);
-    EXPECT_EQ(f.HScroll1[2]->value(), 5);
-    EXPECT_EQ(f.HScroll1[3]->value(), 0);
-    for (QComboBox *c : f.Combo1) EXPECT_FALSE(c->isEnabled());
-    for (QScrollBar *b : f.HScroll1) EXPECT_FALSE(b->isEnabled());
-
-    f.Option1[1]->click();
-    for (QRadioButton *b : f.Option2) EXPECT_FALSE(b->isEnabled());
-    for (QScrollBar *b : f.HScroll1) EXPECT_TRUE(b->isEnabled());
-    for (QLabel *l : f.Label1) EXPECT_TRUE(l->isEnabled());
-    // Back to one-touch: the preset is not applied again.
-    f.HScroll1[0]->setValue(70);
-    f.Option1[0]->click();
-    EXPECT_EQ(f.HScroll1[0]->value(), 70);
-    f.Command2_Click();
-    EXPECT_EQ(settings.EasySetting, 0);
-    EXPECT_EQ(settings.BasicSet, 1);
-    EXPECT_EQ(settings.InputFrame, 70);
-    EXPECT_EQ(settings.OutputSample, 22050);
+TEST_F(SetFormTest, PresetFillsTheControlsOnceAndLocksThem) {
+    form.Option1[0]->click();
+    form.Option2[1]->click();
+    EXPECT_EQ(form.Combo1[1]->currentText(), QStringLiteral("22050Hz"));
+    EXPECT_EQ(form.HScroll1[0]->value(), 30);
+    EXPECT_FALSE(form.HScroll1[0]->isEnabled() || form.Combo1[1]->isEnabled());
+    form.Option1[1]->click();
+    EXPECT_FALSE(form.Option2[0]->isEnabled());
+    form.HScroll1[0]->setValue(70);
+    form.Option1[0]->click();  // the preset is not applied again
+    form.Command2_Click();
+    EXPECT_EQ((std::vector<int>{settings.EasySetting, settings.BasicSet, settings.InputFrame}),
+              (std::vector<int>{0, 1, 70}));
 }
 
 TEST_F(SetFormTest, FrameCheckRefusesAndStoresNothing) {
-    settings = custom();
-    const SettingData loaded = settings;
-    SetForm &f = form();
-    f.Option1[0]->click();  // mode and preset change too, and must not be stored
-    f.Option2[0]->click();
-    f.Option1[1]->click();
-    f.HScroll2->setValue(70);
-    f.HScroll1[1]->setValue(20);
-    f.HScroll1[0]->setValue(19);
-    EXPECT_EQ(textColor(f.Label2[0]), Red);
-    EXPECT_EQ(textColor(f.Label2[1]), Red);
-    f.Command2_Click();
+    form.HScroll2->setValue(70);
+    form.HScroll1[1]->setValue(20);
+    form.HScroll1[0]->setValue(19);
+    EXPECT_EQ(textColor(form.Label2[0]), Red);
+    form.Command2_Click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].first, QStringLiteral("Corvale 設定"));
     EXPECT_EQ(dialogs.messages[0].second, QStringLiteral("入力フレーム数が出力フレーム数を下回っています"));
-    EXPECT_EQ(settings, loaded);
-    EXPECT_TRUE(f.isVisible());
-
-    f.HScroll1[0]->setValue(20);  // equal counts are fine
-    EXPECT_EQ(textColor(f.Label2[0]), Black);
-    EXPECT_EQ(textColor(f.Label2[1]), Black);
-    f.Command2_Click();
+    EXPECT_EQ(settings, custom());
+    form.HScroll1[0]->setValue(20);  // equal counts are fine
+    EXPECT_EQ(textColor(form.Label2[0]), Black);
+    form.Command2_Click();
     EXPECT_EQ(settings.InputFrame, 20);
     EXPECT_EQ(settings.SpeanaInterval, 70);
-    EXPECT_EQ(settings.BasicSet, 0);
-    EXPECT_FALSE(f.isVisible());
 }
 
 TEST_F(SetFormTest, IntervalLabelIsRedOutside10To50) {
-    SetForm &f = form();
-    const std::pair<int, QColor> cases[] = {{9, Red}, {10, Black}, {50, Black}, {51, Red}};
-    for (const auto &[value, colour] : cases) {
-        f.HScroll2->setValue(value);
-        EXPECT_EQ(f.Label4->text(), QString::number(value));
-        EXPECT_EQ(textColor(f.Label4), colour) << value;
+    for (const auto &[value, colour] : {std::pair{9, Red}, {10, Black}, {50, Black}, {51, Red}}) {
+        form.HScroll2->setValue(value);
+        EXPECT_EQ(textColor(form.Label4), colour) << value;
     }
 }
 
-TEST_F(SetFormTest, DefaultThenCancelStoresNothing) {
-    settings = custom();
-    const SettingData loaded = settings;
-    SetForm &f = form();
-    f.Command4_Click();
-    f.Command3_Click();
-    EXPECT_EQ(settings, loaded);
-
-    // Default then OK stores the factory values.
+TEST_F(SetFormTest, DefaultThenCancelStoresNothingDefaultThenOkStoresTheFactoryValues) {
+    form.Command4_Click();
+    form.Command3_Click();
+    EXPECT_EQ(settings, custom());
     SetForm again(nullptr, log, dialogs, settings);
     again.Command4_Click();
     again.Command2_Click();
-    SettingData factory;  // custom() differs from it in the dialog's fields only
+    SettingData factory;
     factory.LyricBaseTime = 1;
     EXPECT_EQ(settings, factory);
 }
 
-TEST_F(SetFormTest, ColourEditorChoice) {
+TEST_F(SetFormTest, TheColourEditorMustBeAProgramAndIsStoredOnOk) {
     TempDir dir;
-    const std::string program = dir.write("editor", "#!/bin/sh\n");
+    const std::string program = dir.write("editor", "#!/bin/sh\n"), plain = dir.write("notes", "text");
     ::chmod(program.c_str(), 0755);
-    const std::string plain = dir.write("notes", "text");
     ::chmod(plain.c_str(), 0644);
-    settings.CEditor = "/old/editor";
-    SetForm &f = form();
-
-    f.Command1_Click();  // cancelled
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].nameFilters, QStringList{QStringLiteral("実行ファイル (*)")});
-    EXPECT_EQ(f.Label8->text(), QStringLiteral("/old/editor"));
-
-    dialogs.fileAnswers.push_back({QString::fromStdString(plain)});
-    f.Command1_Click();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(f.Label8->text(), QStringLiteral("/old/editor"));
-
-    dialogs.fileAnswers.push_back({QString::fromStdString(program)});
-    f.Command1_Click();
-    EXPECT_EQ(f.Label8->text(), QString::fromStdString(program));
-    EXPECT_EQ(settings.CEditor, "/old/editor");  // nothing stored before OK
-    f.Command2_Click();
+    dialogs.fileAnswers = {{QString::fromStdString(plain)}, {QString::fromStdString(program)}};
+    form.Command1_Click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(form.Label8->text(), QStringLiteral("/usr/bin/kcl-editor"));
+    form.Command1_Click();
+    EXPECT_EQ(settings.CEditor, "/usr/bin/kcl-editor");
+    form.Command2_Click();
     EXPECT_EQ(settings.CEditor, program);
 }
 
