@@ -88,8 +88,7 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         // The content decides, not the name: the WAV goes in as .mp3, the MPEG file as .wav.
         std::string path = dir.write("wav.mp3", fixtures::wavBytes(tone));
         if (row.mp3) {
-            const std::string wav = dir.write("tone.wav", fixtures::wavBytes(tone));
-            if (!fixtures::run("lame --quiet -b 192 -m s '" + wav + "' '" + dir.file("t.mp3") + "'"))
+            if (fixtures::encode("lame", "-b 192 -m s", dir.write("t.wav", fixtures::wavBytes(tone)), dir.file("t.mp3")).empty())
                 continue;
             std::string cp932;
             for (int i = 0; i < 60; ++i)
