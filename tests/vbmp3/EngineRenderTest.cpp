@@ -210,76 +210,56 @@ TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
 }
 
 TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
-    fixtures::Tone t{.seconds = 4.0};
-    ASSERT_TRUE(engine.open(wav("song.wav", t).c_str(), &info));
-    const std::string lyrics = dir.write("song.lrc", "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n");
+    ASSERT_TRUE(engine.open(wav("song.wav", {.seconds = 4.0}).c_str(), &info));
+    const std::string lyrics = "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n";
+    ASSERT_TRUE(engine.setLyricsFile(dir.write("song.lrc", lyrics).c_str()));
     LyricsData d{};
-    ASSERT_TRUE(engine.setLyricsFile(lyrics.c_str()));
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.LineCount, 0) << "lyrics are off until vbmp3_setKaraokeUse(1)";
-    ASSERT_TRUE(engine.setKaraokeUse(1));
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.LineCount, 4);
-
-    ASSERT_TRUE(engine.play());
+    const auto line = [&] { return engine.lyrics(&d) ? std::to_string(d.LineCount) + ":" + std::to_string(d.Key) + " " + d.Text[5] : "none"; };
+    EXPECT_EQ(line(), "0:0 ") << "lyrics are off until vbmp3_setKaraokeUse(1)";
+    ASSERT_TRUE(engine.setKaraokeUse(1) && engine.play());
     render(1.1);
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 1);
-    EXPECT_STREQ(d.Text[5], "one");
+    EXPECT_EQ(line(), "4:1 one");
     render(1.8); // 2.9 s: the untimed line shares 2.0..3.5 with "two"
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 3);
-    EXPECT_STREQ(d.Text[5], "untimed");
-    EXPECT_STREQ(d.Text[4], "two");
-
+    EXPECT_EQ(line(), "4:3 untimed");
     ASSERT_TRUE(engine.setLyricsAdjustMs(500)); // every line half a second later
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 2);
+    EXPECT_EQ(line(), "4:2 two");
     EXPECT_FALSE(engine.setLyricsAdjustMs(1001));
-
     // Pitch 200: the lyrics follow the track's own time.
-    ASSERT_TRUE(engine.setLyricsAdjustMs(0));
-    ASSERT_TRUE(engine.setPitch(200));
+    ASSERT_TRUE(engine.setLyricsAdjustMs(0) && engine.setPitch(200));
     render(0.35); // 2.9 + 0.7 = 3.6 s of the track
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 4);
-    EXPECT_STREQ(d.Text[5], "three");
+    EXPECT_EQ(line(), "4:4 three");
     EXPECT_FALSE(engine.setLyricsFile(dir.file("missing.lrc").c_str()));
 }
 
 namespace {
 
-// Where x (left channel of the original, from `from` for `count` frames) lies
-// in the output: the offset within [lo, hi] with the least squared error.
+// The RMS difference between x (frames from..to) and the output from `offset` on,
+// over the left channel or both.
+double rms(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from,
+           std::size_t to, int channels = 2) {
+    double err = 0.0;
+    for (std::size_t i = from; i < to; ++i)
+        for (int c = 0; c < channels; ++c) {
+            const double d = out[2 * (std::size_t(offset) + i) + std::size_t(c)] - x[i];
+            err += d * d;
+        }
+    return std::sqrt(err / double(std::size_t(channels) * (to - from)));
+}
+
+// Where x (from `from` for `count` frames) lies in the output: the offset within [lo, hi] with the least error.
 long bestOffset(const std::vector<float> &out, const std::vector<float> &x, std::size_t from, std::size_t count,
                 long lo, long hi) {
     long best = lo;
-    double bestErr = 1e300;
+    double least = 1e300;
     for (long o = lo; o <= hi; ++o) {
         if (o + long(from) < 0 || std::size_t(o) + from + count > out.size() / 2)
             continue;
-        double err = 0.0;
-        for (std::size_t i = from; i < from + count; ++i) {
-            const double d = out[2 * (std::size_t(o) + i)] - x[i];
-            err += d * d;
-        }
-        if (err < bestErr) {
-            bestErr = err;
+        if (const double e = rms(out, x, o, from, from + count, 1); e < least) {
+            least = e;
             best = o;
         }
     }
     return best;
-}
-
-double rmsError(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from,
-                std::size_t to) {
-    double err = 0.0;
-    for (std::size_t i = from; i < to; ++i)
-        for (int c = 0; c < 2; ++c) {
-            const double d = out[2 * (std::size_t(offset) + i) + std::size_t(c)] - x[i];
-            err += d * d;
-        }
-    return std::sqrt(err / double(2 * (to - from)));
 }
 
 } // namespace
@@ -351,8 +331,8 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
         const long end = bestOffset(out, x, total - 3000, 2000, start - 40, start + 40);
         EXPECT_LE(std::abs(join - start), row.slack);
         EXPECT_LE(std::abs(end - start), row.slack);
-        EXPECT_LE(rmsError(out, x, start, kCut - 300, kCut + 300), row.maxError);
-        EXPECT_LE(rmsError(out, x, start, 200, total - 200), row.maxError);
+        EXPECT_LE(rms(out, x, start, kCut - 300, kCut + 300), row.maxError);
+        EXPECT_LE(rms(out, x, start, 200, total - 200), row.maxError);
     }
 }
 
