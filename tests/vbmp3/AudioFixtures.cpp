@@ -17,13 +17,23 @@ namespace fixtures {
 namespace {
 
 void put16(std::string &s, uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
+    s += {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
 }
 
 void put32(std::string &s, uint32_t v) {
     put16(s, v & 0xFFFF);
     put16(s, v >> 16);
+}
+
+// A RIFF/WAVE file of a format chunk and a data chunk (whose size field may lie).
+std::string riff(const std::string &format, const std::string &data, uint32_t dataSize) {
+    std::string s = "RIFF";
+    put32(s, static_cast<uint32_t>(4 + 8 + format.size() + 8 + data.size() + (data.size() & 1)));
+    s += "WAVEfmt ";
+    put32(s, static_cast<uint32_t>(format.size()));
+    s += format + "data";
+    put32(s, dataSize);
+    return s + data + std::string(data.size() & 1, '\0');
 }
 
 // Big-endian in 8-bit bytes, or syncsafe in 7-bit ones.
@@ -61,34 +71,24 @@ std::string wavBytes(const Tone &t, uint32_t dataSizeOverride, const std::vector
         else
             put32(data, bits);
     }
-    std::string s = "RIFF";
-    put32(s, static_cast<uint32_t>(4 + 8 + 16 + 8 + data.size()));
-    s += "WAVEfmt ";
-    put32(s, 16);
+    std::string s;
     put16(s, t.sample == Sample::Pcm16 ? 1 : 3);
     put16(s, static_cast<uint32_t>(t.channels));
     put32(s, static_cast<uint32_t>(t.rate));
     put32(s, static_cast<uint32_t>(t.rate * t.channels * bytesPer));
     put16(s, static_cast<uint32_t>(t.channels * bytesPer));
     put16(s, static_cast<uint32_t>(bytesPer * 8));
-    s += "data";
-    put32(s, dataSizeOverride ? dataSizeOverride : static_cast<uint32_t>(data.size()));
-    return s + data;
+    return riff(s, data, dataSizeOverride ? dataSizeOverride : static_cast<uint32_t>(data.size()));
 }
 
 std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps) {
-    std::string s = "RIFF";
-    put32(s, static_cast<uint32_t>(4 + 8 + 30 + 8 + mp3.size() + (mp3.size() & 1)));
-    s += "WAVEfmt ";
-    put32(s, 30);
+    std::string s;
     put16(s, 0x55);
     put16(s, static_cast<uint32_t>(channels));
     put32(s, static_cast<uint32_t>(rate));
     put32(s, static_cast<uint32_t>(kbps * 1000 / 8));
     s.append("\x01\0\0\0\x0c\0\x01\0\x02\0\0\0\xa1\x01\x01\0\x71\x05", 18); // MPEGLAYER3WAVEFORMAT's rest
-    s += "data";
-    put32(s, static_cast<uint32_t>(mp3.size()));
-    return s + mp3 + std::string(mp3.size() & 1, '\0');
+    return riff(s, mp3, static_cast<uint32_t>(mp3.size()));
 }
 
 std::string id3v2(int version, const std::string &title, const std::string &artist, int encoding,
@@ -164,9 +164,8 @@ double measuredHz(const float *frames, std::size_t count, int channels, int chan
     std::size_t last = 0;
     std::size_t crossings = 0;
     for (std::size_t i = 1; i < count; ++i) {
-        const float a = frames[(i - 1) * std::size_t(channels) + std::size_t(channel)];
-        const float b = frames[i * std::size_t(channels) + std::size_t(channel)];
-        if (a < 0.0f && b >= 0.0f) {
+        if (frames[(i - 1) * std::size_t(channels) + std::size_t(channel)] < 0.0f &&
+            frames[i * std::size_t(channels) + std::size_t(channel)] >= 0.0f) {
             first = crossings++ ? first : i;
             last = i;
         }
@@ -195,10 +194,7 @@ AudioDriver::AudioDriver(const char *driver, const std::string &file) {
 }
 
 AudioDriver::~AudioDriver() {
-    if (saved_.empty())
-        unsetenv("SDL_AUDIODRIVER");
-    else
-        setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
+    saved_.empty() ? unsetenv("SDL_AUDIODRIVER") : setenv("SDL_AUDIODRIVER", saved_.c_str(), 1);
 }
 
 bool waitUntil(const std::function<bool()> &done) {

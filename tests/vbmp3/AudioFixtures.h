@@ -48,9 +48,8 @@ std::string id3v2(int version, const std::string &title, const std::string &arti
                   std::size_t padding = 0);
 std::string id3v1(const std::string &title, const std::string &artist);
 
-// Level of the component at hz in dB of full scale (Goertzel over one channel).
+// Level of the tone at hz in dB of full scale (Goertzel), its frequency from zero crossings.
 double toneDb(const float *frames, std::size_t count, int channels, int channel, int rate, double hz);
-// The frequency of a tone from its zero crossings on one channel.
 double measuredHz(const float *frames, std::size_t count, int channels, int channel, int rate);
 float peak(const float *frames, std::size_t count, int channels);
 std::string readFile(const std::string &path);
@@ -69,7 +68,7 @@ private:
 
 // Polls (without any assumption on speed) until `done` holds; false after 20 s.
 bool waitUntil(const std::function<bool()> &done);
-// Waits until `file` has grown by `bytes`: what the device still had reached the disk driver's file.
+// Waits until `file` grew by `bytes`: what the device still had reached the disk driver's file.
 bool waitForGrowth(const std::string &file, std::size_t bytes);
 
 } // namespace fixtures
