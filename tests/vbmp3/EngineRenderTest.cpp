@@ -30,7 +30,6 @@ protected:
         engine.render(out.data(), frames);
         return out;
     }
-    std::size_t frames(const std::vector<float> &v) const { return v.size() / 2; }
 
     std::string wav(const std::string &name, const fixtures::Tone &t, uint32_t lie = 0) {
         return dir.write(name, fixtures::wavBytes(t, lie));
@@ -41,10 +40,7 @@ protected:
         return fixtures::encode(tool, args, wav(name + ".src.wav", t), dir.file(name));
     }
     double seconds() { return engine.heardFrames() / engine.decodeRate(); }
-    int state() {
-        int s = -1;
-        return engine.state(&s);
-    }
+    int state() { return engine.state(nullptr); }
     int elapsed() {
         int s = -1;
         engine.state(&s);
@@ -106,50 +102,40 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
 }
 
 TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
-    fixtures::Tone t{.seconds = 5.0};
-    ASSERT_TRUE(engine.open(wav("t.wav", t).c_str(), &info));
-    EXPECT_TRUE(engine.pause()); // while stopped: nothing changes
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-    ASSERT_TRUE(engine.play());
-    render(1.25);
-    ASSERT_TRUE(engine.play()); // while playing: nothing changes
-    EXPECT_NEAR(seconds(), 1.25, 0.01);
-
-    ASSERT_TRUE(engine.pause());
-    EXPECT_EQ(state(), VBMP3_STATE_PAUSED);
-    std::vector<float> out = render(0.5);
-    // The pause fades out within a few milliseconds, then only silence.
-    EXPECT_EQ(fixtures::peak(out.data() + 2 * 441, frames(out) - 441, 2), 0.0f);
-    const double paused = seconds();
-    EXPECT_NEAR(paused, 1.25, 0.01);
-    EXPECT_EQ(elapsed(), 1);
-    ASSERT_TRUE(engine.restart());
-    render(0.5);
-    EXPECT_NEAR(seconds(), paused + 0.5, 0.01);
-
-    ASSERT_TRUE(engine.seek(3));
-    EXPECT_EQ(elapsed(), 3); // at once, before any audio of the new place
-    render(0.25);
-    EXPECT_NEAR(seconds(), 3.25, 0.01);
-
-    // Seek while paused, then while stopped.
-    ASSERT_TRUE(engine.pause());
-    ASSERT_TRUE(engine.seek(1));
-    EXPECT_EQ(state(), VBMP3_STATE_PAUSED);
-    ASSERT_TRUE(engine.restart());
-    render(0.5);
-    EXPECT_NEAR(seconds(), 1.5, 0.01);
-
-    ASSERT_TRUE(engine.stop());
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-    EXPECT_EQ(elapsed(), 0);
-    ASSERT_TRUE(engine.seek(2));
-    ASSERT_TRUE(engine.play()); // plays from the position set while stopped
-    render(0.5);
-    EXPECT_NEAR(seconds(), 2.5, 0.01);
-    ASSERT_TRUE(engine.seek(100)); // beyond the end: the track ends
-    renderToEnd(1.0);
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+    ASSERT_TRUE(engine.open(wav("t.wav", {.seconds = 5.0}).c_str(), &info));
+    const auto play = [&] { return engine.play(); };
+    const auto pause = [&] { return engine.pause(); };
+    const auto restart = [&] { return engine.restart(); };
+    struct Step {
+        const char *what;
+        std::function<bool()> action;
+        double render, heard; // heard < 0: not checked
+        int state, elapsed;
+    };
+    const Step steps[] = {
+        {"pause while stopped: nothing changes", pause, 0, -1, VBMP3_STATE_STOPPED, 0},
+        {"play", play, 1.25, 1.25, VBMP3_STATE_PLAYING, 1},
+        {"play while playing: nothing changes", play, 0, 1.25, VBMP3_STATE_PLAYING, 1},
+        {"pause: a short fade, then silence", pause, 0.5, 1.25, VBMP3_STATE_PAUSED, 1},
+        {"restart", restart, 0.5, 1.75, VBMP3_STATE_PLAYING, 1},
+        {"seek: at once, before any audio of the new place", [&] { return engine.seek(3); }, 0, -1, VBMP3_STATE_PLAYING, 3},
+        {"play on", play, 0.25, 3.25, VBMP3_STATE_PLAYING, 3},
+        {"seek while paused", [&] { return engine.pause() && engine.seek(1); }, 0, -1, VBMP3_STATE_PAUSED, 1},
+        {"restart there", restart, 0.5, 1.5, VBMP3_STATE_PLAYING, 1},
+        {"stop", [&] { return engine.stop(); }, 0, -1, VBMP3_STATE_STOPPED, 0},
+        {"seek while stopped, play", [&] { return engine.seek(2) && engine.play(); }, 0.5, 2.5, VBMP3_STATE_PLAYING, 2},
+        {"seek beyond the end: the track ends", [&] { return engine.seek(100); }, 1.0, -1, VBMP3_STATE_STOPPED, 0},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.action());
+        const std::vector<float> out = render(step.render);
+        EXPECT_EQ(state(), step.state);
+        EXPECT_EQ(elapsed(), step.elapsed);
+        EXPECT_NEAR(step.heard < 0 ? 0.0 : seconds(), std::max(step.heard, 0.0), 0.01);
+        const bool fades = step.state == VBMP3_STATE_PAUSED && !out.empty();
+        EXPECT_EQ(fades ? fixtures::peak(out.data() + 2 * 441, out.size() / 2 - 441, 2) : 0.0f, 0.0f);
+    }
 }
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
@@ -175,33 +161,9 @@ TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     EXPECT_NEAR(fast, 1.0 / 3.0, 0.015);
 }
 
-TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
-    std::mt19937 rng(7);
-    std::string noise(256 * 1024, '\0');
-    for (char &c : noise)
-        c = static_cast<char>(rng());
-    fixtures::Tone t;
-    const std::string wavBytes = fixtures::wavBytes(t);
-    std::vector<std::string> paths = {
-        dir.write("noise.mp3", noise),
-        dir.write("cut.wav", wavBytes.substr(0, wavBytes.size() / 3)),
-        wav("lying.wav", t, 0x7FFFFFF0),
-    };
-    const std::string mp3 = encoded("good.mp3", t, "lame", "-b 128");
-    const std::string bytes = fixtures::readFile(mp3);
-    if (!mp3.empty())
-        paths.push_back(dir.write("cut.mp3", bytes.substr(0, bytes.size() / 2)));
-    for (const std::string &path : paths) {
-        SCOPED_TRACE(path);
-        EXPECT_LT(engine.open(path.c_str(), &info) && engine.play() ? renderToEnd(5.0) : 0.0, 5.0);
-    }
-    // A 10 MB tag is skipped, not searched.
-    const std::string bigtag = dir.write("bigtag.mp3", fixtures::id3v2(4, "Big", "Tag", 3, 10 << 20) + bytes);
-    EXPECT_TRUE(mp3.empty() || (engine.open(bigtag.c_str(), &info) && info.LengthSeconds == 1));
-
-    // A file deleted while it plays goes on to its end.
-    t.seconds = 2.0;
-    const std::string doomed = wav("doomed.wav", t);
+// A file deleted while it plays goes on to its end.
+TEST_F(EngineRenderTest, AFileDeletedWhileItPlaysPlaysToItsEnd) {
+    const std::string doomed = wav("doomed.wav", {.seconds = 2.0});
     ASSERT_TRUE(engine.open(doomed.c_str(), &info));
     ASSERT_TRUE(engine.play());
     render(0.3);

@@ -1,5 +1,4 @@
 #include "vbmp3/Id3Tags.h"
-#include "vbmp3/RiffHeader.h"
 
 #include "AudioFixtures.h"
 
@@ -48,11 +47,4 @@ TEST(Id3TagsTest, TitleAndArtistFromEveryKindOfTag) {
     // Truncated headers never read past the bytes given.
     for (std::size_t n = 0; n < 16; ++n)
         parse(fixtures::id3v2(4, "T", "A", 1).substr(0, n));
-}
-
-// (Format names are checked through the decoder's track titles.)
-TEST(RiffHeaderTest, MpegInRiffAndDamagedHeaders) {
-    EXPECT_TRUE(RiffHeader::parse(fixtures::riffWrapMp3("xx", 44100, 2, 128)).isMpeg());
-    EXPECT_FALSE(RiffHeader::parse("RIFF\x10\0\0\0WAVE").isWave());
-    EXPECT_FALSE(RiffHeader::parse("ID3 not a wave").isWave());
 }
