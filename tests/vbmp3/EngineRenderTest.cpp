@@ -2,6 +2,7 @@
 // computed, so positions and levels are exact functions of the frames rendered.
 // Track joins, which depend on the device running on while the player changes
 // tracks, are played through a device: SDL's disk driver.
+#include "vbmp3/Decoder.h"
 #include "vbmp3/Engine.h"
 
 #include "AudioFixtures.h"
@@ -16,7 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -47,12 +48,13 @@ protected:
         return s;
     }
     // Renders in 10 ms steps until the track reports state 0; returns the
-    // seconds of output rendered.
-    double renderToEnd(double limit = 30.0) {
+    // seconds of output rendered (and the output, when asked).
+    double renderToEnd(double limit = 30.0, std::vector<float> *all = nullptr) {
         double done = 0.0;
-        while (state() == VBMP3_STATE_PLAYING && done < limit) {
-            render(0.01);
-            done += 0.01;
+        for (; state() == VBMP3_STATE_PLAYING && done < limit; done += 0.01) {
+            const std::vector<float> piece = render(0.01);
+            if (all)
+                all->insert(all->end(), piece.begin(), piece.end());
         }
         return done;
     }
@@ -159,6 +161,42 @@ TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
     const double fast = renderToEnd();
     EXPECT_NEAR(fast, 1.0 / 3.0, 0.015);
+}
+
+// WAV files that the fuzzer turned up: float samples that are not numbers, and
+// a header whose sample rate would size the track's buffers in gigabytes.
+TEST_F(EngineRenderTest, NonNumbersPlayAsSilenceAndAbsurdRatesAreRefused) {
+    const fixtures::Tone t{.rate = 22050, .sample = fixtures::Sample::Float32, .seconds = 0.3};
+    std::vector<float> frames = fixtures::toneFrames(t);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f};
+    std::copy(std::begin(bad), std::end(bad), frames.begin() + 1000);
+    const std::string broken = dir.write("broken.wav", fixtures::wavBytes(t, 0, &frames));
+    const auto decoder = Decoder::openFile(broken, 0);
+    ASSERT_TRUE(decoder);
+    std::vector<float> block(8192 * 2);
+    ASSERT_GT(decoder->read(block.data(), 8192), 600u);
+    // Silence, or kept within 18 dB of full scale; the rest as it was.
+    EXPECT_EQ(std::vector<float>(block.begin() + 999, block.begin() + 1005),
+              (std::vector<float>{frames[999], 0.0f, 0.0f, 0.0f, 8.0f, -8.0f}));
+
+    // Through the whole chain, and the next track still sounds.
+    const std::string clean = dir.write("clean.wav", fixtures::wavBytes({.rate = 22050, .seconds = 0.3}));
+    for (const std::string &path : {broken, clean}) {
+        ASSERT_TRUE(engine.open(path.c_str(), &info) && engine.play());
+        std::vector<float> out;
+        renderToEnd(2.0, &out);
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float v) { return std::isfinite(v); }));
+        EXPECT_NEAR(path == clean ? fixtures::peak(out.data(), out.size() / 2, 2) : 0.5f, 0.5f, 0.05f);
+    }
+
+    std::string wav = fixtures::wavBytes({.seconds = 0.1});
+    for (const uint32_t rate : {1163416640u, 384000u}) { // the latter the highest rate recorders use
+        std::memcpy(wav.data() + 24, &rate, 4);
+        const std::string path = dir.write("rate.wav", wav);
+        EXPECT_EQ(bool(Decoder::openFile(path, 0)), rate == 384000u) << rate;
+        EXPECT_TRUE(rate == 384000u || !engine.open(path.c_str(), &info));
+    }
 }
 
 // A file deleted while it plays goes on to its end.
