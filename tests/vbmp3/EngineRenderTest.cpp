@@ -67,40 +67,28 @@ protected:
 } // namespace
 
 TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
-    fixtures::Tone t;
-    std::vector<std::pair<std::string, std::string>> files;
-    files.push_back({"pcm16", wav("pcm16.wav", t)});
-    t.sample = fixtures::Sample::Float32;
-    files.push_back({"float", wav("float.wav", t)});
-    t.sample = fixtures::Sample::Pcm16;
+    const fixtures::Tone t;
     const std::string mp3 = encoded("tone.mp3", t, "lame", "-b 128");
-    if (!mp3.empty()) {
-        files.push_back({"mp3", mp3});
-        files.push_back({"rmp", dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128))});
-    }
-    const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
-    if (!mp2.empty())
-        files.push_back({"mp2", mp2});
-    for (const char *extension : {".flac", ".ogg"}) { // Opus is 48 kHz only
-        files.push_back({extension, dir.file(std::string("tone") + extension)});
-        ASSERT_TRUE(fixtures::writeCompressed(files.back().second, t, ""));
-    }
-
-    for (const auto &[kind, path] : files) {
-        SCOPED_TRACE(kind);
+    const std::string files[] = { // Opus is 48 kHz only
+        wav("pcm16.wav", t), wav("float.wav", {.sample = fixtures::Sample::Float32}), mp3,
+        mp3.empty() ? "" : dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128)),
+        encoded("tone.mp2", t, "twolame", "-b 192"), dir.file("tone.flac"), dir.file("tone.ogg")};
+    ASSERT_TRUE(fixtures::writeCompressed(files[5], t, "") && fixtures::writeCompressed(files[6], t, ""));
+    for (const std::string &path : files) {
+        SCOPED_TRACE(path);
+        if (path.empty())
+            continue; // no encoder
         ASSERT_TRUE(engine.open(path.c_str(), &info));
         EXPECT_EQ(info.SamplingRate, 44100);
         ASSERT_TRUE(engine.play());
         render(0.4);
-        int32_t left[256];
-        int32_t right[256];
+        int32_t left[256], right[256];
         ASSERT_TRUE(engine.spectrum(left, right));
         // 1000 Hz lies between bins 11 (947 Hz) and 12 (1034 Hz) at 44.1 kHz.
         EXPECT_EQ(std::max_element(left, left + 256) - left, 12);
         EXPECT_EQ(std::max_element(right, right + 256) - right, 12);
         EXPECT_GE(left[12], 100); // a -6 dB sine reads about 108
     }
-    EXPECT_GE(files.size(), 2u);
 }
 
 TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
@@ -142,25 +130,18 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50})); // the smallest buffers
-    fixtures::Tone t;
-    ASSERT_TRUE(engine.open(wav("end.wav", t).c_str(), &info));
-    ASSERT_TRUE(engine.play());
+    ASSERT_TRUE(engine.open(wav("end.wav", {}).c_str(), &info) && engine.play());
     const double played = renderToEnd();
     // State 0 comes within the 10 ms step that hands over the last frame.
     EXPECT_GE(played, 1.0 - 1e-9);
     EXPECT_LE(played, 1.011);
     EXPECT_EQ(elapsed(), 0); // back at the start
-    int32_t l[256];
-    int32_t r[256];
+    int32_t l[256], r[256];
     engine.spectrum(l, r);
     EXPECT_EQ(*std::max_element(l, l + 256), 0);
-
     // Play after the end starts again from the beginning; with pitch 300 too.
-    ASSERT_TRUE(engine.setPitch(300));
-    ASSERT_TRUE(engine.play());
-    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
-    const double fast = renderToEnd();
-    EXPECT_NEAR(fast, 1.0 / 3.0, 0.015);
+    ASSERT_TRUE(engine.setPitch(300) && engine.play());
+    EXPECT_NEAR(renderToEnd(), 1.0 / 3.0, 0.015);
 }
 
 // WAV files that the fuzzer turned up: float samples that are not numbers, and
@@ -304,8 +285,7 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
             // The deepest ring: the end comes 0.58 s ahead of the last frame,
             // time enough for this thread on a busy machine.
             ASSERT_TRUE(engine.setBufferOptions({100, 20, 5, 0}));
-            ASSERT_TRUE(engine.open(row.first.c_str(), &info));
-            ASSERT_TRUE(engine.play());
+            ASSERT_TRUE(engine.open(row.first.c_str(), &info) && engine.play());
             const auto stopped = [&] { return engine.state(nullptr) == VBMP3_STATE_STOPPED; };
             ASSERT_TRUE(fixtures::waitUntil(stopped));
             // The engine module's calls at the end of a track.
@@ -329,10 +309,9 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
         const long start = bestOffset(out, x, 2000, 2000, long(first) - 1200, long(first) + 64);
         const long join = bestOffset(out, x, kCut - 1000, 2000, start - 40, start + 40);
         const long end = bestOffset(out, x, total - 3000, 2000, start - 40, start + 40);
-        EXPECT_LE(std::abs(join - start), row.slack);
-        EXPECT_LE(std::abs(end - start), row.slack);
-        EXPECT_LE(rms(out, x, start, kCut - 300, kCut + 300), row.maxError);
-        EXPECT_LE(rms(out, x, start, 200, total - 200), row.maxError);
+        EXPECT_LE(std::max(std::abs(join - start), std::abs(end - start)), row.slack);
+        EXPECT_LE(std::max(rms(out, x, start, kCut - 300, kCut + 300), rms(out, x, start, 200, total - 200)),
+                  row.maxError);
     }
 }
 
