@@ -24,14 +24,13 @@ struct Tone {
     double sweepToHz = 0.0; // non-zero: the left tone rises linearly from hz to this
 };
 
-// Interleaved float frames of a tone.
 std::vector<float> toneFrames(const Tone &t);
 
 // A WAV file of the frames (default: the tone's own) in the tone's rate, channels and
 // sample format. dataSizeOverride, when non-zero, is written as the data size (a lying header).
 std::string wavBytes(const Tone &t, uint32_t dataSizeOverride = 0, const std::vector<float> *frames = nullptr);
 
-// The same MPEG data inside a RIFF/WAVE container with format tag 0x55.
+// MPEG data inside a RIFF/WAVE container with format tag 0x55.
 std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps);
 
 // The tone as FLAC (24-bit for Sample::Float32), Ogg Vorbis or Opus (8 to 48 kHz)
@@ -66,7 +65,7 @@ private:
     std::string saved_;
 };
 
-// Polls (without any assumption on speed) until `done` holds; false after 20 s.
+// Polls (no assumption on speed) until `done` holds; false after 20 s.
 bool waitUntil(const std::function<bool()> &done);
 // Waits until `file` grew by `bytes`: what the device still had reached the disk driver's file.
 bool waitForGrowth(const std::string &file, std::size_t bytes);

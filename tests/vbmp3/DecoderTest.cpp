@@ -15,14 +15,9 @@
 namespace {
 
 std::vector<float> readAll(Decoder &d) {
-    std::vector<float> out;
-    std::vector<float> block(4096 * 2);
-    for (;;) {
-        const std::size_t n = d.read(block.data(), 4096);
+    std::vector<float> out, block(4096 * 2);
+    for (std::size_t n; (n = d.read(block.data(), 4096)) > 0;)
         out.insert(out.end(), block.begin(), block.begin() + long(n * 2));
-        if (n == 0)
-            break;
-    }
     return out;
 }
 

@@ -315,24 +315,18 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
     }
 }
 
-namespace {
-
-// CPU time (ns) of all threads of this process, from /proc.
-uint64_t processCpuNs() {
-    uint64_t sum = 0;
-    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
-        uint64_t ns = 0;
-        std::ifstream(task.path() / "schedstat") >> ns;
-        sum += ns;
-    }
-    return sum;
-}
-
-} // namespace
-
 // Paused or stopped, nothing wakes: not the decoder thread, not the device
 // callback; the process spends next to no CPU. Play brings the sound back.
 TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
+    const auto processCpuNs = [] { // of all threads of this process
+        uint64_t sum = 0;
+        for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+            uint64_t ns = 0;
+            std::ifstream(task.path() / "schedstat") >> ns;
+            sum += ns;
+        }
+        return sum;
+    };
     fixtures::AudioDriver dummy("dummy");
     Engine engine{Engine::Output::Device};
     const std::string path = wav("t.wav", {.seconds = 5.0});
