@@ -57,18 +57,16 @@ TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFailTheRestWorksWithout
     EXPECT_EQ(vbmp3_free(), 1); // while playing
 }
 
-// A 1 kHz left / 3 kHz right tone through the disk driver: every frame once at
-// the output rate chosen, each tone at its pitch and level (mono: both mixed at
-// half level on both sides). Equalizer and volume apply at vbmp3_reload. The
-// tagged MPEG file has a CP932 title longer than its field and the artist in an
-// ID3v1 tag.
+// A 1 kHz left / 3 kHz right tone through the disk driver: every frame once at the
+// output rate chosen, each tone at its pitch and level (mono: both mixed at half level).
+// Equalizer and volume apply at vbmp3_reload. The tagged MPEG file has a CP932 title
+// longer than its field and the artist in an ID3v1 tag.
 TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
     struct Row {
         const char *name;
         DecodeOptionData decode{0, 0, 48000};
         int rate = 44100;
-        double dbLeft = -6.0;
-        double dbRight = -6.0;
+        double dbLeft = -6.0, dbRight = -6.0;
         int pitch = 100;
         std::array<int32_t, 10> bands{};
         int volume = 100;
@@ -112,9 +110,8 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         EXPECT_EQ(vbmp3_setEqualizer(row.bands.data()) + vbmp3_setSoftVolume(row.volume, 100) + vbmp3_reload() +
                       vbmp3_play(), 4);
         EXPECT_TRUE(waitForEnd());
-        // The end is reported once the track is decoded, ahead of its last
-        // frames (the ring, as deep as here, may hold all of them): let the
-        // whole track and the device's buffer reach the file.
+        // The end comes once the track is decoded, ahead of its last frames (the ring
+        // may hold all of them): let them and the device's buffer reach the file.
         const double outSeconds = row.seconds * 100.0 / row.pitch + 0.25;
         EXPECT_TRUE(fixtures::waitForGrowth(dir.file("out.raw"), std::size_t(outSeconds * row.rate) * 8));
         EXPECT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
@@ -122,8 +119,7 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         // The stretch from the first to the last frame that sounds.
         const std::string raw = fixtures::readFile(dir.file("out.raw"));
         const float *f = reinterpret_cast<const float *>(raw.data());
-        std::size_t first = 0;
-        std::size_t last = raw.size() / 8;
+        std::size_t first = 0, last = raw.size() / 8;
         while (first < last && f[2 * first] == 0.0f && f[2 * first + 1] == 0.0f)
             ++first;
         while (last > first && f[2 * last - 2] == 0.0f && f[2 * last - 1] == 0.0f)
@@ -142,9 +138,8 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         const std::size_t n = frames * 8 / 10;
         EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.dbLeft, 0.3);
         EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.dbRight, 0.3);
-        if (row.decode.OutputChannel == 1)
-            EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 3000), row.dbRight, 0.3);
-        else
-            EXPECT_NEAR(fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0 * speed, 1.0);
+        const bool mono = row.decode.OutputChannel == 1; // the right tone mixed into the left
+        EXPECT_NEAR(mono ? fixtures::toneDb(mid, n, 2, 0, row.rate, 3000) : row.dbRight, row.dbRight, 0.3);
+        EXPECT_NEAR(mono ? 1000.0 * speed : fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0 * speed, 1.0);
     }
 }

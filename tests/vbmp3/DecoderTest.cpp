@@ -30,8 +30,7 @@ TEST(DecoderTest, HostileFilesAreRefusedOrEndCleanly) {
     TempDir dir;
     std::mt19937 rng(42);
     std::string junk(4 << 20, '\0');
-    for (char &c : junk)
-        c = static_cast<char>(rng());
+    std::generate(junk.begin(), junk.end(), [&rng] { return char(rng()); });
     ASSERT_EQ(::mkfifo(dir.file("fifo.mp3").c_str(), 0600), 0);
     const std::string wav = fixtures::wavBytes({});
     const std::string mp3 = fixtures::readFile(
@@ -66,7 +65,7 @@ TEST(DecoderTest, EveryFormatOpensWithItsTagsAndSeeksOntoAStraightRead) {
     struct Row {
         std::string path, title;
         int rate;
-        std::size_t frames;   // 0: not checked
+        std::size_t frames; // 0: not checked
         bool lossy = false;   // compared by pitch, not by sample
     };
     std::vector<Row> rows = {{dir.write("mono.wav", fixtures::wavBytes(mono)), "WAVE_FORMAT_PCM", 22050, 33075},

@@ -14,8 +14,7 @@ Id3Tags parse(const std::string &v2, const std::string &v1 = std::string()) {
 } // namespace
 
 TEST(Id3TagsTest, TitleAndArtistFromEveryKindOfTag) {
-    const std::string japanese = "日本語";
-    const std::string cp932 = "\x93\xFA\x96\x7B\x8C\xEA"; // 日本語
+    const std::string japanese = "日本語", cp932 = "\x93\xFA\x96\x7B\x8C\xEA";
     const std::string v1 = fixtures::id3v1(cp932, "Old Artist  ");
     // ID3v2.2: three-letter frame ids and sizes.
     const std::string v22 = std::string("ID3\x02\0\0\0\0\0\x15TT2\0\0\x05\0NameTP1\0\0\x04\0Who", 31);
@@ -24,9 +23,7 @@ TEST(Id3TagsTest, TitleAndArtistFromEveryKindOfTag) {
     // A frame whose size runs past the tag: what came before it is kept.
     std::string damaged = fixtures::id3v2(3, "Kept", "Lost", 0);
     damaged[10 + 10 + 5 + 4 + 3] = '\x7F';
-    struct Row {
-        std::string v2, v1, title, artist;
-    };
+    struct Row { std::string v2, v1, title, artist; };
     const Row rows[] = {
         {fixtures::id3v2(3, "Name16", "Band", 1), "", "Name16", "Band"},
         {fixtures::id3v2(4, japanese, "x", 3), "", japanese, "x"},

@@ -27,9 +27,7 @@ TEST(EqualizerTest, CutToFullBoostNeverClipsOrClicks) {
     const int rate = 44100;
     const std::array<int32_t, 10> cut = {-30, -30, -30, -30, -30, -30, -30, -30, -30, -30};
     const std::array<int32_t, 10> boost = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
-    const std::size_t block = 441;
-    const std::size_t changeAt = 30 * block;
-    const std::size_t total = changeAt + 40 * block;
+    const std::size_t block = 441, changeAt = 30 * block, total = changeAt + 40 * block;
     float loudest = 0.0f;
     for (double hz = 31; hz < 20000; hz *= 1.09) {
         Equalizer eq;

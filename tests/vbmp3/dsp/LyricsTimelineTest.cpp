@@ -34,7 +34,7 @@ TEST(LyricsTimelineTest, ReadsEveryFormOfTheFile) {
     const std::string untimed = "Title line\n\n[00:10.00]a\nb\nc\n[00:16.00]d\ne\n";
     struct Row {
         std::string text;
-        bool untimed;
+        bool untimed; // untimed lines processed
         std::vector<Line> lines;
     };
     const Row rows[] = {
@@ -72,7 +72,6 @@ TEST(LyricsTimelineTest, HugeFilesAreCappedAndUnreadableOnesForgotten) {
         tags += "[00:01.00]";
     ASSERT_TRUE(tl.loadText(tags + "x\n"));
     EXPECT_EQ(tl.lineCount(), LyricsTimeline::kMaxLines);
-    TempDir dir;
-    EXPECT_FALSE(tl.loadFile(dir.file("missing.txt")));
+    EXPECT_FALSE(tl.loadFile(TempDir().file("missing.txt")));
     EXPECT_EQ(tl.lineCount(), 0u);
 }

@@ -15,8 +15,7 @@
 TEST(SpectrumAnalyzerTest, EachSideShowsItsOwnTonesLevel) {
     const double bin = 44100.0 / 512;
     struct Row {
-        int window;
-        int channels;
+        int window, channels;
         std::size_t frames;
         double leftHz, leftDb, rightHz, rightDb;
         int leftBin, leftLevel, rightBin, rightLevel; // level -1: not checked
