@@ -1,7 +1,6 @@
-// Audio files made by the tests themselves: WAV synthesized in code, MP3 and MP2
-// encoded with lame / twolame (tests skip when the tool is missing), MP3 wrapped
-// in RIFF/WAVE, ID3 tags, FLAC, Ogg Vorbis and Opus written by libsndfile; and
-// small measuring helpers.
+// Audio files made by the tests themselves (WAV synthesized here, MP3 and MP2 by
+// lame / twolame when installed, FLAC, Ogg Vorbis and Opus by libsndfile, ID3
+// tags) and small measuring helpers.
 #pragma once
 
 #include <cstddef>
@@ -20,59 +19,41 @@ struct Tone {
     Sample sample = Sample::Pcm16;
     double seconds = 1.0;
     double hz = 1000.0;
-    double amplitude = 0.5;      // of full scale
-    double rightHz = 0.0;        // another tone on the right channel (0: same as left)
+    double amplitude = 0.5; // of full scale
+    double rightHz = 0.0;   // another tone on the right channel (0: same as left)
+    double sweepToHz = 0.0; // non-zero: the left tone rises linearly from hz to this
 };
 
-// Interleaved float frames of a tone.
 std::vector<float> toneFrames(const Tone &t);
 
-// The bytes of a WAV file holding the tone. dataSizeOverride, when non-zero, is
-// written as the data chunk's size instead of the real one (a lying header).
-std::string wavBytes(const Tone &t, uint32_t dataSizeOverride = 0);
+// A WAV file of the frames (default: the tone's own) in the tone's rate, channels and
+// sample format. dataSizeOverride, when non-zero, is written as the data size (a lying header).
+std::string wavBytes(const Tone &t, uint32_t dataSizeOverride = 0, const std::vector<float> *frames = nullptr);
 
-// The same MPEG data inside a RIFF/WAVE container with format tag 0x55.
+// MPEG data inside a RIFF/WAVE container with format tag 0x55.
 std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps);
 
-// The tone as FLAC (24-bit for Sample::Float32), Ogg Vorbis or Opus (8 to 48
-// kHz) by libsndfile, with a UTF-8 title and artist (empty: none).
-enum class Compressed { Flac, Vorbis, Opus };
-struct CompressedFile {
-    Compressed format;
-    const char *extension;
-};
-extern const CompressedFile kCompressed[3];
-bool writeCompressed(const std::string &path, const Tone &t, Compressed format, const std::string &title,
-                     const std::string &artist);
+// The tone as FLAC (24-bit for Sample::Float32), Ogg Vorbis or Opus (8 to 48 kHz)
+// by libsndfile, with a UTF-8 title (empty: none).
+inline const char *const kCompressed[] = {".flac", ".ogg", ".opus"};
+bool writeCompressed(const std::string &path, const Tone &t, const std::string &title);
 
-// An ID3v2 tag (version 3 or 4) with a title and an artist frame in the given
-// text encoding (0 raw bytes, 1 UTF-16 with BOM, 3 UTF-8), followed by
-// `padding` zero bytes.
+// `wav` encoded by `tool` (lame, twolame) into `out`; "" when the tool is missing.
+std::string encode(const std::string &tool, const std::string &args, const std::string &wav, const std::string &out);
+
+// An ID3v2 tag (version 3 or 4) with title and artist frames in the given text
+// encoding (0 raw bytes, 1 UTF-16 with BOM (ASCII only), 3 UTF-8), then `padding` zero bytes.
 std::string id3v2(int version, const std::string &title, const std::string &artist, int encoding,
                   std::size_t padding = 0);
-
-// An ID3v1 tag.
 std::string id3v1(const std::string &title, const std::string &artist);
 
-bool haveTool(const char *name);
-
-// Runs `command` through the shell; true on exit status 0.
-bool run(const std::string &command);
-
-// Level of the component at hz, in dB relative to full scale (Goertzel over
-// the given channel of interleaved frames).
+// Level of the tone at hz in dB of full scale (Goertzel), its frequency from zero crossings.
 double toneDb(const float *frames, std::size_t count, int channels, int channel, int rate, double hz);
-
-// The frequency of a tone from its zero crossings on one channel.
 double measuredHz(const float *frames, std::size_t count, int channels, int channel, int rate);
-
-// Peak absolute sample.
 float peak(const float *frames, std::size_t count, int channels);
-
 std::string readFile(const std::string &path);
 
-// Points SDL at another output driver for the scope (the disk driver writes
-// into `file`), then restores the previous choice.
+// Points SDL at another output driver for the scope (the disk driver writes into `file`).
 class AudioDriver {
 public:
     explicit AudioDriver(const char *driver, const std::string &file = {});
@@ -84,11 +65,9 @@ private:
     std::string saved_;
 };
 
-// Polls (without any assumption on speed) until `done` holds; false after 20 s.
+// Polls (no assumption on speed) until `done` holds; false after 20 s.
 bool waitUntil(const std::function<bool()> &done);
-
-// Waits until `file` has grown by `bytes` beyond its size now: what the device
-// still had to play has reached the disk driver's file.
+// Waits until `file` grew by `bytes`: what the device still had reached the disk driver's file.
 bool waitForGrowth(const std::string &file, std::size_t bytes);
 
 } // namespace fixtures

@@ -1,7 +1,6 @@
-// The engine through its render path: the output is pulled as fast as it can be
-// computed, so positions and levels are exact functions of the frames rendered.
-// Track joins, which depend on the device running on while the player changes
-// tracks, are played through a device: SDL's disk driver.
+// The engine through its render path: positions and levels are exact functions of the frames
+// rendered. Track joins and idling, which depend on the device, go through SDL's drivers.
+#include "vbmp3/Decoder.h"
 #include "vbmp3/Engine.h"
 
 #include "AudioFixtures.h"
@@ -16,7 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
+#include <limits>
+#include <string>
 #include <thread>
 
 namespace {
@@ -29,43 +29,33 @@ protected:
         engine.render(out.data(), frames);
         return out;
     }
-    std::size_t frames(const std::vector<float> &v) const { return v.size() / 2; }
 
     std::string wav(const std::string &name, const fixtures::Tone &t, uint32_t lie = 0) {
         return dir.write(name, fixtures::wavBytes(t, lie));
     }
-    // An MP3 (or MP2 with twolame) of the tone; empty when the encoder is missing.
+    // An MP3 or MP2 of the tone; "" when the encoder is missing.
     std::string encoded(const std::string &name, const fixtures::Tone &t, const std::string &tool,
                         const std::string &args) {
-        if (!fixtures::haveTool(tool.c_str()))
-            return {};
-        const std::string src = wav(name + ".src.wav", t);
-        const std::string out = dir.file(name);
-        if (!fixtures::run(tool + " --quiet " + args + " '" + src + "' '" + out + "'"))
-            return {};
-        return out;
+        return fixtures::encode(tool, args, wav(name + ".src.wav", t), dir.file(name));
     }
     double seconds() { return engine.heardFrames() / engine.decodeRate(); }
-    int state() {
-        int s = -1;
-        return engine.state(&s);
-    }
+    int state() { return engine.state(nullptr); }
     int elapsed() {
         int s = -1;
         engine.state(&s);
         return s;
     }
     // Renders in 10 ms steps until the track reports state 0; returns the
-    // seconds of output rendered.
-    double renderToEnd(double limit = 30.0) {
+    // seconds of output rendered (and the output, when asked).
+    double renderToEnd(double limit = 30.0, std::vector<float> *all = nullptr) {
         double done = 0.0;
-        while (state() == VBMP3_STATE_PLAYING && done < limit) {
-            render(0.01);
-            done += 0.01;
+        for (; state() == VBMP3_STATE_PLAYING && done < limit; done += 0.01) {
+            const std::vector<float> piece = render(0.01);
+            if (all)
+                all->insert(all->end(), piece.begin(), piece.end());
         }
         return done;
     }
-    int peakBin(const int32_t *bins) { return int(std::max_element(bins, bins + 256) - bins); }
 
     TempDir dir;
     Engine engine{Engine::Output::Render};
@@ -75,172 +65,121 @@ protected:
 } // namespace
 
 TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
-    fixtures::Tone t;
-    std::vector<std::pair<std::string, std::string>> files;
-    files.push_back({"pcm16", wav("pcm16.wav", t)});
-    t.sample = fixtures::Sample::Float32;
-    files.push_back({"float", wav("float.wav", t)});
-    t.sample = fixtures::Sample::Pcm16;
+    const fixtures::Tone t;
     const std::string mp3 = encoded("tone.mp3", t, "lame", "-b 128");
-    if (!mp3.empty()) {
-        files.push_back({"mp3", mp3});
-        files.push_back({"rmp", dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128))});
-    }
-    const std::string mp2 = encoded("tone.mp2", t, "twolame", "-b 192");
-    if (!mp2.empty())
-        files.push_back({"mp2", mp2});
-    for (const fixtures::CompressedFile &format : fixtures::kCompressed) {
-        if (format.format == fixtures::Compressed::Opus)
-            continue; // 48 kHz only
-        files.push_back({format.extension, dir.file(std::string("tone") + format.extension)});
-        ASSERT_TRUE(fixtures::writeCompressed(files.back().second, t, format.format, "", ""));
-    }
-
-    for (const auto &[kind, path] : files) {
-        SCOPED_TRACE(kind);
+    const std::string files[] = { // Opus is 48 kHz only
+        wav("pcm16.wav", t), wav("float.wav", {.sample = fixtures::Sample::Float32}), mp3,
+        mp3.empty() ? "" : dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128)),
+        encoded("tone.mp2", t, "twolame", "-b 192"), dir.file("tone.flac"), dir.file("tone.ogg")};
+    ASSERT_TRUE(fixtures::writeCompressed(files[5], t, "") && fixtures::writeCompressed(files[6], t, ""));
+    for (const std::string &path : files) {
+        SCOPED_TRACE(path);
+        if (path.empty())
+            continue; // no encoder
         ASSERT_TRUE(engine.open(path.c_str(), &info));
         EXPECT_EQ(info.SamplingRate, 44100);
         ASSERT_TRUE(engine.play());
         render(0.4);
-        int32_t left[256];
-        int32_t right[256];
+        int32_t left[256], right[256];
         ASSERT_TRUE(engine.spectrum(left, right));
         // 1000 Hz lies between bins 11 (947 Hz) and 12 (1034 Hz) at 44.1 kHz.
-        EXPECT_EQ(peakBin(left), 12);
-        EXPECT_EQ(peakBin(right), 12);
+        EXPECT_EQ(std::max_element(left, left + 256) - left, 12);
+        EXPECT_EQ(std::max_element(right, right + 256) - right, 12);
         EXPECT_GE(left[12], 100); // a -6 dB sine reads about 108
-        EXPECT_LE(left[40], 20);
     }
-    EXPECT_GE(files.size(), 2u);
 }
 
 TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
-    fixtures::Tone t{.seconds = 5.0};
-    ASSERT_TRUE(engine.open(wav("t.wav", t).c_str(), &info));
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-    EXPECT_TRUE(engine.pause()); // while stopped: nothing changes
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-
-    ASSERT_TRUE(engine.play());
-    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
-    render(1.25);
-    EXPECT_NEAR(seconds(), 1.25, 0.01);
-    ASSERT_TRUE(engine.play()); // while playing: nothing changes
-    EXPECT_NEAR(seconds(), 1.25, 0.01);
-
-    ASSERT_TRUE(engine.pause());
-    EXPECT_EQ(state(), VBMP3_STATE_PAUSED);
-    std::vector<float> out = render(0.5);
-    // The pause fades out within a few milliseconds, then only silence.
-    EXPECT_EQ(fixtures::peak(out.data() + 2 * 441, frames(out) - 441, 2), 0.0f);
-    const double paused = seconds();
-    EXPECT_NEAR(paused, 1.25, 0.01);
-    EXPECT_EQ(elapsed(), 1);
-    int32_t l[256];
-    int32_t r[256];
-    engine.spectrum(l, r);
-    EXPECT_EQ(*std::max_element(l, l + 256), 0);
-
-    ASSERT_TRUE(engine.restart());
-    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
-    render(0.5);
-    EXPECT_NEAR(seconds(), paused + 0.5, 0.01);
-
-    ASSERT_TRUE(engine.seek(3));
-    EXPECT_EQ(elapsed(), 3); // at once, before any audio of the new place
-    render(0.25);
-    EXPECT_NEAR(seconds(), 3.25, 0.01);
-    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
-
-    // Seek while paused, then while stopped.
-    ASSERT_TRUE(engine.pause());
-    ASSERT_TRUE(engine.seek(1));
-    EXPECT_EQ(elapsed(), 1);
-    EXPECT_EQ(state(), VBMP3_STATE_PAUSED);
-    ASSERT_TRUE(engine.restart());
-    render(0.5);
-    EXPECT_NEAR(seconds(), 1.5, 0.01);
-
-    ASSERT_TRUE(engine.stop());
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-    EXPECT_EQ(elapsed(), 0);
-    ASSERT_TRUE(engine.seek(2));
-    EXPECT_EQ(elapsed(), 2);
-    ASSERT_TRUE(engine.play()); // plays from the position set while stopped
-    render(0.5);
-    EXPECT_NEAR(seconds(), 2.5, 0.01);
-    ASSERT_TRUE(engine.stop());
-    ASSERT_TRUE(engine.play());
-    render(0.5);
-    EXPECT_NEAR(seconds(), 0.5, 0.01);
-    ASSERT_TRUE(engine.seek(100)); // beyond the end: the track ends
-    renderToEnd(1.0);
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
+    ASSERT_TRUE(engine.open(wav("t.wav", {.seconds = 5.0}).c_str(), &info));
+    const auto play = [&] { return engine.play(); };
+    const auto pause = [&] { return engine.pause(); };
+    const auto restart = [&] { return engine.restart(); };
+    struct Step {
+        const char *what;
+        std::function<bool()> action;
+        double render, heard; // heard < 0: not checked
+        int state, elapsed;
+    };
+    const Step steps[] = {
+        {"pause while stopped: nothing changes", pause, 0, -1, VBMP3_STATE_STOPPED, 0},
+        {"play", play, 1.25, 1.25, VBMP3_STATE_PLAYING, 1},
+        {"play while playing: nothing changes", play, 0, 1.25, VBMP3_STATE_PLAYING, 1},
+        {"pause: a short fade, then silence", pause, 0.5, 1.25, VBMP3_STATE_PAUSED, 1},
+        {"restart", restart, 0.5, 1.75, VBMP3_STATE_PLAYING, 1},
+        {"seek: at once, before any audio of the new place", [&] { return engine.seek(3); }, 0, -1, VBMP3_STATE_PLAYING, 3},
+        {"play on", play, 0.25, 3.25, VBMP3_STATE_PLAYING, 3},
+        {"seek while paused", [&] { return engine.pause() && engine.seek(1); }, 0, -1, VBMP3_STATE_PAUSED, 1},
+        {"restart there", restart, 0.5, 1.5, VBMP3_STATE_PLAYING, 1},
+        {"stop", [&] { return engine.stop(); }, 0, -1, VBMP3_STATE_STOPPED, 0},
+        {"seek while stopped, play", [&] { return engine.seek(2) && engine.play(); }, 0.5, 2.5, VBMP3_STATE_PLAYING, 2},
+        {"seek beyond the end: the track ends", [&] { return engine.seek(100); }, 1.0, -1, VBMP3_STATE_STOPPED, 0},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.action());
+        const std::vector<float> out = render(step.render);
+        EXPECT_EQ(std::pair(state(), elapsed()), std::pair(step.state, step.elapsed));
+        EXPECT_NEAR(step.heard < 0 ? 0.0 : seconds(), std::max(step.heard, 0.0), 0.01);
+        const bool fades = step.state == VBMP3_STATE_PAUSED && !out.empty();
+        EXPECT_EQ(fades ? fixtures::peak(out.data() + 2 * 441, out.size() / 2 - 441, 2) : 0.0f, 0.0f);
+    }
 }
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50})); // the smallest buffers
-    fixtures::Tone t;
-    ASSERT_TRUE(engine.open(wav("end.wav", t).c_str(), &info));
-    ASSERT_TRUE(engine.play());
+    ASSERT_TRUE(engine.open(wav("end.wav", {}).c_str(), &info) && engine.play());
     const double played = renderToEnd();
     // State 0 comes within the 10 ms step that hands over the last frame.
     EXPECT_GE(played, 1.0 - 1e-9);
     EXPECT_LE(played, 1.011);
     EXPECT_EQ(elapsed(), 0); // back at the start
-    int32_t l[256];
-    int32_t r[256];
+    int32_t l[256], r[256];
     engine.spectrum(l, r);
     EXPECT_EQ(*std::max_element(l, l + 256), 0);
-    EXPECT_EQ(engine.playBitRate(), 1411); // the last value, with the track loaded
-
     // Play after the end starts again from the beginning; with pitch 300 too.
-    ASSERT_TRUE(engine.setPitch(300));
-    ASSERT_TRUE(engine.play());
-    EXPECT_EQ(state(), VBMP3_STATE_PLAYING);
-    const double fast = renderToEnd();
-    EXPECT_NEAR(fast, 1.0 / 3.0, 0.015);
-    ASSERT_TRUE(engine.close());
-    EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-    EXPECT_EQ(engine.playBitRate(), 0);
+    ASSERT_TRUE(engine.setPitch(300) && engine.play());
+    EXPECT_NEAR(renderToEnd(), 1.0 / 3.0, 0.015);
 }
 
-TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
-    std::mt19937 rng(7);
-    std::string noise(256 * 1024, '\0');
-    for (char &c : noise)
-        c = static_cast<char>(rng());
-    fixtures::Tone t;
-    const std::string wavBytes = fixtures::wavBytes(t);
-    std::vector<std::string> paths = {
-        dir.write("noise.mp3", noise),
-        dir.write("cut.wav", wavBytes.substr(0, wavBytes.size() / 3)),
-        wav("lying.wav", t, 0x7FFFFFF0),
-    };
-    const std::string mp3 = encoded("good.mp3", t, "lame", "-b 128");
-    if (!mp3.empty()) {
-        const std::string bytes = fixtures::readFile(mp3);
-        paths.push_back(dir.write("cut.mp3", bytes.substr(0, bytes.size() / 2)));
-        paths.push_back(dir.write("bigtag.mp3", fixtures::id3v2(4, "Big", "Tag", 3, 10 * 1024 * 1024) + bytes));
-        paths.push_back(dir.write("junk-then-mp3.mp3", noise.substr(0, 3000) + bytes));
-    }
-    for (const std::string &path : paths) {
-        SCOPED_TRACE(path);
-        if (!engine.open(path.c_str(), &info))
-            continue;
-        ASSERT_TRUE(engine.play());
-        renderToEnd(5.0);
-        EXPECT_EQ(state(), VBMP3_STATE_STOPPED);
-    }
-    if (!mp3.empty()) {
-        ASSERT_TRUE(engine.open(dir.file("bigtag.mp3").c_str(), &info));
-        EXPECT_STREQ(info.Title, "Big");
-        EXPECT_EQ(info.LengthSeconds, 1);
+// WAV files that the fuzzer turned up: float samples that are not numbers, and
+// a header whose sample rate would size the track's buffers in gigabytes.
+TEST_F(EngineRenderTest, NonNumbersPlayAsSilenceAndAbsurdRatesAreRefused) {
+    const fixtures::Tone t{.rate = 22050, .sample = fixtures::Sample::Float32, .seconds = 0.3};
+    std::vector<float> frames = fixtures::toneFrames(t);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f};
+    std::copy(std::begin(bad), std::end(bad), frames.begin() + 1000);
+    const std::string broken = dir.write("broken.wav", fixtures::wavBytes(t, 0, &frames));
+    const auto decoder = Decoder::openFile(broken, 0);
+    ASSERT_TRUE(decoder);
+    std::vector<float> block(8192 * 2);
+    ASSERT_GT(decoder->read(block.data(), 8192), 600u);
+    // Silence, or kept within 18 dB of full scale; the rest as it was.
+    EXPECT_EQ(std::vector<float>(block.begin() + 999, block.begin() + 1005),
+              (std::vector<float>{frames[999], 0.0f, 0.0f, 0.0f, 8.0f, -8.0f}));
+
+    // Through the whole chain, and the next track still sounds.
+    const std::string clean = dir.write("clean.wav", fixtures::wavBytes({.rate = 22050, .seconds = 0.3}));
+    for (const std::string &path : {broken, clean}) {
+        ASSERT_TRUE(engine.open(path.c_str(), &info) && engine.play());
+        std::vector<float> out;
+        renderToEnd(2.0, &out);
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float v) { return std::isfinite(v); }));
+        EXPECT_NEAR(path == clean ? fixtures::peak(out.data(), out.size() / 2, 2) : 0.5f, 0.5f, 0.05f);
     }
 
-    // A file deleted while it plays goes on to its end.
-    t.seconds = 2.0;
-    const std::string doomed = wav("doomed.wav", t);
+    std::string wav = fixtures::wavBytes({.seconds = 0.1});
+    for (const uint32_t rate : {1163416640u, 384000u}) { // the latter the highest rate recorders use
+        std::memcpy(wav.data() + 24, &rate, 4);
+        const std::string path = dir.write("rate.wav", wav);
+        EXPECT_EQ(bool(Decoder::openFile(path, 0)), rate == 384000u) << rate;
+        EXPECT_TRUE(rate == 384000u || !engine.open(path.c_str(), &info));
+    }
+}
+
+// A file deleted while it plays goes on to its end.
+TEST_F(EngineRenderTest, AFileDeletedWhileItPlaysPlaysToItsEnd) {
+    const std::string doomed = wav("doomed.wav", {.seconds = 2.0});
     ASSERT_TRUE(engine.open(doomed.c_str(), &info));
     ASSERT_TRUE(engine.play());
     render(0.3);
@@ -249,111 +188,56 @@ TEST_F(EngineRenderTest, BadInputNeverHangsOrCrashes) {
 }
 
 TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
-    fixtures::Tone t{.seconds = 4.0};
-    ASSERT_TRUE(engine.open(wav("song.wav", t).c_str(), &info));
-    const std::string lyrics = dir.write("song.lrc", "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n");
+    ASSERT_TRUE(engine.open(wav("song.wav", {.seconds = 4.0}).c_str(), &info));
+    const std::string lyrics = "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n";
+    ASSERT_TRUE(engine.setLyricsFile(dir.write("song.lrc", lyrics).c_str()));
     LyricsData d{};
-    ASSERT_TRUE(engine.setLyricsFile(lyrics.c_str()));
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.LineCount, 0) << "lyrics are off until vbmp3_setKaraokeUse(1)";
-    ASSERT_TRUE(engine.setKaraokeUse(1));
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.LineCount, 4);
-    EXPECT_EQ(d.Key, 0);
-
-    ASSERT_TRUE(engine.play());
+    const auto line = [&] { return engine.lyrics(&d) ? std::to_string(d.LineCount) + ":" + std::to_string(d.Key) + " " + d.Text[5] : "none"; };
+    EXPECT_EQ(line(), "0:0 ") << "lyrics are off until vbmp3_setKaraokeUse(1)";
+    ASSERT_TRUE(engine.setKaraokeUse(1) && engine.play());
     render(1.1);
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 1);
-    EXPECT_STREQ(d.Text[5], "one");
-    EXPECT_EQ(d.LineStartMs, 1000);
-    EXPECT_EQ(d.NextLineStartMs, 2000);
+    EXPECT_EQ(line(), "4:1 one");
     render(1.8); // 2.9 s: the untimed line shares 2.0..3.5 with "two"
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 3);
-    EXPECT_STREQ(d.Text[5], "untimed");
-    EXPECT_STREQ(d.Text[4], "two");
-
+    EXPECT_EQ(line(), "4:3 untimed");
     ASSERT_TRUE(engine.setLyricsAdjustMs(500)); // every line half a second later
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 2);
+    EXPECT_EQ(line(), "4:2 two");
     EXPECT_FALSE(engine.setLyricsAdjustMs(1001));
-
     // Pitch 200: the lyrics follow the track's own time.
-    ASSERT_TRUE(engine.setLyricsAdjustMs(0));
-    ASSERT_TRUE(engine.setPitch(200));
+    ASSERT_TRUE(engine.setLyricsAdjustMs(0) && engine.setPitch(200));
     render(0.35); // 2.9 + 0.7 = 3.6 s of the track
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.Key, 4);
-    EXPECT_STREQ(d.Text[5], "three");
-
-    ASSERT_TRUE(engine.clearLyrics());
-    ASSERT_TRUE(engine.lyrics(&d));
-    EXPECT_EQ(d.LineCount, 0);
+    EXPECT_EQ(line(), "4:4 three");
     EXPECT_FALSE(engine.setLyricsFile(dir.file("missing.lrc").c_str()));
 }
 
 namespace {
 
-// A sweep from 300 Hz to 3 kHz, as 16-bit samples (the same on both sides).
-std::vector<int16_t> sweep(std::size_t frames, int rate) {
-    std::vector<int16_t> q(frames);
-    double phase = 0.0;
-    for (std::size_t i = 0; i < frames; ++i) {
-        const double hz = 300.0 + 2700.0 * double(i) / double(frames);
-        q[i] = static_cast<int16_t>(std::lround(0.4 * 32767.0 * std::sin(phase)));
-        phase += 2.0 * M_PI * hz / rate;
-    }
-    return q;
-}
-
-std::string wav16(const std::vector<int16_t> &q, std::size_t from, std::size_t to, int rate) {
-    std::string data;
+// The RMS difference between x (frames from..to) and the output from `offset` on,
+// over the left channel or both.
+double rms(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from,
+           std::size_t to, int channels = 2) {
+    double err = 0.0;
     for (std::size_t i = from; i < to; ++i)
-        for (int c = 0; c < 2; ++c) {
-            data += static_cast<char>(q[i] & 0xFF);
-            data += static_cast<char>((q[i] >> 8) & 0xFF);
+        for (int c = 0; c < channels; ++c) {
+            const double d = out[2 * (std::size_t(offset) + i) + std::size_t(c)] - x[i];
+            err += d * d;
         }
-    std::string h = "RIFF____WAVEfmt ";
-    const uint32_t fields[] = {16, 0x00020001u, uint32_t(rate), uint32_t(rate * 4), 0x00100004u};
-    h.append(reinterpret_cast<const char *>(fields), sizeof fields);
-    h += "data";
-    const auto size = static_cast<uint32_t>(data.size());
-    h.append(reinterpret_cast<const char *>(&size), 4);
-    return h + data;
+    return std::sqrt(err / double(std::size_t(channels) * (to - from)));
 }
 
-// Where x (left channel of the original, from `from` for `count` frames) lies
-// in the output: the offset within [lo, hi] with the least squared error.
+// Where x (from `from` for `count` frames) lies in the output: the offset within [lo, hi] with the least error.
 long bestOffset(const std::vector<float> &out, const std::vector<float> &x, std::size_t from, std::size_t count,
                 long lo, long hi) {
     long best = lo;
-    double bestErr = 1e300;
+    double least = 1e300;
     for (long o = lo; o <= hi; ++o) {
         if (o + long(from) < 0 || std::size_t(o) + from + count > out.size() / 2)
             continue;
-        double err = 0.0;
-        for (std::size_t i = from; i < from + count; ++i) {
-            const double d = out[2 * (std::size_t(o) + i)] - x[i];
-            err += d * d;
-        }
-        if (err < bestErr) {
-            bestErr = err;
+        if (const double e = rms(out, x, o, from, from + count, 1); e < least) {
+            least = e;
             best = o;
         }
     }
     return best;
-}
-
-double rmsError(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from,
-                std::size_t to) {
-    double err = 0.0;
-    for (std::size_t i = from; i < to; ++i)
-        for (int c = 0; c < 2; ++c) {
-            const double d = out[2 * (std::size_t(offset) + i) + std::size_t(c)] - x[i];
-            err += d * d;
-        }
-    return std::sqrt(err / double(2 * (to - from)));
 }
 
 } // namespace
@@ -362,17 +246,17 @@ double rmsError(const std::vector<float> &out, const std::vector<float> &x, long
 // device (SDL's disk driver), with the engine module's calls at the end of the
 // first: stop, close, open, play. Lined up against the original, the second
 // track goes on exactly where the first ended, at full level.
-TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
-    constexpr int kRate = 44100;
-    constexpr std::size_t kFrames = 36000;
+TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
     constexpr std::size_t kCut = 17641;
-    const std::vector<int16_t> q = sweep(kFrames, kRate);
-    std::vector<float> whole(kFrames);
+    const fixtures::Tone t{.seconds = 36000.0 / 44100 + 1e-9, .hz = 300, .amplitude = 0.4, .sweepToHz = 3000};
+    const std::vector<float> all = fixtures::toneFrames(t);
+    const std::size_t kFrames = all.size() / 2; // 36000
+    std::vector<float> whole(kFrames); // as the 16-bit file holds it
     for (std::size_t i = 0; i < kFrames; ++i)
-        whole[i] = float(q[i]) / 32768.0f;
-    TempDir dir;
-    const std::string a = dir.write("a.wav", wav16(q, 0, kCut, kRate));
-    const std::string b = dir.write("b.wav", wav16(q, kCut, kFrames, kRate));
+        whole[i] = float(std::lround(all[2 * i] * 32767.0)) / 32768.0f;
+    const std::vector<float> head(all.begin(), all.begin() + 2 * kCut), tail(all.begin() + 2 * kCut, all.end());
+    const std::string a = dir.write("a.wav", fixtures::wavBytes(t, 0, &head));
+    const std::string b = dir.write("b.wav", fixtures::wavBytes(t, 0, &tail));
     struct Row {
         const char *kind;
         std::string first, second; // second empty: the first again (repeat one)
@@ -380,8 +264,8 @@ TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
         double maxError;           // RMS difference from the original
     };
     std::vector<Row> rows = {{"wav", a, b, 0, 1e-6}, {"repeat", a, "", 0, 1e-6}};
-    if (fixtures::haveTool("lame") && fixtures::run("lame --quiet -b 256 '" + a + "' '" + dir.file("a.mp3") + "'") &&
-        fixtures::run("lame --quiet -b 256 '" + b + "' '" + dir.file("b.mp3") + "'"))
+    if (!fixtures::encode("lame", "-b 256", a, dir.file("a.mp3")).empty() &&
+        !fixtures::encode("lame", "-b 256", b, dir.file("b.mp3")).empty())
         rows.push_back({"mp3", dir.file("a.mp3"), dir.file("b.mp3"), 2, 0.02});
     for (const Row &row : rows) {
         SCOPED_TRACE(row.kind);
@@ -398,9 +282,7 @@ TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
             // The deepest ring: the end comes 0.58 s ahead of the last frame,
             // time enough for this thread on a busy machine.
             ASSERT_TRUE(engine.setBufferOptions({100, 20, 5, 0}));
-            TrackInfoData info{};
-            ASSERT_TRUE(engine.open(row.first.c_str(), &info));
-            ASSERT_TRUE(engine.play());
+            ASSERT_TRUE(engine.open(row.first.c_str(), &info) && engine.play());
             const auto stopped = [&] { return engine.state(nullptr) == VBMP3_STATE_STOPPED; };
             ASSERT_TRUE(fixtures::waitUntil(stopped));
             // The engine module's calls at the end of a track.
@@ -411,7 +293,7 @@ TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
             }
             ASSERT_TRUE(engine.play());
             ASSERT_TRUE(fixtures::waitUntil(stopped));
-            ASSERT_TRUE(fixtures::waitForGrowth(raw, kRate * 8 / 2));
+            ASSERT_TRUE(fixtures::waitForGrowth(raw, 44100 * 8 / 2));
         }
         const std::string bytes = fixtures::readFile(raw);
         std::vector<float> out(bytes.size() / 4);
@@ -424,36 +306,27 @@ TEST(EngineDeviceTest, TracksJoinWithoutAGap) {
         const long start = bestOffset(out, x, 2000, 2000, long(first) - 1200, long(first) + 64);
         const long join = bestOffset(out, x, kCut - 1000, 2000, start - 40, start + 40);
         const long end = bestOffset(out, x, total - 3000, 2000, start - 40, start + 40);
-        EXPECT_LE(std::abs(join - start), row.slack);
-        EXPECT_LE(std::abs(end - start), row.slack);
-        EXPECT_LE(rmsError(out, x, start, kCut - 300, kCut + 300), row.maxError);
-        EXPECT_LE(rmsError(out, x, start, 200, total - 200), row.maxError);
+        EXPECT_LE(std::max(std::abs(join - start), std::abs(end - start)), row.slack);
+        EXPECT_LE(std::max(rms(out, x, start, kCut - 300, kCut + 300), rms(out, x, start, 200, total - 200)),
+                  row.maxError);
     }
 }
-
-namespace {
-
-// CPU time (ns) of all threads of this process, from /proc.
-uint64_t processCpuNs() {
-    uint64_t sum = 0;
-    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
-        uint64_t ns = 0;
-        std::ifstream(task.path() / "schedstat") >> ns;
-        sum += ns;
-    }
-    return sum;
-}
-
-} // namespace
 
 // Paused or stopped, nothing wakes: not the decoder thread, not the device
 // callback; the process spends next to no CPU. Play brings the sound back.
-TEST(EngineDeviceTest, NothingRunsWhilePausedOrStopped) {
-    TempDir dir;
+TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
+    const auto processCpuNs = [] { // of all threads of this process
+        uint64_t sum = 0;
+        for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+            uint64_t ns = 0;
+            std::ifstream(task.path() / "schedstat") >> ns;
+            sum += ns;
+        }
+        return sum;
+    };
     fixtures::AudioDriver dummy("dummy");
     Engine engine{Engine::Output::Device};
-    TrackInfoData info{};
-    const std::string path = dir.write("t.wav", fixtures::wavBytes({.seconds = 5.0}));
+    const std::string path = wav("t.wav", {.seconds = 5.0});
     ASSERT_TRUE(engine.open(path.c_str(), &info));
     const std::pair<const char *, std::function<bool()>> rows[] = {
         {"pause", [&] { return engine.pause(); }},
@@ -476,15 +349,12 @@ TEST(EngineDeviceTest, NothingRunsWhilePausedOrStopped) {
         EXPECT_TRUE(engine.deviceRunning());
         ASSERT_TRUE(action());
         ASSERT_TRUE(fixtures::waitUntil([&] { return !engine.deviceRunning(); }));
-        const uint64_t sleeps = engine.workerSleeps();
-        const uint64_t idleCalls = engine.chain().calls();
-        const uint64_t cpu = processCpuNs();
+        const uint64_t sleeps = engine.workerSleeps(), idleCalls = engine.chain().calls(), cpu = processCpuNs();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_EQ(engine.workerSleeps(), sleeps);
         EXPECT_EQ(engine.chain().calls(), idleCalls);
         EXPECT_LT(processCpuNs() - cpu, 20'000'000u); // 20 ms in 300: nothing busy
     }
     ASSERT_TRUE(engine.play());
-    ASSERT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100; }));
-    EXPECT_TRUE(engine.deviceRunning());
+    EXPECT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100 && engine.deviceRunning(); }));
 }

@@ -15,9 +15,8 @@ namespace {
 struct SineSource {
     double hz, rate;
     std::uint64_t total;
-    int starveEvery = 0;
+    int starveEvery = 0, pulls = 0;
     std::uint64_t given = 0;
-    int pulls = 0;
 
     std::size_t operator()(float *dst, std::size_t frames) {
         if (starveEvery > 0 && ++pulls % starveEvery == 0)
@@ -33,9 +32,8 @@ struct SineSource {
 
 } // namespace
 
-// Equal rates copy the input until the pitch first changes (the samples are
-// compared through the device in CApiTest); from there the converter takes over
-// without a gap or a restart of its filter, and the track position follows the pitch.
+// Equal rates copy the input until the pitch first changes; from there the converter takes
+// over without a gap or a restart of its filter, and the track position follows the pitch.
 TEST(RateConverterTest, PitchChangesWhilePlayingWithoutAJump) {
     RateConverter rc(2);
     rc.setRates(44100, 44100);
@@ -51,8 +49,7 @@ TEST(RateConverterTest, PitchChangesWhilePlayingWithoutAJump) {
         ASSERT_EQ(rc.processWith(out.data() + call * 1024, 512, src), 512u);
     }
     EXPECT_TRUE(rc.converting());
-    // The steepest step of a 0.5 sine at 1.5 x 1 kHz is 0.107; a gap or a restart
-    // of the filter would jump by far more.
+    // The steepest step of a 0.5 sine at 1.5 kHz is 0.107; a gap or a filter restart jumps far more.
     float step = 0.0f;
     for (std::size_t i = 2; i < out.size(); ++i)
         step = std::max(step, std::fabs(out[i] - out[i - 2]));

@@ -28,11 +28,8 @@ TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
     std::vector<float> block(2 * 61);
     for (std::uint64_t received = 0; received < kFrames; std::this_thread::yield()) {
         const std::size_t got = ring.read(block.data(), 61);
-        for (std::size_t i = 0; i < got; ++i) {
-            const auto expected = static_cast<float>((received + i) % 65536);
-            ordered = ordered && block[2 * i] == expected && block[2 * i + 1] == -expected;
-        }
-        received += got;
+        for (std::size_t i = 0; i < got; ++i, ++received)
+            ordered = ordered && block[2 * i] == float(received % 65536) && block[2 * i + 1] == -float(received % 65536);
     }
     producer.join();
     EXPECT_TRUE(ordered);
