@@ -130,12 +130,11 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         fs::permissions(run, fs::perms::owner_all);
         const std::string out = work.file("out.raw"), before = work.file("before.png"), wav = work.file("wav.png");
         std::string lists;  // a damaged file, then a tagged tone, for each compressed format
-        for (const auto &[format, ext] : fixtures::kCompressed) {
-            const std::string tone = work.file(std::string("tone") + ext), damaged = work.file(std::string("bad") + ext);
-            ASSERT_TRUE(fixtures::writeCompressed(tone, {.rate = format == fixtures::Compressed::Opus ? 48000 : 44100},
-                                                  format, std::string("トーン") + ext, "Artist"));
-            work.write(std::string("bad") + ext, TempDir::read(tone).substr(0, 300));
-            lists += work.write(std::string("list") + ext + ".m3u", damaged + "\r\n" + tone + "\r\n") + " ";
+        for (const std::string ext : fixtures::kCompressed) {
+            const std::string tone = work.file("tone" + ext), damaged = work.file("bad" + ext);
+            ASSERT_TRUE(fixtures::writeCompressed(tone, {.rate = ext == ".opus" ? 48000 : 44100}, "トーン" + ext));
+            work.write("bad" + ext, TempDir::read(tone).substr(0, 300));
+            lists += work.write("list" + ext + ".m3u", damaged + "\r\n" + tone + "\r\n") + " ";
         }
         const std::string after =
             std::string(CORVALE_ARTIFACT_DIR) + (shift ? "/corvale-demo-shifted.png" : "/corvale-demo.png");

@@ -335,10 +335,17 @@ TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
          [&] {
              if (!engine.stop() || !fixtures::waitUntil([&] { return !engine.deviceRunning(); }))
                  return false;
-             // The worker takes the track over, fills its ring and sleeps.
+             // The worker takes the track over, fills its ring (it may be woken
+             // more than once while it does) and stays asleep.
              const uint64_t before = engine.workerSleeps();
-             return engine.open(path.c_str(), &info) &&
-                    fixtures::waitUntil([&] { return engine.workerSleeps() > before; });
+             uint64_t seen = before;
+             return engine.open(path.c_str(), &info) && fixtures::waitUntil([&] {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                        const uint64_t now = engine.workerSleeps();
+                        const bool settled = now > before && now == seen;
+                        seen = now;
+                        return settled;
+                    });
          }},
     };
     for (const auto &[name, action] : rows) {
