@@ -37,17 +37,17 @@ extern "C" const char *__lsan_default_suppressions();
 extern "C" const char *__lsan_default_suppressions() { return "leak:libvorbis.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    constexpr std::size_t kMaxBytes = 64 * 1024;
-    constexpr int kMaxOutputSeconds = 20;  // per input, so slow-rate files stay quick
-    constexpr std::size_t kPiece = 4096;
-    if (size > kMaxBytes) return 0;
+    constexpr std::size_t MaxBytes = 64 * 1024;
+    constexpr int MaxOutputSeconds = 20;  // per input, so slow-rate files stay quick
+    constexpr std::size_t Piece = 4096;
+    if (size > MaxBytes) return 0;
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
-    static constexpr const char *kNames[] = {"track.wav", "track.flac", "track.opus", "track.mp3"};
-    const char *name = bytes.starts_with("RIFF")   ? kNames[0]
-                       : bytes.starts_with("fLaC") ? kNames[1]
+    static constexpr const char *Names[] = {"track.wav", "track.flac", "track.opus", "track.mp3"};
+    const char *name = bytes.starts_with("RIFF")   ? Names[0]
+                       : bytes.starts_with("fLaC") ? Names[1]
                        : bytes.starts_with("OggS") ? "track.ogg"
-                                                   : kNames[3];
-    if (size % 4 == 3) name = kNames[(size / 4) % 4];
+                                                   : Names[3];
+    if (size % 4 == 3) name = Names[(size / 4) % 4];
     const std::string path = FuzzWorkDir::write(name, bytes);
 
     Engine &e = engine();
@@ -78,11 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const int rate = e.outputRate();
     FUZZ_CHECK(rate > 0 && rate <= options.OutputSample);
     FUZZ_CHECK(e.play());
-    std::vector<float> out(kPiece * 2);
-    const std::size_t limit = static_cast<std::size_t>(rate) * kMaxOutputSeconds;
+    std::vector<float> out(Piece * 2);
+    const std::size_t limit = static_cast<std::size_t>(rate) * MaxOutputSeconds;
     int32_t left[256];
     int32_t right[256];
-    for (std::size_t done = 0; done < limit; done += kPiece) {
+    for (std::size_t done = 0; done < limit; done += Piece) {
         int elapsed = -1;
         const int state = e.state(&elapsed);
         if (state != VBMP3_STATE_PLAYING) {
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
             break;
         }
         FUZZ_CHECK(elapsed >= 0);
-        FUZZ_CHECK(e.render(out.data(), kPiece) == kPiece);
+        FUZZ_CHECK(e.render(out.data(), Piece) == Piece);
         for (float v : out) FUZZ_CHECK(std::isfinite(v));
         FUZZ_CHECK(e.playBitRate() >= 0);
         e.spectrum(left, right);

@@ -46,8 +46,8 @@ void walk(const LyricsTimeline &lyrics) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    constexpr std::size_t kMaxBytes = 256 * 1024;
-    if (size > kMaxBytes) return 0;
+    constexpr std::size_t MaxBytes = 256 * 1024;
+    if (size > MaxBytes) return 0;
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
 
     LyricsTimeline lyrics;
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const bool loaded = lyrics.loadText(bytes);
     FUZZ_CHECK(loaded == (lyrics.lineCount() > 0));
     if (!loaded) return 0;
-    FUZZ_CHECK(lyrics.lineCount() <= LyricsTimeline::kMaxLines);
+    FUZZ_CHECK(lyrics.lineCount() <= LyricsTimeline::MaxLines);
     walk(lyrics);
     lyrics.setProcessUntimed(false);
     walk(lyrics);

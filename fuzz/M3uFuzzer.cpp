@@ -71,8 +71,8 @@ void checkList(const PlayListData &pl) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    constexpr std::size_t kMaxBytes = 64 * 1024;
-    if (size > kMaxBytes) return 0;
+    constexpr std::size_t MaxBytes = 64 * 1024;
+    if (size > MaxBytes) return 0;
     makeFixtures();
     const std::string list =
         FuzzWorkDir::write("list/fuzz.m3u", std::string_view(reinterpret_cast<const char *>(data), size));

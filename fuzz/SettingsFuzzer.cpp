@@ -11,8 +11,8 @@
 #include "log/DebugLog.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    constexpr std::size_t kMaxBytes = 64 * 1024;
-    if (size > kMaxBytes) return 0;
+    constexpr std::size_t MaxBytes = 64 * 1024;
+    if (size > MaxBytes) return 0;
     const std::string &appPath = FuzzWorkDir::path();
     FuzzWorkDir::write(SettingFile::FileName, std::string_view(reinterpret_cast<const char *>(data), size));
 

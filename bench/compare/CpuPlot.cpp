@@ -58,17 +58,17 @@ std::vector<Series> readSeries(const char *listPath) {
     return all;
 }
 
-constexpr double kFrom = -2, kTo = 30, kBin = 2;  // seconds from the first sound
-const QColor kPalette[] = {QColor(200, 30, 30),  QColor(240, 130, 20), QColor(0, 0, 0),     QColor(30, 90, 200),
+constexpr double From = -2, To = 30, Bin = 2;  // seconds from the first sound
+const QColor Palette[] = {QColor(200, 30, 30),  QColor(240, 130, 20), QColor(0, 0, 0),     QColor(30, 90, 200),
                            QColor(20, 160, 200), QColor(40, 150, 40),  QColor(150, 60, 180), QColor(120, 90, 40),
                            QColor(230, 60, 160), QColor(110, 110, 110)};
 
 // Per cent of one core over each bin, at the bin's middle.
 std::vector<QPointF> perCent(const Series &s) {
     std::vector<QPointF> pts;
-    for (double t = kFrom; t + kBin <= kTo + 1e-9; t += kBin) {
-        if (t + kBin > s.points.back().first + 0.05 || t < s.points.front().first - 0.05) continue;
-        pts.emplace_back(t + kBin / 2, (cpuAt(s, t + kBin) - cpuAt(s, t)) / kBin * 100);
+    for (double t = From; t + Bin <= To + 1e-9; t += Bin) {
+        if (t + Bin > s.points.back().first + 0.05 || t < s.points.front().first - 0.05) continue;
+        pts.emplace_back(t + Bin / 2, (cpuAt(s, t + Bin) - cpuAt(s, t)) / Bin * 100);
     }
     return pts;
 }
@@ -85,23 +85,23 @@ double niceTop(double v) { return std::max(1.0, std::ceil(v / niceStep(v))) * ni
 void drawPanel(QPainter &p, const QRectF &plot, double top, const QString &title,
                const std::vector<std::vector<QPointF>> &lines) {
     const double step = niceStep(top);
-    auto x = [&](double t) { return plot.left() + (t - kFrom) / (kTo - kFrom) * plot.width(); };
+    auto x = [&](double t) { return plot.left() + (t - From) / (To - From) * plot.width(); };
     auto y = [&](double pct) { return plot.bottom() - pct / top * plot.height(); };
     p.setPen(QColor(220, 220, 220));
     for (double v = 0; v <= top + 1e-9; v += step) p.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
-    for (double t = 0; t <= kTo; t += 5) p.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
+    for (double t = 0; t <= To; t += 5) p.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
     p.setPen(Qt::black);
     p.drawRect(plot);
     for (double v = 0; v <= top + 1e-9; v += step)
         p.drawText(QRectF(0, y(v) - 8, plot.left() - 8, 16), Qt::AlignRight | Qt::AlignVCenter,
                    QString::number(v) + " %");
-    for (double t = 0; t <= kTo; t += 5)
+    for (double t = 0; t <= To; t += 5)
         p.drawText(QRectF(x(t) - 20, plot.bottom() + 4, 40, 16), Qt::AlignCenter, QString::number(t));
     p.drawText(QRectF(plot.left(), plot.top() - 20, plot.width(), 18), Qt::AlignLeft | Qt::AlignVCenter, title);
     p.save();
     p.setClipRect(plot.adjusted(0, -1, 0, 1));
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        p.setPen(QPen(kPalette[i % std::size(kPalette)], 2));
+        p.setPen(QPen(Palette[i % std::size(Palette)], 2));
         QPainterPath path;
         for (std::size_t k = 0; k < lines[i].size(); ++k) {
             const QPointF pt(x(lines[i][k].x()), y(lines[i][k].y()));
@@ -149,7 +149,7 @@ int main(int argc, char **argv) {
     font.setPixelSize(16);
     p.setFont(font);
     p.drawText(QRectF(0, 10, width, 24), Qt::AlignCenter,
-               QString("CPU use while playing (per cent of one core, %1 s steps)").arg(kBin));
+               QString("CPU use while playing (per cent of one core, %1 s steps)").arg(Bin));
     font.setPixelSize(13);
     p.setFont(font);
     const double panelHeight = (height - top - 110) / 2.0;
@@ -161,7 +161,7 @@ int main(int argc, char **argv) {
                "seconds from the first sound in the sink");
     for (std::size_t i = 0; i < series.size(); ++i) {
         const double ly = upper.top() + 10 + 22 * double(i);
-        p.setPen(QPen(kPalette[i % std::size(kPalette)], 2));
+        p.setPen(QPen(Palette[i % std::size(Palette)], 2));
         p.drawLine(QPointF(upper.right() + 15, ly), QPointF(upper.right() + 45, ly));
         p.setPen(Qt::black);
         p.drawText(QRectF(upper.right() + 52, ly - 9, right - 55, 18), Qt::AlignLeft | Qt::AlignVCenter, series[i].name);

@@ -44,8 +44,8 @@ extern char **environ;
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kSilence = 64;  // about -54 dBFS in 16-bit samples
+constexpr int Rate = 44100;
+constexpr int Silence = 64;  // about -54 dBFS in 16-bit samples
 
 int64_t realtimeNs() {
     timespec ts{};
@@ -181,9 +181,9 @@ private:
             const std::size_t samples = static_cast<std::size_t>(n) / sizeof(int16_t);
             if (firstSound_ != 0) continue;
             for (std::size_t i = 0; i < samples; ++i) {
-                if (std::abs(int(buf[i])) > kSilence) {
+                if (std::abs(int(buf[i])) > Silence) {
                     // The sample was played (samples - i) / 2 frames before the chunk arrived.
-                    firstSound_ = arrived - int64_t(double(samples - i) / 2 * 1e9 / kRate);
+                    firstSound_ = arrived - int64_t(double(samples - i) / 2 * 1e9 / Rate);
                     break;
                 }
             }

@@ -24,20 +24,20 @@
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kTotal = 8 * kRate;
-constexpr int kDefaultCut = 777;  // samples after 4 s: not on an MPEG frame boundary
-constexpr double kF0 = 300, kF1 = 3000;
+constexpr int Rate = 44100;
+constexpr int Total = 8 * Rate;
+constexpr int DefaultCut = 777;  // samples after 4 s: not on an MPEG frame boundary
+constexpr double F0 = 300, F1 = 3000;
 
 double original(int n) {
-    const double t = double(n) / kRate, T = double(kTotal) / kRate;
-    return 0.5 * std::sin(2 * M_PI * (kF0 * t + (kF1 - kF0) * t * t / (2 * T)));
+    const double t = double(n) / Rate, T = double(Total) / Rate;
+    return 0.5 * std::sin(2 * M_PI * (F0 * t + (F1 - F0) * t * t / (2 * T)));
 }
 
 bool writeWav(const std::string &path, int from, int to) {
     std::ofstream out(path, std::ios::binary);
     const uint32_t frames = uint32_t(to - from);
-    WavHeader::write(out, kRate, 2, frames);
+    WavHeader::write(out, Rate, 2, frames);
     for (int n = from; n < to; ++n) {
         const int16_t s = static_cast<int16_t>(std::lround(original(n) * 32767));
         out.write(reinterpret_cast<const char *>(&s), 2);
@@ -48,7 +48,7 @@ bool writeWav(const std::string &path, int from, int to) {
 
 // Normalised correlation of y[at..] with the original from sample n, len long.
 double match(const std::vector<float> &y, long at, int n, int len) {
-    if (at < 0 || at + len > long(y.size()) || n < 0 || n + len > kTotal) return 0;
+    if (at < 0 || at + len > long(y.size()) || n < 0 || n + len > Total) return 0;
     double xy = 0, xx = 0, yy = 0;
     for (int k = 0; k < len; ++k) {
         const double a = original(n + k), b = y[std::size_t(at + k)];
@@ -62,7 +62,7 @@ double match(const std::vector<float> &y, long at, int n, int len) {
 // The offset o (y[o + n] ~ original(n)) that best lines up a 50 ms piece of
 // the original from sample n, searched within [lo, hi].
 long locate(const std::vector<float> &y, int n, long lo, long hi, double *score) {
-    const int len = kRate / 20;
+    const int len = Rate / 20;
     std::vector<double> piece(len);
     for (int k = 0; k < len; ++k) piece[std::size_t(k)] = original(n + k);
     long best = lo;
@@ -97,26 +97,26 @@ int analyse(const char *path, int cut) {
         std::puts("error: the output holds no sound");
         return 1;
     }
-    const double ms = 1000.0 / kRate;
+    const double ms = 1000.0 / Rate;
     double scoreA = 0, scoreB = 0;
     // The first half, 0.1 s in (clear of any start-up fade).
-    const long oA = locate(y, kRate / 10, first - kRate / 5, first + kRate / 5, &scoreA);
+    const long oA = locate(y, Rate / 10, first - Rate / 5, first + Rate / 5, &scoreA);
     // The second half, 0.1 s after the cut, within half a second of where it belongs.
-    const long oB = locate(y, cut + kRate / 10, oA - kRate / 2, oA + kRate / 2, &scoreB);
+    const long oB = locate(y, cut + Rate / 10, oA - Rate / 2, oA + Rate / 2, &scoreB);
     if (scoreA < 0.9 || scoreB < 0.9) {
         std::printf("error: the signal was not found in the output (match %.2f, %.2f)\n", scoreA, scoreB);
         return 1;
     }
     // Walk 1 ms blocks: how far the first half plays on, where the second starts.
-    const int block = kRate / 1000;
+    const int block = Rate / 1000;
     int endA = cut - 200 * block;
     while (endA + block <= cut && match(y, oA + endA, endA, block) > 0.95) endA += block;
     int startB = cut + 200 * block;
     while (startB - block >= cut && match(y, oB + startB - block, startB - block, block) > 0.95) startB -= block;
     // Silence around the join (the first half's last sample to the second's first).
-    const long quietFrom = oA + cut - kRate / 20;
+    const long quietFrom = oA + cut - Rate / 20;
     long quietRun = 0, run = 0;
-    for (long i = quietFrom; i < oB + cut + kRate / 20 && i < long(y.size()); ++i) {
+    for (long i = quietFrom; i < oB + cut + Rate / 20 && i < long(y.size()); ++i) {
         run = std::fabs(y[std::size_t(i)]) < 1e-3f ? run + 1 : 0;
         quietRun = std::max(quietRun, run);
     }
@@ -129,10 +129,10 @@ int analyse(const char *path, int cut) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    const int cut = 4 * kRate + (argc == 4 ? std::atoi(argv[3]) : kDefaultCut);
+    const int cut = 4 * Rate + (argc == 4 ? std::atoi(argv[3]) : DefaultCut);
     if (argc >= 3 && std::strcmp(argv[1], "make") == 0) {
         const std::string dir = argv[2];
-        return writeWav(dir + "/a.wav", 0, cut) && writeWav(dir + "/b.wav", cut, kTotal) ? 0 : 1;
+        return writeWav(dir + "/a.wav", 0, cut) && writeWav(dir + "/b.wav", cut, Total) ? 0 : 1;
     }
     if (argc >= 3 && std::strcmp(argv[1], "analyse") == 0) return analyse(argv[2], cut);
     std::fprintf(stderr, "usage: gapcheck make DIR [CUT] | gapcheck analyse OUT.raw [CUT]\n");

@@ -12,7 +12,7 @@ struct TrackType {
     bool sndfileOnly;  // read by libsndfile alone, never MPEG inside
 };
 
-constexpr std::array<TrackType, 9> kTrackTypes{{{".mp1", false},
+constexpr std::array<TrackType, 9> TrackTypes{{{".mp1", false},
                                                 {".mp2", false},
                                                 {".mp3", false},
                                                 {".rmp", false},
@@ -24,7 +24,7 @@ constexpr std::array<TrackType, 9> kTrackTypes{{{".mp1", false},
 
 // The accepted type the path ends in, in any letter case; null for none.
 const TrackType *typeOf(std::string_view path) {
-    for (const TrackType &type : kTrackTypes) {
+    for (const TrackType &type : TrackTypes) {
         const std::size_t n = type.extension.size();
         if (path.size() > n && PathUtil::lowerAscii(path.substr(path.size() - n)) == type.extension) return &type;
     }
@@ -48,7 +48,7 @@ std::string AudioFileTypes::openDialogFilter() {
     // "*.mp1;*.mp2" for the types chosen, then ";*.m3u" when asked.
     const auto patterns = [](bool mpegAndWave, bool sndfileOnly, bool lists) {
         std::string p;
-        for (const TrackType &type : kTrackTypes) {
+        for (const TrackType &type : TrackTypes) {
             if (type.sndfileOnly ? !sndfileOnly : !mpegAndWave) continue;
             if (!p.empty()) p += ';';
             p += '*';

@@ -17,7 +17,7 @@ struct Field {
 };
 
 // In the order of the file written at exit.
-constexpr std::array<Field, 27> kFields{{
+constexpr std::array<Field, 27> Fields{{
     {"DebugMode", &SettingData::DebugMode},
     {"ColorSet", &SettingData::ColorSet},
     {"PositionX", &SettingData::PositionX},
@@ -48,7 +48,7 @@ constexpr std::array<Field, 27> kFields{{
 }};
 
 // The new file has no DebugMode line and puts FFTFunction after the analyser keys.
-constexpr std::array<std::string_view, 26> kCreatedOrder{
+constexpr std::array<std::string_view, 26> CreatedOrder{
     "ColorSet",    "PositionX",    "PositionY",     "PlayMode",     "BassAssist",     "TrebleAssist",
     "AllwaysTop",  "LastPath",     "EasySetting",   "BasicSet",     "InputSample",    "OutputSample",
     "InputFrame",  "OutputFrame",  "InputWait",     "OutputWait",   "OutputChannel",  "Speana",
@@ -56,7 +56,7 @@ constexpr std::array<std::string_view, 26> kCreatedOrder{
     "LyricTimeOffset", "CEditor"};
 
 const Field *findField(std::string_view lowerKey) {
-    for (const Field &f : kFields)
+    for (const Field &f : Fields)
         if (PathUtil::lowerAscii(f.key) == lowerKey) return &f;
     return nullptr;
 }
@@ -164,14 +164,14 @@ std::string SettingFile::createdText(const std::string &appPath) {
     d.LyricNotTimeLine = 0;
     d.LyricTimeOffset = 0;
     std::string text;
-    for (std::string_view key : kCreatedOrder)
+    for (std::string_view key : CreatedOrder)
         text += lineOf(*findField(PathUtil::lowerAscii(key)), d);
     return text;
 }
 
 std::string SettingFile::writtenText(const SettingData &s) {
     std::string text;
-    for (const Field &f : kFields) {
+    for (const Field &f : Fields) {
         if (f.key == "DebugMode" && s.DebugMode == 255) continue;
         text += lineOf(f, s);
     }

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr std::string_view kCalled = "KRM1000 Called  - ";
-constexpr std::size_t kLyricsLineWidth = 39;  // CP932 bytes
+constexpr std::string_view CalledPrefix = "KRM1000 Called  - ";
+constexpr std::size_t LyricsLineWidth = 39;  // CP932 bytes
 
 template <std::size_t N>
 std::string fieldText(const char (&field)[N]) {
@@ -32,7 +32,7 @@ Krm1000::Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &
 }
 
 void Krm1000::logCalled(std::string_view routine) {
-    std::string line(kCalled);
+    std::string line(CalledPrefix);
     line += routine;
     log_.WriteDebugLog(line);
 }
@@ -208,7 +208,7 @@ void Krm1000::LyricsCheck() {
     lib_.vbmp3_getLyrics2(&state_.LyricsInfo);
     const int32_t key = state_.LyricsInfo.Key;
     if (key == state_.LastLyricsKey) return;
-    view_.SetLyricsLine(TextCodec::cutToCp932Width(fieldText(state_.LyricsInfo.Text[5]), kLyricsLineWidth));
+    view_.SetLyricsLine(TextCodec::cutToCp932Width(fieldText(state_.LyricsInfo.Text[5]), LyricsLineWidth));
     state_.LastLyricsKey = key;
 }
 

@@ -5,7 +5,7 @@ void BitRateTimeline::note(uint32_t gen, int64_t trackFrame, int kbps) {
     if (!changes_.empty() && changes_.back().gen == gen && changes_.back().kbps == kbps)
         return;
     changes_.push_back({gen, trackFrame, kbps});
-    if (changes_.size() > kMaxChanges)
+    if (changes_.size() > MaxChanges)
         changes_.pop_front();
 }
 

@@ -23,7 +23,7 @@ private:
         int64_t frame;
         int kbps;
     };
-    static constexpr std::size_t kMaxChanges = 8192;
+    static constexpr std::size_t MaxChanges = 8192;
     mutable std::mutex mutex_;
     std::deque<Change> changes_;
 };

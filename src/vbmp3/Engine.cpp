@@ -70,7 +70,7 @@ std::size_t Engine::bufferFramesFor(int outputFrame) {
     return std::max<std::size_t>(128, static_cast<std::size_t>(outputFrame) * 32);
 }
 
-Engine::Engine(Output output) : output_(output), spectrumFrames_(SpectrumAnalyzer::kSize * 2) {
+Engine::Engine(Output output) : output_(output), spectrumFrames_(SpectrumAnalyzer::Size * 2) {
     chain_.setReadNotifier(&Engine::notifyRead, this);
     if (output_ == Output::Device) {
         sound_ = std::make_unique<SoundOutput>();
@@ -383,9 +383,9 @@ bool Engine::spectrum(int32_t left[256], int32_t right[256]) {
     const OutputTimeline &tl = chain_.timeline();
     const uint64_t frame =
         tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), SteadyClock::steadyNs());
-    if (!chain_.history().copyEndingAt(frame, spectrumFrames_.data(), SpectrumAnalyzer::kSize))
+    if (!chain_.history().copyEndingAt(frame, spectrumFrames_.data(), SpectrumAnalyzer::Size))
         return true;
-    analyzer_.analyze(spectrumFrames_.data(), SpectrumAnalyzer::kSize, 2, fftWindow_, left, right);
+    analyzer_.analyze(spectrumFrames_.data(), SpectrumAnalyzer::Size, 2, fftWindow_, left, right);
     return true;
 }
 

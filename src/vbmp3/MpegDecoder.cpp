@@ -16,7 +16,7 @@ namespace {
 // Bytes libmpg123 may skip looking for the next frame header after a bad
 // one (real streams lose sync for a few bytes at most); at the start it
 // skips up to 64 KiB of junk whatever this says.
-constexpr long kResyncLimitBytes = 1024;
+constexpr long ResyncLimitBytes = 1024;
 
 } // namespace
 
@@ -91,7 +91,7 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(int fd, int inputSample, const st
     mpg123_param(mh, MPG123_DOWN_SAMPLE, inputSample, 0);
     // Never search far for the next frame: in a file that is no MPEG audio
     // (random data, another format) the search would go on to its end.
-    mpg123_param(mh, MPG123_RESYNC_LIMIT, kResyncLimitBytes, 0);
+    mpg123_param(mh, MPG123_RESYNC_LIMIT, ResyncLimitBytes, 0);
     // Stereo float only: libmpg123 doubles a mono stream, and keeps the rate it
     // starts with should a later frame change it.
     mpg123_format_none(mh);

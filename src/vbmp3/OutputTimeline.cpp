@@ -15,16 +15,16 @@ void OutputTimeline::append(uint64_t key, std::size_t frames, double trackStart,
     const uint64_t n = count_.load(std::memory_order_relaxed);
     const uint64_t start = handed_.load(std::memory_order_relaxed);
     // Two pieces of silence in a row become one.
-    if (key == kSilence && n > 0) {
-        Record &last = records_[(n - 1) % kRecords];
-        if (last.key.load(std::memory_order_relaxed) == kSilence) {
+    if (key == Silence && n > 0) {
+        Record &last = records_[(n - 1) % Records];
+        if (last.key.load(std::memory_order_relaxed) == Silence) {
             last.frames.store(last.frames.load(std::memory_order_relaxed) + frames, std::memory_order_relaxed);
             lastNs_.store(nowNs, std::memory_order_relaxed);
             handed_.store(start + frames, std::memory_order_release);
             return;
         }
     }
-    Record &r = records_[n % kRecords];
+    Record &r = records_[n % Records];
     r.key.store(key, std::memory_order_relaxed);
     r.outStart.store(start, std::memory_order_relaxed);
     r.frames.store(frames, std::memory_order_relaxed);
@@ -50,14 +50,14 @@ uint64_t OutputTimeline::heardFrame(std::size_t latencyFrames, int rate, bool in
 
 std::optional<double> OutputTimeline::trackPositionAt(uint64_t key, uint64_t frame) const {
     const uint64_t n = count_.load(std::memory_order_acquire);
-    const uint64_t oldest = n > kRecords ? n - kRecords : 0;
+    const uint64_t oldest = n > Records ? n - Records : 0;
     for (uint64_t i = n; i-- > oldest;) {
-        const Record &r = records_[i % kRecords];
+        const Record &r = records_[i % Records];
         const uint64_t rKey = r.key.load(std::memory_order_relaxed);
         const uint64_t start = r.outStart.load(std::memory_order_relaxed);
         if (start > frame)
             continue;
-        if (rKey == kSilence)
+        if (rKey == Silence)
             continue; // heard silence: look for the audio before it
         if (rKey != key)
             return std::nullopt;
@@ -73,11 +73,11 @@ std::optional<double> OutputTimeline::trackPositionAt(uint64_t key, uint64_t fra
 
 std::optional<double> OutputTimeline::lastHanded(uint64_t key) const {
     const uint64_t n = count_.load(std::memory_order_acquire);
-    const uint64_t oldest = n > kRecords ? n - kRecords : 0;
+    const uint64_t oldest = n > Records ? n - Records : 0;
     for (uint64_t i = n; i-- > oldest;) {
-        const Record &r = records_[i % kRecords];
+        const Record &r = records_[i % Records];
         const uint64_t rKey = r.key.load(std::memory_order_relaxed);
-        if (rKey == kSilence)
+        if (rKey == Silence)
             continue;
         if (rKey != key)
             return std::nullopt;

@@ -19,7 +19,7 @@
 class OutputTimeline {
 public:
     // Key of silence: no track audio in the piece.
-    static constexpr uint64_t kSilence = 0;
+    static constexpr uint64_t Silence = 0;
 
     // Audio thread (or while it is stopped): forgets everything; the next output
     // frame is number 0.
@@ -27,7 +27,7 @@ public:
 
     // Audio thread: appends a piece of `frames` output frames; track audio of
     // `key` from trackStart to trackEnd (frames at the track's decode rate), or
-    // silence with key kSilence. nowNs is the steady clock.
+    // silence with key Silence. nowNs is the steady clock.
     void append(uint64_t key, std::size_t frames, double trackStart, double trackEnd, int64_t nowNs);
 
     // Output frames handed over so far.
@@ -48,7 +48,7 @@ public:
     std::optional<double> lastHanded(uint64_t key) const;
 
 private:
-    static constexpr std::size_t kRecords = 128;
+    static constexpr std::size_t Records = 128;
     struct Record {
         std::atomic<uint64_t> key{0};
         std::atomic<uint64_t> outStart{0};
@@ -56,7 +56,7 @@ private:
         std::atomic<double> trackStart{0};
         std::atomic<double> trackEnd{0};
     };
-    std::array<Record, kRecords> records_;
+    std::array<Record, Records> records_;
     std::atomic<uint64_t> count_{0};
     std::atomic<uint64_t> handed_{0};
     std::atomic<int64_t> lastNs_{0};

@@ -8,7 +8,7 @@
 namespace {
 
 // Frames worked on at once; a device buffer is cut into pieces of this size.
-constexpr std::size_t kPiece = 4096;
+constexpr std::size_t Piece = 4096;
 
 } // namespace
 
@@ -98,7 +98,7 @@ std::size_t PlaybackChain::pullRing(void *self, float *dst, std::size_t frames) 
 void PlaybackChain::emitSilence(float *dst, std::size_t n, int64_t nowNs) {
     std::memset(dst, 0, n * 2 * sizeof(float));
     joinable_ = false;
-    timeline_.append(OutputTimeline::kSilence, n, 0.0, 0.0, nowNs);
+    timeline_.append(OutputTimeline::Silence, n, 0.0, 0.0, nowNs);
     history_.append(nullptr, n);
 }
 
@@ -118,9 +118,9 @@ std::size_t PlaybackChain::renderAudio(TrackSession *s, float *dst, std::size_t 
             dst[2 * i] = dst[2 * i + 1] = m;
         }
     }
-    if (fadeInDone_ < kFadeFrames) {
-        for (std::size_t i = 0; i < got && fadeInDone_ < kFadeFrames; ++i, ++fadeInDone_) {
-            const float g = static_cast<float>(fadeInDone_) / kFadeFrames;
+    if (fadeInDone_ < FadeFrames) {
+        for (std::size_t i = 0; i < got && fadeInDone_ < FadeFrames; ++i, ++fadeInDone_) {
+            const float g = static_cast<float>(fadeInDone_) / FadeFrames;
             dst[2 * i] *= g;
             dst[2 * i + 1] *= g;
         }
@@ -152,7 +152,7 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
 
     if (sounding_ && !(transport == TrackSession::Playing && requested == gen_)) {
         // Pause, stop or seek: fade out over the next frames of the track.
-        const std::size_t fade = std::min(n, kFadeFrames);
+        const std::size_t fade = std::min(n, FadeFrames);
         const std::size_t got = fadeOut(s, dst, fade, nowNs);
         made = got;
         sounding_ = false;
@@ -188,7 +188,7 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
         if (joinable_ && (done || available > 0)) {
             // Straight on from the tail that just ended: no wait, no fade.
             sounding_ = true;
-            fadeInDone_ = kFadeFrames;
+            fadeInDone_ = FadeFrames;
         } else if (done || available >= std::max<int64_t>(waitFrames, 1)) {
             sounding_ = true;
             fadeInDone_ = 0;
@@ -236,7 +236,7 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
 
 std::size_t PlaybackChain::cutTail(TrackSession *t, float *dst, std::size_t n, int64_t nowNs) {
     // The listener moved on while the tail played: fade it out like a stop.
-    const std::size_t got = current_ == t && sounding_ ? fadeOut(t, dst, std::min(n, kFadeFrames), nowNs) : 0;
+    const std::size_t got = current_ == t && sounding_ ? fadeOut(t, dst, std::min(n, FadeFrames), nowNs) : 0;
     sounding_ = false;
     joinable_ = false;
     t->endedGen.store(t->requestGen.load(std::memory_order_acquire), std::memory_order_release);
@@ -259,7 +259,7 @@ std::size_t PlaybackChain::process(float *out, std::size_t frames, bool realtime
             startSession(want);
             joinable_ = join;
         }
-        const std::size_t n = std::min(kPiece, frames - made);
+        const std::size_t n = std::min(Piece, frames - made);
         if (tailLive && t->cut.load(std::memory_order_acquire)) {
             made += cutTail(t, out + 2 * made, n, now);
             continue;

@@ -99,7 +99,7 @@ public:
     std::size_t latencyFrames() const { return latency_.load(std::memory_order_acquire); }
     bool interpolates() const { return interpolate_.load(std::memory_order_acquire); }
 
-    static constexpr std::size_t kFadeFrames = 128;
+    static constexpr std::size_t FadeFrames = 128;
 
 private:
     static TrackSession *acquire(const std::atomic<TrackSession *> &from, std::atomic<TrackSession *> &mark);

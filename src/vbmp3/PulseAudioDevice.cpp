@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kFrameBytes = 2 * sizeof(float);
+constexpr std::size_t FrameBytes = 2 * sizeof(float);
 
 // The server carries operations out in order; nobody waits for them.
 void let(pa_operation *op) {
@@ -59,18 +59,18 @@ void PulseAudioDevice::onStreamState(pa_stream *s, void *self) {
 
 void PulseAudioDevice::onWrite(pa_stream *s, std::size_t bytes, void *self) {
     auto *dev = static_cast<PulseAudioDevice *>(self);
-    while (bytes >= kFrameBytes) {
+    while (bytes >= FrameBytes) {
         void *data = nullptr;
         std::size_t n = bytes;
         if (pa_stream_begin_write(s, &data, &n) < 0 || !data)
             return;
-        n -= n % kFrameBytes;
+        n -= n % FrameBytes;
         if (n == 0) {
             pa_stream_cancel_write(s);
             return;
         }
         if (dev->running_)
-            dev->callback_(dev->userContext_, static_cast<float *>(data), n / kFrameBytes);
+            dev->callback_(dev->userContext_, static_cast<float *>(data), n / FrameBytes);
         else
             std::fill_n(static_cast<float *>(data), n / sizeof(float), 0.0f);
         pa_stream_write(s, data, n, nullptr, 0, PA_SEEK_RELATIVE);
@@ -116,7 +116,7 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
     pa_stream_set_write_callback(stream_, &PulseAudioDevice::onWrite, this);
     rate_ = rate;
     requestFrames_ = std::max<std::size_t>(bufferFrames, 64);
-    const auto request = static_cast<uint32_t>(requestFrames_ * kFrameBytes);
+    const auto request = static_cast<uint32_t>(requestFrames_ * FrameBytes);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = 2 * request;
@@ -132,7 +132,7 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
         }))
         return fail("stream failed");
     const pa_buffer_attr *got = pa_stream_get_buffer_attr(stream_);
-    latencyFrames_ = (got ? got->tlength : attr.tlength) / kFrameBytes;
+    latencyFrames_ = (got ? got->tlength : attr.tlength) / FrameBytes;
     opened_ = true;
     pa_threaded_mainloop_unlock(loop_);
     return true;

@@ -16,7 +16,7 @@ uint16_t le16(std::string_view b, std::size_t at) {
                                  static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
-constexpr uint16_t kExtensible = 0xFFFE;
+constexpr uint16_t Extensible = 0xFFFE;
 
 } // namespace
 
@@ -34,7 +34,7 @@ RiffHeader RiffHeader::parse(std::string_view head) {
                 return h;
             h.tag_ = le16(head, body);
             // WAVEFORMATEXTENSIBLE: the sub-format GUID starts with the real tag.
-            if (h.tag_ == kExtensible && size >= 40 && body + 26 <= head.size())
+            if (h.tag_ == Extensible && size >= 40 && body + 26 <= head.size())
                 h.tag_ = le16(head, body + 24);
             h.wave_ = true;
             return h;
@@ -61,7 +61,7 @@ std::string RiffHeader::formatTagName(uint16_t tag) {
     case 0x0040: return "WAVE_FORMAT_G721_ADPCM";
     case 0x0050: return "WAVE_FORMAT_MPEG";
     case 0x0055: return "WAVE_FORMAT_MPEGLAYER3";
-    case kExtensible: return "WAVE_FORMAT_EXTENSIBLE";
+    case Extensible: return "WAVE_FORMAT_EXTENSIBLE";
     default: break;
     }
     char text[32];

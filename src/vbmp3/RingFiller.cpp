@@ -44,9 +44,9 @@ RingFiller::Result RingFiller::fill(TrackSession &s, bool heldByAudio) {
         if (stagedOffset_ < stagedFrames_)
             return Result::Full;
     }
-    if (s.ring.freeFrames() < kBlock && s.ring.availableFrames() >= s.ring.capacityFrames() / 2)
+    if (s.ring.freeFrames() < Block && s.ring.availableFrames() >= s.ring.capacityFrames() / 2)
         return Result::Full;
-    const std::size_t got = s.decoder().read(staging_.data(), kBlock);
+    const std::size_t got = s.decoder().read(staging_.data(), Block);
     if (got == 0) {
         finished_ = true;
         s.doneGen.store(gen_, std::memory_order_release);

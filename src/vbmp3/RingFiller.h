@@ -17,7 +17,7 @@
 
 class RingFiller {
 public:
-    static constexpr std::size_t kBlock = 1152;
+    static constexpr std::size_t Block = 1152;
 
     enum class Result {
         Decoded,  // a block went into the ring (or staging): call again
@@ -27,7 +27,7 @@ public:
         Idle,     // at the end already, or no session
     };
 
-    RingFiller() : staging_(kBlock * 2) {}
+    RingFiller() : staging_(Block * 2) {}
 
     // Takes over a session just attached (its current generation, and a seek
     // when it has one pending).

@@ -13,7 +13,7 @@
 
 class SampleHistory {
 public:
-    static constexpr std::size_t kFrames = 16384; // power of two
+    static constexpr std::size_t Frames = 16384; // power of two
 
     SampleHistory();
 

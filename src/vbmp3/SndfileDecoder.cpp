@@ -17,10 +17,10 @@ namespace {
 // value would overflow the filters. Such samples become silence; the rest is
 // kept within 18 dB of full scale, far beyond anything a real file holds.
 void keepFinite(float *samples, std::size_t count) {
-    constexpr float kLimit = 8.0f;
+    constexpr float Limit = 8.0f;
     for (std::size_t i = 0; i < count; ++i) {
         const float v = samples[i];
-        samples[i] = std::isfinite(v) ? std::clamp(v, -kLimit, kLimit) : 0.0f;
+        samples[i] = std::isfinite(v) ? std::clamp(v, -Limit, Limit) : 0.0f;
     }
 }
 
@@ -39,8 +39,8 @@ std::unique_ptr<SndfileDecoder> SndfileDecoder::open(int fd, const std::string &
     dec->file_ = file;
     // A rate beyond any real recording is a broken header: taken at its word
     // it would size the track's buffers in gigabytes.
-    constexpr int kMaxRate = 384000;
-    if (sfi.samplerate <= 0 || sfi.samplerate > kMaxRate || sfi.channels <= 0 || sfi.frames <= 0)
+    constexpr int MaxRate = 384000;
+    if (sfi.samplerate <= 0 || sfi.samplerate > MaxRate || sfi.channels <= 0 || sfi.frames <= 0)
         return nullptr;
     // An Ogg stream cut short has no last page to tell its length (libsndfile
     // then reports the largest count); nor can a length be played that the

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr std::size_t kMinRingFrames = 2048;
-constexpr int kBlockFrames = 256; // unit of InputFrame
+constexpr std::size_t MinRingFrames = 2048;
+constexpr int BlockFrames = 256; // unit of InputFrame
 
 void copyText(char *dst, const std::string &utf8) {
     const std::string cut = TextCodec::cutToUtf8Bytes(utf8, 127);
@@ -34,7 +34,7 @@ std::unique_ptr<TrackSession> TrackSession::open(const std::string &path, const 
     const int outRate = std::max(1, std::min(wanted, options.OutputSample));
     const double ratio = double(di.decodeRate) / outRate;
     const auto ringFrames = std::max<std::size_t>(
-        kMinRingFrames, static_cast<std::size_t>(std::ceil(double(inputFrame) * kBlockFrames * ratio)));
+        MinRingFrames, static_cast<std::size_t>(std::ceil(double(inputFrame) * BlockFrames * ratio)));
     if (info) {
         copyText(info->Title, di.title);
         copyText(info->SecondLine, di.artist);

@@ -130,7 +130,7 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         fs::permissions(run, fs::perms::owner_all);
         const std::string out = work.file("out.raw"), before = work.file("before.png"), wav = work.file("wav.png");
         std::string lists;  // a damaged file, then a tagged tone, for each compressed format
-        for (const std::string ext : fixtures::kCompressed) {
+        for (const std::string ext : fixtures::Compressed) {
             const std::string tone = work.file("tone" + ext), damaged = work.file("bad" + ext);
             ASSERT_TRUE(fixtures::writeCompressed(tone, {.rate = ext == ".opus" ? 48000 : 44100}, "トーン" + ext));
             work.write("bad" + ext, TempDir::read(tone).substr(0, 300));

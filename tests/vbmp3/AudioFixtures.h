@@ -35,7 +35,7 @@ std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps
 
 // The tone as FLAC (24-bit for Sample::Float32), Ogg Vorbis or Opus (8 to 48 kHz)
 // by libsndfile, with a UTF-8 title (empty: none).
-inline const char *const kCompressed[] = {".flac", ".ogg", ".opus"};
+inline const char *const Compressed[] = {".flac", ".ogg", ".opus"};
 bool writeCompressed(const std::string &path, const Tone &t, const std::string &title);
 
 // `wav` encoded by `tool` (lame, twolame) into `out`; "" when the tool is missing.

@@ -75,7 +75,7 @@ TEST(DecoderTest, EveryFormatOpensWithItsTagsAndSeeksOntoAStraightRead) {
     if (!mp3.empty())
         rows.push_back({dir.write("tagged.mp3", fixtures::id3v2(3, "\x93\xFA\x96\x7B\x8C\xEA", "", 0, 10 << 20) +
                                                     fixtures::readFile(mp3)), "日本語", 44100, 0});
-    for (const char *extension : fixtures::kCompressed) {
+    for (const char *extension : fixtures::Compressed) {
         rows.push_back({dir.file(std::string("tone") + extension), "テスト", 48000, 48000, extension[2] != 'l'});
         ASSERT_TRUE(fixtures::writeCompressed(rows.back().path, tone, "テスト"));
     }
@@ -106,7 +106,7 @@ TEST(DecoderTest, DamagedCompressedFilesAreRefused) {
     std::mt19937 rng(11);
     std::string noise(16 * 1024, '\0');
     std::generate(noise.begin(), noise.end(), [&rng] { return char(rng()); });
-    for (const char *extension : fixtures::kCompressed) {
+    for (const char *extension : fixtures::Compressed) {
         SCOPED_TRACE(extension);
         const std::string path = dir.file(std::string("tone") + extension);
         ASSERT_TRUE(fixtures::writeCompressed(path, {.rate = 48000}, ""));

@@ -247,14 +247,14 @@ long bestOffset(const std::vector<float> &out, const std::vector<float> &x, std:
 // first: stop, close, open, play. Lined up against the original, the second
 // track goes on exactly where the first ended, at full level.
 TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
-    constexpr std::size_t kCut = 17641;
+    constexpr std::size_t Cut = 17641;
     const fixtures::Tone t{.seconds = 36000.0 / 44100 + 1e-9, .hz = 300, .amplitude = 0.4, .sweepToHz = 3000};
     const std::vector<float> all = fixtures::toneFrames(t);
-    const std::size_t kFrames = all.size() / 2; // 36000
-    std::vector<float> whole(kFrames); // as the 16-bit file holds it
-    for (std::size_t i = 0; i < kFrames; ++i)
+    const std::size_t Frames = all.size() / 2; // 36000
+    std::vector<float> whole(Frames); // as the 16-bit file holds it
+    for (std::size_t i = 0; i < Frames; ++i)
         whole[i] = float(std::lround(all[2 * i] * 32767.0)) / 32768.0f;
-    const std::vector<float> head(all.begin(), all.begin() + 2 * kCut), tail(all.begin() + 2 * kCut, all.end());
+    const std::vector<float> head(all.begin(), all.begin() + 2 * Cut), tail(all.begin() + 2 * Cut, all.end());
     const std::string a = dir.write("a.wav", fixtures::wavBytes(t, 0, &head));
     const std::string b = dir.write("b.wav", fixtures::wavBytes(t, 0, &tail));
     struct Row {
@@ -270,9 +270,9 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
     for (const Row &row : rows) {
         SCOPED_TRACE(row.kind);
         // What should be heard: the first part, then the second (or the first again).
-        std::vector<float> x(whole.begin(), whole.begin() + long(kCut));
-        const std::size_t from = row.second.empty() ? 0 : kCut;
-        const std::size_t to = row.second.empty() ? kCut : kFrames;
+        std::vector<float> x(whole.begin(), whole.begin() + long(Cut));
+        const std::size_t from = row.second.empty() ? 0 : Cut;
+        const std::size_t to = row.second.empty() ? Cut : Frames;
         x.insert(x.end(), whole.begin() + long(from), whole.begin() + long(to));
         const std::size_t total = x.size();
         const std::string raw = dir.file(std::string(row.kind) + ".raw");
@@ -304,10 +304,10 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
         ASSERT_LT(first, out.size() / 2);
         // The start (after the fade-in), then the join and the end against it.
         const long start = bestOffset(out, x, 2000, 2000, long(first) - 1200, long(first) + 64);
-        const long join = bestOffset(out, x, kCut - 1000, 2000, start - 40, start + 40);
+        const long join = bestOffset(out, x, Cut - 1000, 2000, start - 40, start + 40);
         const long end = bestOffset(out, x, total - 3000, 2000, start - 40, start + 40);
         EXPECT_LE(std::max(std::abs(join - start), std::abs(end - start)), row.slack);
-        EXPECT_LE(std::max(rms(out, x, start, kCut - 300, kCut + 300), rms(out, x, start, 200, total - 200)),
+        EXPECT_LE(std::max(rms(out, x, start, Cut - 300, Cut + 300), rms(out, x, start, 200, total - 200)),
                   row.maxError);
     }
 }

@@ -10,7 +10,7 @@
 TEST(OutputTimelineTest, HeardPositionLagsTheDeviceBuffer) {
     OutputTimeline tl;
     const uint64_t key = 5;
-    tl.append(OutputTimeline::kSilence, 100, 0, 0, 0);    // before play
+    tl.append(OutputTimeline::Silence, 100, 0, 0, 0);    // before play
     tl.append(key, 1000, 0.0, 2000.0, 1'000'000);         // pitch 200: 2 track frames per output frame
     tl.append(key, 1000, 2000.0, 3000.0, 2'000'000);
     EXPECT_EQ(tl.heardFrame(500, 1000, false, 0), 1600u); // 500 frames of device buffer
@@ -18,7 +18,7 @@ TEST(OutputTimelineTest, HeardPositionLagsTheDeviceBuffer) {
     EXPECT_EQ(tl.heardFrame(500, 1000, true, 2'000'000 + 200'000'000), 1800u);
     EXPECT_EQ(tl.heardFrame(500, 1000, true, 2'000'000 + 9'000'000'000), 2100u);
     // Paused: silence after the audio; the position stays where the audio ended.
-    tl.append(OutputTimeline::kSilence, 5000, 0, 0, 3'000'000);
+    tl.append(OutputTimeline::Silence, 5000, 0, 0, 3'000'000);
     EXPECT_DOUBLE_EQ(*tl.trackPositionAt(key, tl.heardFrame(500, 1000, false, 0)), 3000.0);
 }
 

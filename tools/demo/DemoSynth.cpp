@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double Pi = 3.14159265358979323846;
 
 double midiHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
 
@@ -28,7 +28,7 @@ void kick(std::vector<float> &out, std::size_t start) {
     for (std::size_t i = 0; i < DemoSynth::Rate / 4; ++i) {
         const double t = static_cast<double>(i) / DemoSynth::Rate;
         const double freq = 45.0 + 90.0 * std::exp(-t * 30.0);
-        phase += 2.0 * kPi * freq / DemoSynth::Rate;
+        phase += 2.0 * Pi * freq / DemoSynth::Rate;
         const double v = 0.9 * std::sin(phase) * std::exp(-t * 9.0);
         add(out, start + i, v, v);
     }
@@ -37,7 +37,7 @@ void kick(std::vector<float> &out, std::size_t start) {
 void snare(std::vector<float> &out, std::size_t start, Noise &noise) {
     for (std::size_t i = 0; i < DemoSynth::Rate / 5; ++i) {
         const double t = static_cast<double>(i) / DemoSynth::Rate;
-        const double body = 0.3 * std::sin(2.0 * kPi * 190.0 * t) * std::exp(-t * 25.0);
+        const double body = 0.3 * std::sin(2.0 * Pi * 190.0 * t) * std::exp(-t * 25.0);
         const double v = body + 0.35 * noise.next() * std::exp(-t * 18.0);
         add(out, start + i, v * 0.9, v);
     }
@@ -61,7 +61,7 @@ void tone(std::vector<float> &out, std::size_t start, std::size_t length, double
         const double env = std::min(1.0, t / attack) * std::exp(-t * decay) *
                            std::min(1.0, static_cast<double>(length - i) / (0.01 * DemoSynth::Rate));
         double v = 0.0;
-        for (int h = 1; h <= harmonics; ++h) v += std::sin(2.0 * kPi * hz * h * t) / (h * h);
+        for (int h = 1; h <= harmonics; ++h) v += std::sin(2.0 * Pi * hz * h * t) / (h * h);
         v *= level * env;
         add(out, start + i, v * (1.0 - pan), v * (1.0 + pan));
     }
@@ -77,7 +77,7 @@ std::vector<float> DemoSynth::render(const DemoSong &song) {
     std::vector<float> out(2 * (bars * barFrames + Rate), 0.0f);  // one second of tail
     Noise noise{song.melodySeed * 7919u + 17u};
     Noise melodyDice{song.melodySeed};
-    static constexpr int kPentatonic[] = {0, 2, 4, 7, 9, 12, 14, 16};
+    static constexpr int Pentatonic[] = {0, 2, 4, 7, 9, 12, 14, 16};
 
     for (std::size_t bar = 0; bar < bars; ++bar) {
         const std::size_t chord = bar % song.chordRoots.size();
@@ -109,7 +109,7 @@ std::vector<float> DemoSynth::render(const DemoSong &song) {
             // Melody: a pentatonic note on most beats once the intro is over.
             if (!intro && !outro && melodyDice.next() > -0.6) {
                 const int step = static_cast<int>((melodyDice.next() + 1.0) * 3.99);
-                const double note = song.rootMidi + 24 + kPentatonic[std::clamp(step, 0, 7)];
+                const double note = song.rootMidi + 24 + Pentatonic[std::clamp(step, 0, 7)];
                 tone(out, at, beatFrames, midiHz(note), 0.16, 0.4 * std::sin(static_cast<double>(bar)), 0.01,
                      3.0, 2);
             }

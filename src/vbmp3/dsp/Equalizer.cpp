@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr double kQ = 1.414;
-constexpr double kFadeSeconds = 0.010;
+constexpr double Q = 1.414;
+constexpr double FadeSeconds = 0.010;
 // Time constants a warm-up runs for: what is left of the start is e^-8 (3e-4).
-constexpr double kSettleTimeConstants = 8.0;
+constexpr double SettleTimeConstants = 8.0;
 
 // Runs one filter section (transposed direct form II) on one sample.
 inline double runSection(double b0, double b1, double b2, double a1, double a2, double *m, double x) {
@@ -34,40 +34,40 @@ std::size_t settleFrames(double a1, double a2) {
         return 1;
     }
     if (radius >= 1.0) {
-        return Equalizer::kHistoryFrames;
+        return Equalizer::HistoryFrames;
     }
-    const double frames = std::ceil(kSettleTimeConstants / -std::log(radius));
-    return static_cast<std::size_t>(std::min(frames, static_cast<double>(Equalizer::kHistoryFrames)));
+    const double frames = std::ceil(SettleTimeConstants / -std::log(radius));
+    return static_cast<std::size_t>(std::min(frames, static_cast<double>(Equalizer::HistoryFrames)));
 }
 
 } // namespace
 
-Equalizer::Equalizer() : history_(2 * kHistoryFrames, 0.0f), scratch_(kHistoryFrames) {}
+Equalizer::Equalizer() : history_(2 * HistoryFrames, 0.0f), scratch_(HistoryFrames) {}
 
-void Equalizer::setBands(const int32_t bands[kBands]) {
+void Equalizer::setBands(const int32_t bands[Bands]) {
     std::lock_guard<std::mutex> lock(commitMutex_);
-    for (int i = 0; i < kBands; ++i) {
+    for (int i = 0; i < Bands; ++i) {
         bands_[static_cast<std::size_t>(i)] = std::clamp<int32_t>(bands[i], -100, 100);
     }
 }
 
-std::array<int32_t, Equalizer::kBands> Equalizer::bands() const {
+std::array<int32_t, Equalizer::Bands> Equalizer::bands() const {
     std::lock_guard<std::mutex> lock(commitMutex_);
     return bands_;
 }
 
-Equalizer::Setting Equalizer::design(const std::array<int32_t, kBands> &bands, int sampleRate) {
+Equalizer::Setting Equalizer::design(const std::array<int32_t, Bands> &bands, int sampleRate) {
     Setting s;
     s.sampleRate = sampleRate;
     const double fs = static_cast<double>(sampleRate);
-    for (std::size_t i = 0; i < kBands; ++i) {
-        const double f0 = kCentreHz[i];
+    for (std::size_t i = 0; i < Bands; ++i) {
+        const double f0 = CentreHz[i];
         if (bands[i] == 0 || f0 > 0.45 * fs) {
             continue; // flat
         }
         const double a = std::pow(10.0, bands[i] * 0.2 / 40.0);
         const double w0 = 2.0 * M_PI * f0 / fs;
-        const double alpha = std::sin(w0) / (2.0 * kQ);
+        const double alpha = std::sin(w0) / (2.0 * Q);
         const double a0 = 1.0 + alpha / a;
         Biquad &q = s.band[i];
         q.b0 = (1.0 + alpha * a) / a0;
@@ -84,8 +84,8 @@ Equalizer::Setting Equalizer::design(const std::array<int32_t, kBands> &bands, i
     }
     // Longest ringing first: a warm-up then runs each later band over a shorter
     // stretch of the input (the order of a cascade does not change its response).
-    std::array<std::size_t, kBands> rank{};
-    for (std::size_t k = 0; k < kBands; ++k) {
+    std::array<std::size_t, Bands> rank{};
+    for (std::size_t k = 0; k < Bands; ++k) {
         rank[k] = k;
     }
     const auto count = static_cast<std::size_t>(s.count);
@@ -109,11 +109,11 @@ Equalizer::Setting Equalizer::design(const std::array<int32_t, kBands> &bands, i
     };
     double peak = 1.0;
     const double top = 0.5 * fs;
-    constexpr int kPoints = 600;
-    for (int k = 0; k <= kPoints; ++k) {
-        peak = std::max(peak, magnitude(10.0 * std::pow(top / 10.0, static_cast<double>(k) / kPoints)));
+    constexpr int Points = 600;
+    for (int k = 0; k <= Points; ++k) {
+        peak = std::max(peak, magnitude(10.0 * std::pow(top / 10.0, static_cast<double>(k) / Points)));
     }
-    for (double f0 : kCentreHz) {
+    for (double f0 : CentreHz) {
         if (f0 < top) {
             peak = std::max(peak, magnitude(f0));
         }
@@ -127,7 +127,7 @@ bool Equalizer::sameFilters(const Setting &a, const Setting &b) {
     if (a.count != b.count || a.inputGain != b.inputGain) {
         return false;
     }
-    for (std::size_t i = 0; i < kBands; ++i) {
+    for (std::size_t i = 0; i < Bands; ++i) {
         const Biquad &x = a.band[i];
         const Biquad &y = b.band[i];
         if (x.b0 != y.b0 || x.b1 != y.b1 || x.b2 != y.b2 || x.a1 != y.a1 || x.a2 != y.a2) {
@@ -143,7 +143,7 @@ bool Equalizer::commit(int sampleRate) {
     }
     std::lock_guard<std::mutex> lock(commitMutex_);
     slots_[static_cast<std::size_t>(back_)] = design(bands_, sampleRate);
-    back_ = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel) & 3;
+    back_ = middle_.exchange(back_ | Fresh, std::memory_order_acq_rel) & 3;
     return true;
 }
 
@@ -176,7 +176,7 @@ void Equalizer::takeSetting(const Setting &next) {
     Bank &incoming = banks_[static_cast<std::size_t>(1 - live_)];
     incoming.setting = next;
     warmUp(incoming);
-    fadeLength_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kFadeSeconds * next.sampleRate)));
+    fadeLength_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(FadeSeconds * next.sampleRate)));
     fadeLeft_ = fadeLength_;
 }
 
@@ -189,10 +189,10 @@ void Equalizer::warmUp(Bank &bank) {
     const std::size_t span = std::min(s.settleFrames[0], historyFill_);
     for (std::size_t ch = 0; ch < 2; ++ch) {
         // The last `span` input frames, oldest first, at the set's input gain.
-        std::size_t at = (historyPos_ + kHistoryFrames - span) % kHistoryFrames;
+        std::size_t at = (historyPos_ + HistoryFrames - span) % HistoryFrames;
         for (std::size_t n = 0; n < span; ++n) {
             scratch_[n] = history_[2 * at + ch] * s.inputGain;
-            at = (at + 1) % kHistoryFrames;
+            at = (at + 1) % HistoryFrames;
         }
         for (std::size_t k = 0; k < static_cast<std::size_t>(s.count); ++k) {
             const int i = s.order[k];
@@ -207,15 +207,15 @@ void Equalizer::warmUp(Bank &bank) {
 
 void Equalizer::record(const float *interleaved, std::size_t frames, int channels, int filtered) {
     const std::size_t stride = static_cast<std::size_t>(channels);
-    // Only the last kHistoryFrames can matter.
-    if (frames > kHistoryFrames) {
-        interleaved += (frames - kHistoryFrames) * stride;
-        historyPos_ = (historyPos_ + frames - kHistoryFrames) % kHistoryFrames;
-        frames = kHistoryFrames;
+    // Only the last HistoryFrames can matter.
+    if (frames > HistoryFrames) {
+        interleaved += (frames - HistoryFrames) * stride;
+        historyPos_ = (historyPos_ + frames - HistoryFrames) % HistoryFrames;
+        frames = HistoryFrames;
     }
-    historyFill_ = std::min(kHistoryFrames, historyFill_ + frames);
+    historyFill_ = std::min(HistoryFrames, historyFill_ + frames);
     while (frames > 0) {
-        const std::size_t run = std::min(frames, kHistoryFrames - historyPos_);
+        const std::size_t run = std::min(frames, HistoryFrames - historyPos_);
         float *h = history_.data() + 2 * historyPos_;
         if (channels == 2) {
             std::memcpy(h, interleaved, run * 2 * sizeof(float));
@@ -227,7 +227,7 @@ void Equalizer::record(const float *interleaved, std::size_t frames, int channel
         }
         interleaved += run * stride;
         frames -= run;
-        historyPos_ = (historyPos_ + run) % kHistoryFrames;
+        historyPos_ = (historyPos_ + run) % HistoryFrames;
     }
 }
 
@@ -242,7 +242,7 @@ void Equalizer::process(float *interleaved, std::size_t frames, int channels) {
     do {
         // A new set is taken where no cross-fade is under way; one arriving
         // during a fade waits for its end (which may fall inside this block).
-        if (!fading() && (middle_.load(std::memory_order_acquire) & kFresh)) {
+        if (!fading() && (middle_.load(std::memory_order_acquire) & Fresh)) {
             front_ = middle_.exchange(front_, std::memory_order_acq_rel) & 3;
             takeSetting(slots_[static_cast<std::size_t>(front_)]);
         }

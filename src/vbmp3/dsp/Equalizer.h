@@ -46,16 +46,16 @@
 
 class Equalizer {
 public:
-    static constexpr int kBands = 10;
-    static constexpr std::array<double, kBands> kCentreHz = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+    static constexpr int Bands = 10;
+    static constexpr std::array<double, Bands> CentreHz = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
     // Input frames kept to warm a new filter set up.
-    static constexpr std::size_t kHistoryFrames = 16384;
+    static constexpr std::size_t HistoryFrames = 16384;
 
     Equalizer();
 
     // Stores ten band values (clamped to -100..100); nothing is heard until commit().
-    void setBands(const int32_t bands[kBands]);
-    std::array<int32_t, kBands> bands() const;
+    void setBands(const int32_t bands[Bands]);
+    std::array<int32_t, Bands> bands() const;
 
     // Prepares the filters for the given output rate (Hz, > 0) and hands them to
     // the audio thread. Any thread. Returns false for a rate of 0 or less.
@@ -76,11 +76,11 @@ private:
         double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
     };
     struct Setting {
-        std::array<Biquad, kBands> band{};
+        std::array<Biquad, Bands> band{};
         // The bands to run, in running order: the longest ringing first.
-        std::array<int, kBands> order{};
+        std::array<int, Bands> order{};
         // Frames of input that bring order[k]'s memories to rest (falling).
-        std::array<std::size_t, kBands> settleFrames{};
+        std::array<std::size_t, Bands> settleFrames{};
         int count = 0;
         double inputGain = 1.0;
         int sampleRate = 0;
@@ -88,10 +88,10 @@ private:
     // One filter set and its memories.
     struct Bank {
         Setting setting;
-        double memory[2][kBands][2] = {};
+        double memory[2][Bands][2] = {};
     };
 
-    static Setting design(const std::array<int32_t, kBands> &bands, int sampleRate);
+    static Setting design(const std::array<int32_t, Bands> &bands, int sampleRate);
     static bool sameFilters(const Setting &a, const Setting &b);
     static void clearMemory(Bank &bank);
     void takeSetting(const Setting &next);
@@ -104,11 +104,11 @@ private:
 
     // Committing side.
     mutable std::mutex commitMutex_;
-    std::array<int32_t, kBands> bands_{};
+    std::array<int32_t, Bands> bands_{};
     int back_ = 0;
 
-    // Triple buffer: slot index in the low bits, kFresh when not yet taken.
-    static constexpr int kFresh = 4;
+    // Triple buffer: slot index in the low bits, Fresh when not yet taken.
+    static constexpr int Fresh = 4;
     std::array<Setting, 3> slots_{};
     std::atomic<int> middle_{1};
 

@@ -11,10 +11,10 @@
 
 namespace {
 
-constexpr int64_t kTrailingSpanMs = 3000;   // per untimed line after the last timed line
-constexpr std::size_t kMaxTagChars = 4096;  // a tag longer than this is text
-constexpr std::size_t kMaxTextBytes = 4096; // of a line's text looked at before cutting to 127
-constexpr std::size_t kFieldBytes = 127;
+constexpr int64_t TrailingSpanMs = 3000;   // per untimed line after the last timed line
+constexpr std::size_t MaxTagChars = 4096;  // a tag longer than this is text
+constexpr std::size_t MaxTextBytes = 4096; // of a line's text looked at before cutting to 127
+constexpr std::size_t FieldBytes = 127;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -71,7 +71,7 @@ std::optional<std::string_view> tagAt(std::string_view s, std::size_t i, char op
     if (i >= s.size() || s[i] != open) {
         return std::nullopt;
     }
-    const std::size_t end = s.substr(i + 1, kMaxTagChars).find(close);
+    const std::size_t end = s.substr(i + 1, MaxTagChars).find(close);
     if (end == std::string_view::npos) {
         return std::nullopt;
     }
@@ -121,7 +121,7 @@ std::optional<int64_t> parseOffset(std::string_view value) {
 // The text of a line as shown: word-timing tags taken out, control characters
 // dropped (a tab becomes a blank), blanks trimmed, cut to fit its field.
 std::string displayText(std::string_view raw) {
-    const std::string head = TextCodec::cutToUtf8Bytes(raw, kMaxTextBytes);
+    const std::string head = TextCodec::cutToUtf8Bytes(raw, MaxTextBytes);
     const std::string_view s = head;
     std::string out;
     out.reserve(s.size());
@@ -141,7 +141,7 @@ std::string displayText(std::string_view raw) {
         }
         ++i;
     }
-    return TextCodec::cutToUtf8Bytes(trimBlanks(out), kFieldBytes);
+    return TextCodec::cutToUtf8Bytes(trimBlanks(out), FieldBytes);
 }
 
 } // namespace
@@ -155,7 +155,7 @@ void LyricsTimeline::clear() {
 }
 
 bool LyricsTimeline::loadFile(const std::string &path) {
-    const auto bytes = TextFile::readAll(path, kMaxFileBytes);
+    const auto bytes = TextFile::readAll(path, MaxFileBytes);
     if (!bytes) {
         clear();
         return false;
@@ -250,7 +250,7 @@ void LyricsTimeline::rebuild() {
                      [](const Occurrence &a, const Occurrence &b) { return a.ms < b.ms; });
 
     auto add = [&](int64_t ms, const std::string &text) {
-        if (starts_.size() < kMaxLines) {
+        if (starts_.size() < MaxLines) {
             starts_.push_back(ms);
             texts_.push_back(text);
         }
@@ -262,7 +262,7 @@ void LyricsTimeline::rebuild() {
             add(first * j / parts, leading_[static_cast<std::size_t>(j)]);
         }
     }
-    for (std::size_t o = 0; o < occurrences.size() && starts_.size() < kMaxLines; ++o) {
+    for (std::size_t o = 0; o < occurrences.size() && starts_.size() < MaxLines; ++o) {
         const TimedLine &line = timed_[occurrences[o].line];
         const int64_t start = occurrences[o].ms;
         add(start, line.text);
@@ -270,7 +270,7 @@ void LyricsTimeline::rebuild() {
             continue;
         }
         const auto parts = static_cast<int64_t>(line.followers.size()) + 1;
-        const int64_t span = o + 1 < occurrences.size() ? occurrences[o + 1].ms - start : parts * kTrailingSpanMs;
+        const int64_t span = o + 1 < occurrences.size() ? occurrences[o + 1].ms - start : parts * TrailingSpanMs;
         for (int64_t j = 1; j < parts; ++j) {
             add(start + span * j / parts, line.followers[static_cast<std::size_t>(j - 1)]);
         }
@@ -306,6 +306,6 @@ void LyricsTimeline::query(int32_t positionMs, LyricsData *out) const {
             continue;
         }
         const std::string &text = texts_[static_cast<std::size_t>(index)];
-        std::memcpy(out->Text[slot], text.data(), std::min(text.size(), kFieldBytes));
+        std::memcpy(out->Text[slot], text.data(), std::min(text.size(), FieldBytes));
     }
 }

@@ -50,8 +50,8 @@
 
 class LyricsTimeline {
 public:
-    static constexpr std::size_t kMaxFileBytes = 4u * 1024u * 1024u;
-    static constexpr std::size_t kMaxLines = 50000; // lines kept in time order, at most
+    static constexpr std::size_t MaxFileBytes = 4u * 1024u * 1024u;
+    static constexpr std::size_t MaxLines = 50000; // lines kept in time order, at most
 
     // Loads a file; false (and no lyrics) when it cannot be read or holds no time tag.
     bool loadFile(const std::string &path);

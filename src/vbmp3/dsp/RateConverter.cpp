@@ -41,7 +41,7 @@ RateConverter::RateConverter(int channels, Quality quality)
     if (!state_->src) {
         throw std::runtime_error(std::string("libsamplerate: ") + src_strerror(error));
     }
-    const std::size_t block = kBlockFrames * static_cast<std::size_t>(channels_);
+    const std::size_t block = BlockFrames * static_cast<std::size_t>(channels_);
     input_.reset(new float[block]());
     history_.reset(new float[block]());
     scratch_.reset(new float[block]());
@@ -92,15 +92,15 @@ std::size_t RateConverter::pullFromRing(void *ring, float *dst, std::size_t fram
 
 void RateConverter::remember(const float *frames, std::size_t count) {
     const std::size_t ch = static_cast<std::size_t>(channels_);
-    if (count > kBlockFrames) {
-        frames += (count - kBlockFrames) * ch;
-        count = kBlockFrames;
+    if (count > BlockFrames) {
+        frames += (count - BlockFrames) * ch;
+        count = BlockFrames;
     }
-    const std::size_t first = std::min(count, kBlockFrames - historyWrite_);
+    const std::size_t first = std::min(count, BlockFrames - historyWrite_);
     std::memcpy(history_.get() + historyWrite_ * ch, frames, first * ch * sizeof(float));
     std::memcpy(history_.get(), frames + first * ch, (count - first) * ch * sizeof(float));
-    historyWrite_ = (historyWrite_ + count) % kBlockFrames;
-    historyCount_ = std::min(historyCount_ + count, kBlockFrames);
+    historyWrite_ = (historyWrite_ + count) % BlockFrames;
+    historyCount_ = std::min(historyCount_ + count, BlockFrames);
 }
 
 void RateConverter::startConverting() {
@@ -108,8 +108,8 @@ void RateConverter::startConverting() {
     // output: the converter's filter then holds the same past as the listener
     // heard, and its next output frame is the next input frame.
     const std::size_t ch = static_cast<std::size_t>(channels_);
-    const std::size_t oldest = (historyWrite_ + kBlockFrames - historyCount_) % kBlockFrames;
-    const std::size_t first = std::min(historyCount_, kBlockFrames - oldest);
+    const std::size_t oldest = (historyWrite_ + BlockFrames - historyCount_) % BlockFrames;
+    const std::size_t first = std::min(historyCount_, BlockFrames - oldest);
     std::memcpy(input_.get(), history_.get() + oldest * ch, first * ch * sizeof(float));
     std::memcpy(input_.get() + first * ch, history_.get(), (historyCount_ - first) * ch * sizeof(float));
     inputStart_ = 0;
@@ -150,7 +150,7 @@ std::size_t RateConverter::process(float *out, std::size_t frames, PullFn pull, 
         bool endOfInput = false;
         if (inputCount_ == 0) {
             inputStart_ = 0;
-            inputCount_ = pull(context, input_.get(), kBlockFrames);
+            inputCount_ = pull(context, input_.get(), BlockFrames);
             consumed_ += inputCount_;
             if (inputCount_ == 0) {
                 if (!inputEnded) {
@@ -164,7 +164,7 @@ std::size_t RateConverter::process(float *out, std::size_t frames, PullFn pull, 
         data.data_in = input_.get() + inputStart_ * ch;
         data.input_frames = static_cast<long>(inputCount_);
         data.data_out = priming ? scratch_.get() : out + produced * ch;
-        data.output_frames = static_cast<long>(priming ? std::min(primingLeft_, kBlockFrames)
+        data.output_frames = static_cast<long>(priming ? std::min(primingLeft_, BlockFrames)
                                                        : frames - produced);
         data.end_of_input = endOfInput ? 1 : 0;
         data.src_ratio = priming ? 1.0 : target;

@@ -103,13 +103,13 @@ private:
     void startConverting();
     void remember(const float *frames, std::size_t count);
 
-    static constexpr std::size_t kBlockFrames = 1024;   // input block and priming history
+    static constexpr std::size_t BlockFrames = 1024;   // input block and priming history
 
     const int channels_;
     struct State;
     std::unique_ptr<State> state_;
-    std::unique_ptr<float[]> input_;     // kBlockFrames frames pulled, not yet used
-    std::unique_ptr<float[]> history_;   // last kBlockFrames frames copied (ring)
+    std::unique_ptr<float[]> input_;     // BlockFrames frames pulled, not yet used
+    std::unique_ptr<float[]> history_;   // last BlockFrames frames copied (ring)
     std::unique_ptr<float[]> scratch_;   // output of the priming, dropped
     std::size_t inputStart_ = 0;
     std::size_t inputCount_ = 0;

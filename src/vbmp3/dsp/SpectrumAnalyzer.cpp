@@ -39,10 +39,10 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
     bool planned = false;
     {
         std::lock_guard<std::mutex> lock(plannerMutex());
-        plan_->in = fftwf_alloc_complex(kSize);
-        plan_->out = fftwf_alloc_complex(kSize);
+        plan_->in = fftwf_alloc_complex(Size);
+        plan_->out = fftwf_alloc_complex(Size);
         if (plan_->in && plan_->out) {
-            plan_->plan = fftwf_plan_dft_1d(kSize, plan_->in, plan_->out, FFTW_FORWARD, FFTW_ESTIMATE);
+            plan_->plan = fftwf_plan_dft_1d(Size, plan_->in, plan_->out, FFTW_FORWARD, FFTW_ESTIMATE);
         }
         planned = plan_->plan != nullptr;
     }
@@ -55,10 +55,10 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
     // coherent gain, twice over for the halves of the channel separation), so
     // the transform comes out in units of full scale.
     for (int w = 0; w < 4; ++w) {
-        std::array<double, kSize> v{};
+        std::array<double, Size> v{};
         double sum = 0.0;
-        for (int n = 0; n < kSize; ++n) {
-            const double x = 2.0 * M_PI * n / kSize;
+        for (int n = 0; n < Size; ++n) {
+            const double x = 2.0 * M_PI * n / Size;
             double f = 1.0;
             if (w == 1) {
                 f = 0.5 - 0.5 * std::cos(x);
@@ -70,8 +70,8 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
             v[static_cast<std::size_t>(n)] = f;
             sum += f;
         }
-        const double fullScale = 2.0 * 0.5 * kSize * (sum / kSize);
-        for (std::size_t n = 0; n < kSize; ++n) {
+        const double fullScale = 2.0 * 0.5 * Size * (sum / Size);
+        for (std::size_t n = 0; n < Size; ++n) {
             // Twice over: one factor for each sample of an interleaved pair.
             windows_[static_cast<std::size_t>(w)][2 * n] = static_cast<float>(v[n] / fullScale);
             windows_[static_cast<std::size_t>(w)][2 * n + 1] = static_cast<float>(v[n] / fullScale);
@@ -89,8 +89,8 @@ namespace {
 // dst = src x w over `frames` stereo pairs; the buffers never overlap, and a
 // whole FFT's worth is the usual case, which the compiler vectorises.
 void windowPairs(const float *__restrict src, const float *__restrict w, float *__restrict dst, std::size_t frames) {
-    if (frames == SpectrumAnalyzer::kSize) {
-        for (std::size_t i = 0; i < 2 * SpectrumAnalyzer::kSize; ++i) {
+    if (frames == SpectrumAnalyzer::Size) {
+        for (std::size_t i = 0; i < 2 * SpectrumAnalyzer::Size; ++i) {
             dst[i] = src[i] * w[i];
         }
         return;
@@ -103,7 +103,7 @@ void windowPairs(const float *__restrict src, const float *__restrict w, float *
 } // namespace
 
 void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int channels, int window,
-                               int32_t left[kBins], int32_t right[kBins]) {
+                               int32_t left[Bins], int32_t right[Bins]) {
     if (window < 0 || window > 3) {
         window = 1;
     }
@@ -113,8 +113,8 @@ void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int
     }
     // Both channels go through one complex FFT: left as the real part, right as
     // the imaginary part of the input (right is 0 for mono).
-    const std::size_t used = std::min<std::size_t>(frames, kSize);
-    const std::size_t pad = kSize - used;
+    const std::size_t used = std::min<std::size_t>(frames, Size);
+    const std::size_t pad = Size - used;
     const std::size_t stride = static_cast<std::size_t>(channels);
     const float *w = windows_[static_cast<std::size_t>(window)].data() + 2 * pad;
     float *in = reinterpret_cast<float *>(plan_->in);
@@ -136,9 +136,9 @@ void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int
     // Z = FFT(l + i r) gives L[k] = (Z[k] + conj Z[N-k]) / 2 and
     // R[k] = (Z[k] - conj Z[N-k]) / 2i; the windows hold the scale and the halves.
     const fftwf_complex *z = plan_->out;
-    for (int k = 0; k < kBins; ++k) {
+    for (int k = 0; k < Bins; ++k) {
         const float *a = z[k];
-        const float *b = z[(kSize - k) % kSize];
+        const float *b = z[(Size - k) % Size];
         const float leftRe = a[0] + b[0];
         const float leftIm = a[1] - b[1];
         left[k] = levelOfPower(leftRe * leftRe + leftIm * leftIm);
@@ -147,7 +147,7 @@ void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int
         right[k] = levelOfPower(rightRe * rightRe + rightIm * rightIm);
     }
     if (channels == 1) {
-        std::memcpy(right, left, kBins * sizeof(int32_t));
+        std::memcpy(right, left, Bins * sizeof(int32_t));
     }
 }
 
@@ -161,7 +161,7 @@ int32_t SpectrumAnalyzer::levelFormula(float power) {
 void SpectrumAnalyzer::makeThresholds() {
     // The formula rises with the power, so each threshold is found by bisecting
     // the bit patterns of the positive floats, which sort like the values.
-    for (int v = 1; v <= kMaxLevel; ++v) {
+    for (int v = 1; v <= MaxLevel; ++v) {
         uint32_t low = 0;           // +0: reads below v
         uint32_t high = 0x7F7FFFFF; // the largest float: reads 120
         while (high - low > 1) {
@@ -175,8 +175,8 @@ void SpectrumAnalyzer::makeThresholds() {
         thresholds_[static_cast<std::size_t>(v - 1)] = std::bit_cast<float>(high);
     }
     // The value at the first float of each bucket: the thresholds at or below it.
-    for (uint32_t b = 0; b < kBuckets; ++b) {
-        const float first = std::bit_cast<float>(b << kBucketShift);
+    for (uint32_t b = 0; b < Buckets; ++b) {
+        const float first = std::bit_cast<float>(b << BucketShift);
         const auto level = std::upper_bound(thresholds_.begin(), thresholds_.end(), first) - thresholds_.begin();
         bucketLevel_[b] = static_cast<uint8_t>(level);
     }

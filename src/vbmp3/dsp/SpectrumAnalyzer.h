@@ -43,8 +43,8 @@
 
 class SpectrumAnalyzer {
 public:
-    static constexpr int kSize = 512;
-    static constexpr int kBins = 256;
+    static constexpr int Size = 512;
+    static constexpr int Bins = 256;
 
     SpectrumAnalyzer();
     ~SpectrumAnalyzer();
@@ -52,7 +52,7 @@ public:
     SpectrumAnalyzer &operator=(const SpectrumAnalyzer &) = delete;
 
     void analyze(const float *interleaved, std::size_t frames, int channels, int window,
-                 int32_t left[kBins], int32_t right[kBins]);
+                 int32_t left[Bins], int32_t right[Bins]);
 
     // The value 0..120 of a bin whose power is `power` (1 = a full-scale sine):
     // through the table, and straight from the formula.
@@ -60,31 +60,31 @@ public:
         const uint32_t bits = std::bit_cast<uint32_t>(power);
         if (bits > std::bit_cast<uint32_t>(std::numeric_limits<float>::max())) {
             // Negative, infinite or not a number: an overflow reads full, the rest nothing.
-            return power == std::numeric_limits<float>::infinity() ? kMaxLevel : 0;
+            return power == std::numeric_limits<float>::infinity() ? MaxLevel : 0;
         }
         // The power's exponent and top mantissa bits pick the value at the start
         // of its bucket; a bucket is narrower than a step, so at most one more follows.
-        const int32_t start = bucketLevel_[bits >> kBucketShift];
-        return start + (start < kMaxLevel && power >= thresholds_[static_cast<std::size_t>(start)] ? 1 : 0);
+        const int32_t start = bucketLevel_[bits >> BucketShift];
+        return start + (start < MaxLevel && power >= thresholds_[static_cast<std::size_t>(start)] ? 1 : 0);
     }
     static int32_t levelFormula(float power);
 
 private:
     void makeThresholds();
 
-    static constexpr int kMaxLevel = 120;
+    static constexpr int MaxLevel = 120;
     // thresholds_[v - 1]: the least power that reads v.
-    std::array<float, kMaxLevel> thresholds_{};
+    std::array<float, MaxLevel> thresholds_{};
     // Buckets of powers by their top 12 bits (exponent and 4 mantissa bits, a
     // sixteenth of an octave, less than the 0.5 dB of one step): the value at
     // each bucket's first power.
-    static constexpr unsigned kBucketShift = 19;
-    static constexpr uint32_t kBuckets = 4096;
-    std::array<uint8_t, kBuckets> bucketLevel_{};
+    static constexpr unsigned BucketShift = 19;
+    static constexpr uint32_t Buckets = 4096;
+    std::array<uint8_t, Buckets> bucketLevel_{};
 
     struct Plan;
     static void releasePlan(Plan *plan);
     Plan *plan_;
     // The four windows, scaled to full scale, each factor twice (a stereo pair).
-    std::array<std::array<float, 2 * kSize>, 4> windows_{};
+    std::array<std::array<float, 2 * Size>, 4> windows_{};
 };

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr double kRampSeconds = 0.010;
+constexpr double RampSeconds = 0.010;
 
 std::uint32_t pack(int left, int right) {
     return static_cast<std::uint32_t>(std::clamp(left, 0, 100)) |
@@ -47,7 +47,7 @@ void VolumeRamp::process(float *interleaved, std::size_t frames, int channels) {
     const std::uint32_t target = target_.load(std::memory_order_relaxed);
     if (target != seenTarget_) {
         seenTarget_ = target;
-        rampLeft_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kRampSeconds * sampleRate_)));
+        rampLeft_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(RampSeconds * sampleRate_)));
         step_[0] = (leftGain(target) - gain_[0]) / static_cast<double>(rampLeft_);
         step_[1] = (rightGain(target) - gain_[1]) / static_cast<double>(rampLeft_);
     }

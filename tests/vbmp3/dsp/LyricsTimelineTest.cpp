@@ -71,7 +71,7 @@ TEST(LyricsTimelineTest, HugeFilesAreCappedAndUnreadableOnesForgotten) {
     for (int i = 0; i < 60000; ++i)
         tags += "[00:01.00]";
     ASSERT_TRUE(tl.loadText(tags + "x\n"));
-    EXPECT_EQ(tl.lineCount(), LyricsTimeline::kMaxLines);
+    EXPECT_EQ(tl.lineCount(), LyricsTimeline::MaxLines);
     EXPECT_FALSE(tl.loadFile(TempDir().file("missing.txt")));
     EXPECT_EQ(tl.lineCount(), 0u);
 }
