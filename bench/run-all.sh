@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks in Release, runs them all and writes bench/report.md
 # with a table per benchmark, the machine's description and, beside it,
 # bench/report-cpu.png (CPU use over time in the playback comparison).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake --install: the program folder (corvale, libvbmp3.so, color/, demo/,
 # README) under <prefix>/lib/corvale/, the corvale command in <prefix>/bin as
 # a link into it, the desktop entry, the icon and the AppStream metainfo under

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build tree (./run package) makes
 # corvale_<version>_<arch>.deb from what cmake/Install.cmake installs, with
 # /usr as the prefix. Depends comes from the libraries the program and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes as one colour scheme file beside a bundled-style one: load the table
 // and apply the scheme read.
 #include <cstddef>

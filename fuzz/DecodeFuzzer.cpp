@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes as an audio file (.wav, .flac or .ogg when they start like one, else
 // .mp3; every fourth size another of the names): open them in the engine and play them to the
 // end through the render path, which pulls the output as fast as it can be

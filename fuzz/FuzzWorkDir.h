@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scratch folder of one fuzzing process: made on first use, reused by
 // every input, removed with its contents when the process exits normally.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes as a lyrics file: load them, then walk the timeline from before the
 // first line to past the last with untimed-line processing on and off.
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes as an m3u list beside a few audio files: open the list as the player
 // does (with a stand-in engine library), check the playlist it made, then
 // step through it and shuffle it.
@@ -24,8 +25,8 @@ namespace {
 void makeFixtures() {
     static bool made = false;
     if (made) return;
-    for (const char *name : {"a.mp3", "b.WAV", "sub/c.mp2", "sub/d.rmp", "\xE6\x97\xA5\xE6\x9C\xAC.mp3",
-                             "sp ace.mp1", "a.txt", "nested.m3u"})
+    for (const char *name : {"a.mp3", "b.WAV", "sub/c.mp2", "sub/d.rmp", "\xE6\x97\xA5\xE6\x9C\xAC.mp3", "sp ace.mp1",
+                             "a.txt", "nested.m3u"})
         FuzzWorkDir::write(std::string("list/") + name, "");
     made = true;
 }

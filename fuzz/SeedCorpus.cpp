@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora of the fuzz targets:
 //   corvale_fuzz_seeds <corpus-root>             settings, schemes, m3u, lyrics, WAV
 //   corvale_fuzz_seeds --wrap-mp3 <in.mp3> <out.wav>   an MPEG stream in a RIFF/WAVE file
@@ -136,18 +137,18 @@ bool wrapMp3(const fs::path &in, const fs::path &out) {
     const std::string mp3((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (mp3.empty()) return false;
     std::string fmt;
-    putLe(fmt, 0x55, 2);     // MPEGLAYER3
-    putLe(fmt, 2, 2);        // channels
-    putLe(fmt, 22050, 4);    // rate
-    putLe(fmt, 4000, 4);     // bytes per second
-    putLe(fmt, 1, 2);        // block align
-    putLe(fmt, 0, 2);        // bits per sample
-    putLe(fmt, 12, 2);       // extra bytes
-    putLe(fmt, 1, 2);        // MPEGLAYER3_ID_MPEG
-    putLe(fmt, 2, 4);        // flags
-    putLe(fmt, 104, 2);      // block size
-    putLe(fmt, 1, 2);        // frames per block
-    putLe(fmt, 1393, 2);     // codec delay
+    putLe(fmt, 0x55, 2);   // MPEGLAYER3
+    putLe(fmt, 2, 2);      // channels
+    putLe(fmt, 22050, 4);  // rate
+    putLe(fmt, 4000, 4);   // bytes per second
+    putLe(fmt, 1, 2);      // block align
+    putLe(fmt, 0, 2);      // bits per sample
+    putLe(fmt, 12, 2);     // extra bytes
+    putLe(fmt, 1, 2);      // MPEGLAYER3_ID_MPEG
+    putLe(fmt, 2, 4);      // flags
+    putLe(fmt, 104, 2);    // block size
+    putLe(fmt, 1, 2);      // frames per block
+    putLe(fmt, 1393, 2);   // codec delay
     std::string riff = "WAVEfmt ";
     putLe(riff, static_cast<uint32_t>(fmt.size()), 4);
     riff += fmt;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes as corvale.ini: read them, and when they are accepted, write the
 // record back and read it again; the second reading must give the same record.
 #include <cstddef>
@@ -34,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     const EngineOptionData &o = first.engineOptions();
     FUZZ_CHECK(o.PlayMode == read.PlayMode && o.InputSample == read.InputSample &&
                o.OutputSample == read.OutputSample && o.InputFrame == read.InputFrame &&
-               o.OutputFrame == read.OutputFrame && o.InputWait == read.InputWait &&
-               o.OutputWait == read.OutputWait && o.OutputChannel == read.OutputChannel);
+               o.OutputFrame == read.OutputFrame && o.InputWait == read.InputWait && o.OutputWait == read.OutputWait &&
+               o.OutputChannel == read.OutputChannel);
 
     // The text bytSettingWrite writes (written here without its flush to disk,
     // which would dominate the run time).

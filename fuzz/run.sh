@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with clang (libFuzzer, address and undefined-behaviour
 # sanitizers), writes the seed corpora and runs each target for a set time.
 #

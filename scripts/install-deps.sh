@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Corvale needs to build, run and test.
 # As root it runs apt-get; otherwise it prints the exact command and stops.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs Corvale for every user of this machine from its Debian package, as
 # root: the package given, or one made by ./run package first.
 #   scripts/install-package.sh [corvale_<version>_<arch>.deb]

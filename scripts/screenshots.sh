@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of Corvale: the built player under Xvfb playing
 # the demo playlist (analyser, readouts and a lyrics line), the compact layout
 # and a bundled colour scheme. Each is the main window alone, as a PNG.

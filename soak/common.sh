@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by soak.sh and kill-shutdown.sh. soak_setup NAME DEFAULT_COUNT ARGS...
 # takes BUILD_DIR [COUNT] [OUT_DIR] from ARGS, runs the calling script again
 # under xvfb-run when no display is set, and makes WORK (removed at exit) with

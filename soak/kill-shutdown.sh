@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings under fire: starts the built player, moves its window (so the
 # settings written at exit differ from the file on disk), asks it to end
 # (SIGTERM, which closes the window the normal way: the engine released, then

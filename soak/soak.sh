@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Soak: the built player with the real engine and a silent output plays a
 # playlist of ten generated tracks on repeat-all at pitch x3.0 while random
 # play, pause, next, previous and stop keys arrive every 100-600 ms. Afterwards

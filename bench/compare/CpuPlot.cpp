@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cpuplot: draws CPU use over time for the playback comparison.
 //
 //   cpuplot PLOTLIST OUT.png
@@ -59,9 +60,9 @@ std::vector<Series> readSeries(const char *listPath) {
 }
 
 constexpr double From = -2, To = 30, Bin = 2;  // seconds from the first sound
-const QColor Palette[] = {QColor(200, 30, 30),  QColor(240, 130, 20), QColor(0, 0, 0),     QColor(30, 90, 200),
-                           QColor(20, 160, 200), QColor(40, 150, 40),  QColor(150, 60, 180), QColor(120, 90, 40),
-                           QColor(230, 60, 160), QColor(110, 110, 110)};
+const QColor Palette[] = {QColor(200, 30, 30),  QColor(240, 130, 20), QColor(0, 0, 0),      QColor(30, 90, 200),
+                          QColor(20, 160, 200), QColor(40, 150, 40),  QColor(150, 60, 180), QColor(120, 90, 40),
+                          QColor(230, 60, 160), QColor(110, 110, 110)};
 
 // Per cent of one core over each bin, at the bin's middle.
 std::vector<QPointF> perCent(const Series &s) {
@@ -105,7 +106,10 @@ void drawPanel(QPainter &p, const QRectF &plot, double top, const QString &title
         QPainterPath path;
         for (std::size_t k = 0; k < lines[i].size(); ++k) {
             const QPointF pt(x(lines[i][k].x()), y(lines[i][k].y()));
-            if (k == 0) path.moveTo(pt); else path.lineTo(pt);
+            if (k == 0)
+                path.moveTo(pt);
+            else
+                path.lineTo(pt);
         }
         p.drawPath(path);
     }
@@ -164,7 +168,8 @@ int main(int argc, char **argv) {
         p.setPen(QPen(Palette[i % std::size(Palette)], 2));
         p.drawLine(QPointF(upper.right() + 15, ly), QPointF(upper.right() + 45, ly));
         p.setPen(Qt::black);
-        p.drawText(QRectF(upper.right() + 52, ly - 9, right - 55, 18), Qt::AlignLeft | Qt::AlignVCenter, series[i].name);
+        p.drawText(QRectF(upper.right() + 52, ly - 9, right - 55, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                   series[i].name);
     }
     p.end();
     if (!image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // playmeter: measures one player while it plays into a PulseAudio null sink.
 //
 //   playmeter measure --monitor SOURCE --pidfile F --markfile M --csv OUT [--seconds 30] [--xpid PID]
@@ -122,7 +123,8 @@ Sample sampleTree(const std::string &root) {
         if (f.size() < 15) continue;
         // utime, stime, cutime, cstime: fields 14-17 of the whole line.
         s.cpu += double(std::atoll(f[11].c_str()) + std::atoll(f[12].c_str()) + std::atoll(f[13].c_str()) +
-                        std::atoll(f[14].c_str())) / tick;
+                        std::atoll(f[14].c_str())) /
+                 tick;
         s.rssKb += peakRssKb(pid);
     }
     return s;
@@ -149,7 +151,7 @@ public:
         int fds[2];
         if (pipe(fds) != 0) return;
         const std::string dev = "--device=" + monitor;
-        const char *argv[] = {"parec", dev.c_str(), "--raw", "--format=s16le", "--rate=44100",
+        const char *argv[] = {"parec",        dev.c_str(),         "--raw", "--format=s16le", "--rate=44100",
                               "--channels=2", "--latency-msec=10", nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -214,7 +216,8 @@ int measure(int argc, char **argv) {
     const double seconds = std::atof(option(argc, argv, "--seconds", "30").c_str());
     Recorder recorder(monitor);
     const int64_t start = realtimeNs();
-    while (!recorder.running() && realtimeNs() < start + 10'000'000'000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!recorder.running() && realtimeNs() < start + 10'000'000'000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (!recorder.running()) {
         std::puts("error=no-recording");
         return 1;
@@ -234,8 +237,7 @@ int measure(int argc, char **argv) {
     const int64_t window = int64_t(seconds * 1e9);
     while (true) {
         samples.push_back(sampleTree(pid));
-        if (!xpid.empty())
-            xsamples.push_back(sampleTree(xpid));
+        if (!xpid.empty()) xsamples.push_back(sampleTree(xpid));
         const int64_t now = samples.back().ns, sound = recorder.firstSoundNs();
         if (sound != 0 && now > sound + window + 200'000'000) break;
         if (sound == 0 && now > markNs + window) break;  // it never sounded: the window from the play moment
@@ -248,8 +250,7 @@ int measure(int argc, char **argv) {
     for (const Sample &s : samples) rss = std::max(rss, s.rssKb);
     if (!csv.empty()) {
         std::ofstream out(csv);
-        for (const Sample &s : samples)
-            out << double(s.ns - from) / 1e9 << '\t' << s.cpu << '\t' << s.rssKb << '\n';
+        for (const Sample &s : samples) out << double(s.ns - from) / 1e9 << '\t' << s.cpu << '\t' << s.rssKb << '\n';
     }
     std::printf("cpu=%.3f rss_kb=%ld ttfs_ms=%.1f sound=%d xcpu=%.3f\n",
                 cpuAt(samples, from + window) - cpuAt(samples, from), rss,
@@ -302,8 +303,9 @@ int summary(const char *resultsPath, const char *plotListPath) {
     const Runs *floor = runs.count("mpg123") ? &runs["mpg123"] : nullptr;
     const double refCpu = floor ? median(floor->cpu) : NAN, refRss = floor ? median(floor->rssMb) : NAN,
                  refTtfs = floor ? median(floor->ttfs) : NAN, refSum = floor ? median(floor->sum) : NAN;
-    std::printf("| Player | Runs | CPU s / 30 s (min-max) | x mpg123 | X server CPU s | Player + X s | x mpg123 | "
-                "Peak RSS MB | x mpg123 | First sound ms | x mpg123 |\n");
+    std::printf(
+        "| Player | Runs | CPU s / 30 s (min-max) | x mpg123 | X server CPU s | Player + X s | x mpg123 | "
+        "Peak RSS MB | x mpg123 | First sound ms | x mpg123 |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::ofstream plot(plotListPath);
     for (const std::string &player : order) {
@@ -315,7 +317,8 @@ int summary(const char *resultsPath, const char *plotListPath) {
         const double sum = median(r.sum);
         std::printf("| %s | %zu | %.2f (%.2f-%.2f) | %s | %.2f | %.2f | %s | %.1f | %s | %s | %s |\n", player.c_str(),
                     r.cpu.size(), cpu, *lo, *hi, ratio(cpu, refCpu).c_str(), median(r.xcpu), sum,
-                    ratio(sum, refSum).c_str(), rss, ratio(rss, refRss).c_str(), ttfsText, ratio(ttfs, refTtfs).c_str());
+                    ratio(sum, refSum).c_str(), rss, ratio(rss, refRss).c_str(), ttfsText,
+                    ratio(ttfs, refTtfs).c_str());
         std::size_t nearest = 0;
         for (std::size_t i = 1; i < r.cpu.size(); ++i)
             if (std::fabs(r.cpu[i] - cpu) < std::fabs(r.cpu[nearest] - cpu)) nearest = i;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Playback side by side: Corvale (analyser shown and hidden) and other players
 # each play the same 3-minute 192 kbit/s MP3 into a PulseAudio null sink, each
 # run under an Xvfb of its own. playmeter takes the CPU seconds of the player

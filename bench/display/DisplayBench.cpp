@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Display work per timer tick with a changing spectrum, and a full repaint
 // of the three grids into the window image. Prints medians and 99th
 // percentiles in microseconds.
@@ -121,8 +122,8 @@ int main() {
     }
     const Stats repaint = Summarise(repaintUs);
 
-    std::printf("tick (%d ticks, %d with analyser changes): median %.2f us, p99 %.2f us\n", Ticks, painted,
-                tick.median, tick.p99);
+    std::printf("tick (%d ticks, %d with analyser changes): median %.2f us, p99 %.2f us\n", Ticks, painted, tick.median,
+                tick.p99);
     std::printf("full repaint (%d runs, 3378 cells): median %.2f us, p99 %.2f us\n", Repaints, repaint.median,
                 repaint.p99);
     return 0;

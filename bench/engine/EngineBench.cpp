@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads an m3u of 9999 existing files (relative lines) with bytPlayListNewOpen
 // and shuffles 9999 entries with TrackRandomize; prints the median times.
 // Runs on the real file system in a temporary folder, without the engine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gapcheck: the join between two tracks cut from one signal.
 //
 //   gapcheck make DIR [CUT]
@@ -121,8 +122,8 @@ int analyse(const char *path, int cut) {
         quietRun = std::max(quietRun, run);
     }
     std::printf("shift_ms=%.2f dropped_end_ms=%.2f dropped_start_ms=%.2f silence_ms=%.2f match=%.3f,%.3f\n",
-                double(oB - oA) * ms, double(cut - endA) * ms, double(startB - cut) * ms, double(quietRun) * ms,
-                scoreA, scoreB);
+                double(oB - oA) * ms, double(cut - endA) * ms, double(startB - cut) * ms, double(quietRun) * ms, scoreA,
+                scoreB);
     return 0;
 }
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Track change gap: plays two MP3s cut from one sweep through the built player
 # with SDL's disk driver and measures the join (see bench/README.md).
 # Usage: bench/gap/run-gap.sh BUILD_DIR [OUT_FILE]   (needs lame, xvfb-run, xdotool)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window benchmarks, with the real engine library:
 //  1. the tick: Timer1_Timer while a track plays with the analyser shown;
 //  2. start-up: process start to the first painted frame with panel content;
@@ -32,10 +33,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "WavHeader.h"
 #include "engine/Krm1000.h"
 #include "mainwindow/MainForm.h"
 #include "vbmp3/vbmp3.h"
-#include "WavHeader.h"
 
 extern char **environ;
 
@@ -88,7 +89,8 @@ std::string makeMusic(const std::string &folder) {
         for (uint32_t i = 0; i < 4410; ++i) {
             const double t = double(start + i) / rate;
             double s = 0;
-            for (int k = 0; k < 3; ++k) s += std::sin(2 * M_PI * 110.0 * std::pow(2.0, (chord + 4 * k) / 12.0) * (k + 1) * t);
+            for (int k = 0; k < 3; ++k)
+                s += std::sin(2 * M_PI * 110.0 * std::pow(2.0, (chord + 4 * k) / 12.0) * (k + 1) * t);
             noise = noise * 1664525u + 1013904223u;
             s = s * 6000 + double(int32_t(noise) >> 20);
             block[2 * i] = block[2 * i + 1] = static_cast<int16_t>(std::clamp(s, -32000.0, 32000.0));
@@ -140,8 +142,9 @@ void benchTick(const std::string &music) {
         next += std::chrono::milliseconds(10);
         std::this_thread::sleep_until(next);
     }
-    std::printf("tick: Timer1_Timer median %.1f us, p99 %.1f us (%zu ticks); event processing after it median %.1f us\n",
-                percentile(tick, 0.5), percentile(tick, 0.99), tick.size(), percentile(paint, 0.5));
+    std::printf(
+        "tick: Timer1_Timer median %.1f us, p99 %.1f us (%zu ticks); event processing after it median %.1f us\n",
+        percentile(tick, 0.5), percentile(tick, 0.99), tick.size(), percentile(paint, 0.5));
     // The window is repainted on some ticks only: the mean CPU time of a tick
     // with its share of the repaints is what playing costs the main thread.
     std::printf("tick: main-thread CPU per tick with the repaints, mean %.1f us\n",
@@ -352,7 +355,8 @@ std::pair<double, long> threadTotals(pid_t pid) {
         std::ifstream status(task.path() / "status");
         std::string line;
         while (std::getline(status, line))
-            if (line.find("ctxt_switches:") != std::string::npos) switches += std::atol(line.c_str() + line.find(':') + 1);
+            if (line.find("ctxt_switches:") != std::string::npos)
+                switches += std::atol(line.c_str() + line.find(':') + 1);
     }
     return {ns, switches};
 }
@@ -385,7 +389,7 @@ void benchIdle(const std::string &music) {
     run("xdotool key p");
     std::this_thread::sleep_for(std::chrono::seconds(2));
     measure(player, "playing");
-    run("xdotool key i"); // pause
+    run("xdotool key i");  // pause
     std::this_thread::sleep_for(std::chrono::seconds(1));
     measure(player, "paused");
     run("xdotool key s");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "WavHeader.h"
 
 void WavHeader::write(std::ostream &out, uint32_t rate, uint16_t channels, uint32_t frames) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the engine library (not tests: they measure, they assert nothing).
 //
 //   Vbmp3Bench [workdir] [decode]      (decode: only the decode floor)
@@ -13,8 +14,8 @@
 // With PULSE_SERVER set, 2 and 3 run again through the native PulseAudio
 // output, and 2 also counts the wake-ups (context switches) of each of the
 // library's threads while playing and while paused.
-#include "vbmp3/Engine.h"
 #include "WavHeader.h"
+#include "vbmp3/Engine.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -46,8 +47,7 @@ double cpuSeconds(int who) {
 
 // Three minutes of a music-like signal: chords of decaying notes over noise.
 bool makeTestMp3(const std::string &wav, const std::string &mp3) {
-    if (std::filesystem::exists(mp3))
-        return true;
+    if (std::filesystem::exists(mp3)) return true;
     const int rate = 44100;
     const int seconds = 180;
     std::ofstream out(wav, std::ios::binary);
@@ -62,8 +62,10 @@ bool makeTestMp3(const std::string &wav, const std::string &mp3) {
         for (int i = 0; i < rate / 4; ++i) {
             const double t = double(q * (rate / 4) + i) / rate;
             const double env = std::exp(-double(i) / rate * 6.0);
-            const double l = 0.3 * env * std::sin(2 * M_PI * a * t) + 0.2 * std::sin(2 * M_PI * b * t) + 0.05 * noise(rng);
-            const double r = 0.3 * env * std::sin(2 * M_PI * a * 1.01 * t) + 0.2 * std::sin(2 * M_PI * b * t) + 0.05 * noise(rng);
+            const double l =
+                0.3 * env * std::sin(2 * M_PI * a * t) + 0.2 * std::sin(2 * M_PI * b * t) + 0.05 * noise(rng);
+            const double r =
+                0.3 * env * std::sin(2 * M_PI * a * 1.01 * t) + 0.2 * std::sin(2 * M_PI * b * t) + 0.05 * noise(rng);
             block[2 * std::size_t(i)] = int16_t(std::lround(l * 32767 * 0.8));
             block[2 * std::size_t(i) + 1] = int16_t(std::lround(r * 32767 * 0.8));
         }
@@ -86,8 +88,7 @@ double mpg123Seconds(const std::string &mp3) {
     int status = 0;
     rusage u{};
     wait4(pid, &status, 0, &u);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1.0;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1.0;
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
@@ -100,8 +101,7 @@ double decodeFloor(const std::string &mp3, bool convert, bool spectrum = true) {
         engine.reload();
     }
     TrackInfoData info{};
-    if (!engine.open(mp3.c_str(), &info))
-        return -1.0;
+    if (!engine.open(mp3.c_str(), &info)) return -1.0;
     engine.play();
     const double before = cpuSeconds(RUSAGE_SELF);
     const std::size_t per10ms = std::size_t(engine.outputRate() / 100);
@@ -111,8 +111,7 @@ double decodeFloor(const std::string &mp3, bool convert, bool spectrum = true) {
     int seconds = 0;
     while (engine.state(&seconds) == VBMP3_STATE_PLAYING) {
         engine.render(out.data(), per10ms);
-        if (spectrum)
-            engine.spectrum(l, r);
+        if (spectrum) engine.spectrum(l, r);
     }
     return cpuSeconds(RUSAGE_SELF) - before;
 }
@@ -123,8 +122,7 @@ std::vector<std::pair<std::string, long>> threadSwitches() {
     std::vector<std::pair<std::string, long>> out;
     const std::string self = std::to_string(gettid());
     for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
-        if (task.path().filename() == self)
-            continue;
+        if (task.path().filename() == self) continue;
         std::ifstream comm(task.path() / "comm");
         std::string name;
         std::getline(comm, name);
@@ -145,8 +143,7 @@ void printWakeups(const char *what, const std::vector<std::pair<std::string, lon
     for (const auto &[name, n] : b) {
         long before = 0;
         for (const auto &[n0, v] : a)
-            if (n0 == name)
-                before = v;
+            if (n0 == name) before = v;
         std::printf(" %s %.0f;", name.substr(0, name.find('/')).c_str(), double(n - before) / seconds);
     }
     std::printf("\n");
@@ -163,7 +160,7 @@ double realTimeCpu(const std::string &mp3, double seconds, bool tick, const char
     Engine engine(Engine::Output::Device);
     TrackInfoData info{};
     engine.open(mp3.c_str(), &info);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // device up
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // device up
     const double before = cpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
     engine.play();
@@ -201,8 +198,7 @@ double realTimeCpu(const std::string &mp3, double seconds, bool tick, const char
 template <class Pred>
 double waitMs(Pred pred, Clock::time_point from) {
     while (!pred()) {
-        if (Clock::now() - from > std::chrono::seconds(2))
-            return -1.0;
+        if (Clock::now() - from > std::chrono::seconds(2)) return -1.0;
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
@@ -239,8 +235,7 @@ void latencies(const std::string &wav, int rounds, const char *driver = "disk") 
     // The last frames handed over carry moving track audio of `key`.
     auto soundingOf = [&](uint64_t key) {
         const uint64_t h = tl.handedFrames();
-        if (h == 0)
-            return false;
+        if (h == 0) return false;
         const auto at = tl.trackPositionAt(key, h - 1);
         const auto before = tl.trackPositionAt(key, h > 64 ? h - 64 : 0);
         return at && before && *at != *before;
@@ -254,11 +249,9 @@ void latencies(const std::string &wav, int rounds, const char *driver = "disk") 
     };
     auto level = [&] {
         std::vector<float> f(2 * 64);
-        if (!chain.history().copyEndingAt(tl.handedFrames(), f.data(), 64))
-            return 0.0f;
+        if (!chain.history().copyEndingAt(tl.handedFrames(), f.data(), 64)) return 0.0f;
         float p = 0.0f;
-        for (float v : f)
-            p = std::max(p, std::fabs(v));
+        for (float v : f) p = std::max(p, std::fabs(v));
         return p;
     };
     std::vector<double> play, pause, stop, pitch, reload;
@@ -306,10 +299,11 @@ void latencies(const std::string &wav, int rounds, const char *driver = "disk") 
         std::sort(v.begin(), v.end());
         std::printf("  %-22s median %5.1f ms, worst %5.1f ms\n", what, v[v.size() / 2], v.back());
     };
-    std::printf("Latencies on the audio handed to the device (%s, %d rounds, device buffer %zu frames = %.1f ms, "
-                "to be added for what is heard):\n",
-                *driver ? driver : "PulseAudio", rounds, engine.deviceBufferFrames(),
-                1000.0 * double(engine.deviceBufferFrames()) / engine.outputRate());
+    std::printf(
+        "Latencies on the audio handed to the device (%s, %d rounds, device buffer %zu frames = %.1f ms, "
+        "to be added for what is heard):\n",
+        *driver ? driver : "PulseAudio", rounds, engine.deviceBufferFrames(),
+        1000.0 * double(engine.deviceBufferFrames()) / engine.outputRate());
     report("play -> first frame", play);
     report("pause -> last frame", pause);
     report("stop -> last frame", stop);
@@ -317,7 +311,7 @@ void latencies(const std::string &wav, int rounds, const char *driver = "disk") 
     report("reload -> changed", reload);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv) {
     const std::string dir = argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string();
@@ -340,8 +334,7 @@ int main(int argc, char **argv) {
     std::printf("  engine, to 32 kHz, EQ on, spectrum %6.3f  (%.2f x mpg123)\n", converted,
                 ref > 0 ? converted / ref : 0.0);
 
-    if (argc > 2 && std::string(argv[2]) == "decode")
-        return 0;
+    if (argc > 2 && std::string(argv[2]) == "decode") return 0;
     std::printf("Real-time playback for 30 s through the disk driver:\n");
     std::fflush(stdout);
     const double rt = realTimeCpu(mp3, 30.0, false);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own version numbers and the texts made from them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "aboutwindow/Version.h"
 
 #include <QDesktopServices>
@@ -33,13 +34,8 @@ constexpr std::array<std::pair<const char *, const char *>, 6> Thanks{{
 
 }  // namespace
 
-Version::Version(QWidget *owner, DebugLog &log, uint8_t AllwaysTop, std::string programDir,
-                 UrlOpener openUrl)
-    : QDialog(owner),
-      owner_(owner),
-      log_(log),
-      allwaysTop_(AllwaysTop),
-      programDir_(std::move(programDir)),
+Version::Version(QWidget *owner, DebugLog &log, uint8_t AllwaysTop, std::string programDir, UrlOpener openUrl)
+    : QDialog(owner), owner_(owner), log_(log), allwaysTop_(AllwaysTop), programDir_(std::move(programDir)),
       openUrl_(std::move(openUrl)) {
     if (!openUrl_) openUrl_ = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     buildControls();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window: the program's version, the versions of its three modules,
 // thanks to the libraries it is built on, a one-line notice, and a button that
 // opens the project's home page. Modal over the main window.
@@ -21,8 +22,7 @@ public:
     using UrlOpener = std::function<void(const QUrl &)>;
 
     // programDir ends in '/'; openUrl defaults to QDesktopServices::openUrl.
-    Version(QWidget *owner, DebugLog &log, uint8_t AllwaysTop, std::string programDir,
-            UrlOpener openUrl = {});
+    Version(QWidget *owner, DebugLog &log, uint8_t AllwaysTop, std::string programDir, UrlOpener openUrl = {});
 
     void Command1_Click();  // "OK"
     void Command2_Click();  // "To WebPage"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppFolder.h"
 
 #include <pwd.h>
@@ -54,7 +55,8 @@ void AppFolder::copyProgramSettings(const std::string &programDir, const std::st
 
 std::string AppFolder::userFolder(const std::string &xdgConfigHome, const std::string &home) {
     // A relative $XDG_CONFIG_HOME is invalid and ignored.
-    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/') return PathUtil::withTrailingSlash(xdgConfigHome) + "corvale/";
+    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/')
+        return PathUtil::withTrailingSlash(xdgConfigHome) + "corvale/";
     if (home.empty()) return {};
     return PathUtil::withTrailingSlash(home) + ".config/corvale/";
 }

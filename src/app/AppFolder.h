@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program keeps its files (corvale.ini, debuglog.txt, color/): the
 // program folder while it can be written and lies outside /usr, as a copy
 // unpacked in a home folder does; otherwise (a program installed for every
@@ -14,10 +15,10 @@
 class AppFolder {
 public:
     struct Inputs {
-        std::string programDir;          // ends in '/'
+        std::string programDir;  // ends in '/'
         bool programDirWritable = true;
-        std::string xdgConfigHome;       // $XDG_CONFIG_HOME, may be empty
-        std::string home;                // the user's home folder
+        std::string xdgConfigHome;  // $XDG_CONFIG_HOME, may be empty
+        std::string home;           // the user's home folder
     };
 
     // AppPath for this process, from the environment; ends in '/'.

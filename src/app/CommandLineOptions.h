@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options the program answers by itself, before any window exists:
 // "--help" and "--version", each only as the one argument. Every other
 // argument is a path (a path that begins with '-' can be given as ./-name).

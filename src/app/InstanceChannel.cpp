@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/InstanceChannel.h"
 
 #include <chrono>
@@ -85,7 +86,8 @@ bool InstanceChannel::send(const std::string &name, const std::vector<std::strin
 std::string InstanceChannel::socketNameFor(const std::string &lockFileName) {
     std::string name = lockFileName;
     const std::string lockSuffix = ".lock";
-    if (name.size() >= lockSuffix.size() && name.compare(name.size() - lockSuffix.size(), lockSuffix.size(), lockSuffix) == 0)
+    if (name.size() >= lockSuffix.size() &&
+        name.compare(name.size() - lockSuffix.size(), lockSuffix.size(), lockSuffix) == 0)
         name.erase(name.size() - lockSuffix.size());
     return name + ".socket";
 }
@@ -95,8 +97,7 @@ std::vector<std::string> InstanceChannel::absolutePaths(const std::vector<std::s
     std::vector<std::string> paths;
     for (const std::string &argument : arguments) {
         if (argument.find_first_not_of(' ') == std::string::npos) continue;
-        paths.push_back(
-            std::filesystem::path(PathUtil::absolute(argument, currentFolder)).lexically_normal().string());
+        paths.push_back(std::filesystem::path(PathUtil::absolute(argument, currentFolder)).lexically_normal().string());
     }
     return paths;
 }

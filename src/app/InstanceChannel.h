@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hands the paths of a second start to the running player: a local socket
 // beside the single-instance lock, readable by the user alone. The running
 // player listens; a second start connects, writes its paths and ends.

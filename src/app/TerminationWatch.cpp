@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TerminationWatch.h"
 
 #include <fcntl.h>
 
-#include <cerrno>
-#include <csignal>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 #include <chrono>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns SIGTERM, SIGINT and SIGHUP into a call on the UI thread (through a
 // socket pair watched by the event loop), so the program can close its
 // window the normal way and write its settings. Should the UI thread not get

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the size in bytes of LIBRARY into the source file OUTPUT (-1 when
 # there is no library).
 if(LIBRARY AND EXISTS "${LIBRARY}")

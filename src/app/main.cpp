@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Corvale: starts the main window, which runs start-up, the tick and shutdown.
 #include <cstdio>
 #include <cstdlib>
@@ -26,8 +27,7 @@ int main(int argc, char **argv) {
     case CommandLineOptions::Action::Version:
         std::printf("%s\n", CommandLineOptions::versionText().c_str());
         return EXIT_SUCCESS;
-    case CommandLineOptions::Action::Start:
-        break;
+    case CommandLineOptions::Action::Start: break;
     }
     // Window placement and staying on top need X11 (XWayland on Wayland
     // desktops). A desktop without any X server is left to Qt's own choice.
@@ -45,7 +45,8 @@ int main(int argc, char **argv) {
     if (setNoShm) qunsetenv("QT_XCB_NO_MITSHM");
 
     MainForm::Environment env;
-    env.programDir = PathUtil::withTrailingSlash(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    env.programDir =
+        PathUtil::withTrailingSlash(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
     env.appPath = AppFolder::choose(env.programDir);
     for (int i = 1; i < argc; ++i) env.arguments.emplace_back(argv[i]);
     const std::vector<std::string> arguments = env.arguments;

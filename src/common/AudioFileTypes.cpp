@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/AudioFileTypes.h"
 
 #include "common/FileFilter.h"
@@ -13,14 +14,14 @@ struct TrackType {
 };
 
 constexpr std::array<TrackType, 9> TrackTypes{{{".mp1", false},
-                                                {".mp2", false},
-                                                {".mp3", false},
-                                                {".rmp", false},
-                                                {".wav", false},
-                                                {".flac", true},
-                                                {".ogg", true},
-                                                {".oga", true},
-                                                {".opus", true}}};
+                                               {".mp2", false},
+                                               {".mp3", false},
+                                               {".rmp", false},
+                                               {".wav", false},
+                                               {".flac", true},
+                                               {".ogg", true},
+                                               {".oga", true},
+                                               {".opus", true}}};
 
 // The accepted type the path ends in, in any letter case; null for none.
 const TrackType *typeOf(std::string_view path) {
@@ -69,6 +70,6 @@ std::string AudioFileTypes::lyricsStem(std::string_view path) {
 }
 
 std::vector<std::string> AudioFileTypes::mimeTypes() {
-    return {"audio/mpeg",         "audio/x-wav",      "audio/flac", "audio/x-flac",     "audio/ogg",
+    return {"audio/mpeg",         "audio/x-wav",      "audio/flac", "audio/x-flac",   "audio/ogg",
             "audio/x-vorbis+ogg", "audio/x-opus+ogg", "audio/opus", "audio/x-mpegurl"};
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files the player takes as tracks, decided by their names: what a list,
 // a drop, the command line and the file dialogs accept, and the media types
 // the desktop and the media controls are told about.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The millisecond clock: monotonic, read as a wrapping 32-bit value.
 // Differences are taken as signed 32-bit, so they stay right across the wrap.
 #pragma once

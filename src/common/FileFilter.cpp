@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/FileFilter.h"
 
 std::string FileFilter(std::string_view description, std::string_view pattern) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One filter of a file dialog, as the dialog routine takes them: description
 // NUL pattern NUL, patterns joined by ';'. Filters are concatenated.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/FileLookup.h"
 
 #include <dirent.h>
@@ -53,8 +54,7 @@ const std::map<std::string, std::set<std::string>> &FileLookup::entries(const st
 
 // `name` inside `folder` as it stands, else the first entry in byte order
 // that matches it apart from letter case and is of the wanted kind.
-std::string FileLookup::findEntry(const std::string &folder, const std::string &name, bool wantFolder,
-                                  bool anyCase) {
+std::string FileLookup::findEntry(const std::string &folder, const std::string &name, bool wantFolder, bool anyCase) {
     const auto isWanted = [wantFolder](const std::string &path) {
         return wantFolder ? PathUtil::folderExists(path) : PathUtil::fileExists(path);
     };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding a file named by a list or beside a track when its letter case
 // differs from the file system's: lists and lyrics made on Windows name
 // "Music\Song.mp3" for music/song.mp3, or keep song.LRC beside song.mp3.

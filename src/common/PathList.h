@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The NUL-separated path list: the form in which the file dialog hands back a
 // selection, and in which the playlist loaders take files.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a file for reading only when it is a regular file (after following
 // links). A FIFO, a device or a socket that carries a track's, a list's, a
 // lyrics file's or a scheme's name is never opened the blocking way: the open

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real millisecond clock, and the monotonic nanoseconds it counts from.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/TextCodec.h"
 
 #include <iconv.h>
@@ -13,10 +14,17 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
     if (b0 < 0x80) return 1;
     std::size_t len;
     uint32_t cp;
-    if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07; }
-    else return 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2;
+        cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3;
+        cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4;
+        cp = b0 & 0x07;
+    } else
+        return 0;
     if (i + len > s.size()) return 0;
     for (std::size_t k = 1; k < len; ++k) {
         const auto b = static_cast<unsigned char>(s[i + k]);
@@ -100,9 +108,7 @@ std::string TextCodec::cp932ToUtf8(std::string_view cp932) {
     return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false);
 }
 
-std::string TextCodec::utf8ToCp932(std::string_view utf8) {
-    return convert("CP932", "UTF-8", utf8, "?", true);
-}
+std::string TextCodec::utf8ToCp932(std::string_view utf8) { return convert("CP932", "UTF-8", utf8, "?", true); }
 
 namespace {
 std::size_t charWidth(uint32_t cp) {
@@ -116,7 +122,11 @@ std::size_t TextCodec::cp932Width(std::string_view utf8) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < utf8.size();) {
         std::size_t len = utf8SequenceLength(utf8, i);
-        if (len == 0) { width += 1; i += 1; continue; }
+        if (len == 0) {
+            width += 1;
+            i += 1;
+            continue;
+        }
         width += charWidth(decodeAt(utf8, i, len));
         i += len;
     }

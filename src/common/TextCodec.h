@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text encoding: files are written as UTF-8; anything read is taken as UTF-8
 // when it is valid UTF-8 and otherwise decoded as CP932 (Shift-JIS), so files
 // made on Japanese Windows systems keep their Japanese text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reading and safe writing.
 #pragma once
 
@@ -10,8 +11,7 @@ class TextFile {
 public:
     // The file's bytes, or nothing when it cannot be read (missing, a folder,
     // larger than maxBytes).
-    static std::optional<std::string> readAll(const std::string &path,
-                                              std::size_t maxBytes = 64u * 1024u * 1024u);
+    static std::optional<std::string> readAll(const std::string &path, std::size_t maxBytes = 64u * 1024u * 1024u);
 
     // Writes a temporary file in the same folder, flushes it to disk and renames
     // it over path. A symbolic link is written through: the file it leads to

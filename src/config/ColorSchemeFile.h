@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour scheme files (.kcl): key=value lines, a colour as "red,green,blue",
 // the menu caption under the key "colortitle". Also the built-in scheme and
 // the listing of the scheme folder.
@@ -35,8 +36,7 @@ public:
     //   to the first comma.
     // False when a colour piece is not a 16-bit whole number; the lines before
     // it stay applied and *badLine (when given) gets its number, counted from 1.
-    static bool applyLines(const std::vector<std::string> &lines, ColorSetData &entry,
-                           std::size_t *badLine = nullptr);
+    static bool applyLines(const std::vector<std::string> &lines, ColorSetData &entry, std::size_t *badLine = nullptr);
 
     // The names of the ".kcl" files (any letter case) in folder, sorted by
     // byte value; nothing when the folder cannot be listed.

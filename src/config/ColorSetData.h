@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One colour scheme. Colours are red + 256 * green + 65536 * blue.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/Krc1000.h"
 
 #include <sys/stat.h>
@@ -129,8 +130,7 @@ uint8_t Krc1000::loadColorSetFiles() {
     const auto names = ColorSchemeFile::listSchemeFiles(folder);
     if (!names) return 255;
     const int count = std::min<int>(static_cast<int>(names->size()), ColorSetCount - 1);
-    for (int i = 1; i <= count; ++i)
-        colorSets_[i].FilePath = folder + "/" + (*names)[i - 1];
+    for (int i = 1; i <= count; ++i) colorSets_[i].FilePath = folder + "/" + (*names)[i - 1];
 
     for (int i = 1; i <= count; ++i) {
         readFailure_ = colorSets_[i].FilePath;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KRC1000, the configuration module: the settings record and its file
 // corvale.ini, the engine's copy of its start-up options, and the colour
 // scheme table with the current scheme. Created once by the application.

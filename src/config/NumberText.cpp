@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/NumberText.h"
 
 #include <charconv>
@@ -21,10 +22,14 @@ std::optional<int64_t> hexValue(std::string_view digits) {
     int64_t value = 0;
     for (char c : digits) {
         int d;
-        if (isDigit(c)) d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return std::nullopt;
+        if (isDigit(c))
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return std::nullopt;
         value = value * 16 + d;
     }
     return value;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers as the settings and scheme files spell them: blanks (spaces, tabs)
 // around the number are allowed, a decimal number may carry a sign, a fraction
 // and an exponent ("1e3" is 1000), and a fraction is rounded to the nearest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings record kept in corvale.ini, and the engine module's copy of
 // the options it needs. Flags use 0 for on and 255 for off.
 #pragma once
@@ -6,15 +7,15 @@
 #include <string>
 
 struct SettingData {
-    uint8_t DebugMode = 255;      // 0 log to window and file, 127 window only, 255 off
+    uint8_t DebugMode = 255;  // 0 log to window and file, 127 window only, 255 off
     uint8_t AllwaysTop = 255;
     uint8_t Speana = 0;
     uint8_t PeakHold = 255;
     uint8_t ColorSet = 0;
-    uint8_t HalfVolume = 255;     // never stored
+    uint8_t HalfVolume = 255;  // never stored
     int32_t PositionX = 0;
     int32_t PositionY = 0;
-    uint8_t PlayMode = 255;       // 255 none, 0 repeat one, 1 repeat all, 2 random
+    uint8_t PlayMode = 255;  // 255 none, 0 repeat one, 1 repeat all, 2 random
     uint8_t BassAssist = 255;
     uint8_t TrebleAssist = 255;
     uint8_t EasySetting = 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/SettingFile.h"
 
 #include <array>
@@ -49,10 +50,10 @@ constexpr std::array<Field, 27> Fields{{
 
 // The new file has no DebugMode line and puts FFTFunction after the analyser keys.
 constexpr std::array<std::string_view, 26> CreatedOrder{
-    "ColorSet",    "PositionX",    "PositionY",     "PlayMode",     "BassAssist",     "TrebleAssist",
-    "AllwaysTop",  "LastPath",     "EasySetting",   "BasicSet",     "InputSample",    "OutputSample",
-    "InputFrame",  "OutputFrame",  "InputWait",     "OutputWait",   "OutputChannel",  "Speana",
-    "PeakHold",    "SpeanaMode",   "SpeanaInterval", "FFTFunction", "LyricBaseTime",  "LyricNotTimeLine",
+    "ColorSet",        "PositionX",   "PositionY",      "PlayMode",    "BassAssist",    "TrebleAssist",
+    "AllwaysTop",      "LastPath",    "EasySetting",    "BasicSet",    "InputSample",   "OutputSample",
+    "InputFrame",      "OutputFrame", "InputWait",      "OutputWait",  "OutputChannel", "Speana",
+    "PeakHold",        "SpeanaMode",  "SpeanaInterval", "FFTFunction", "LyricBaseTime", "LyricNotTimeLine",
     "LyricTimeOffset", "CEditor"};
 
 const Field *findField(std::string_view lowerKey) {
@@ -164,8 +165,7 @@ std::string SettingFile::createdText(const std::string &appPath) {
     d.LyricNotTimeLine = 0;
     d.LyricTimeOffset = 0;
     std::string text;
-    for (std::string_view key : CreatedOrder)
-        text += lineOf(*findField(PathUtil::lowerAscii(key)), d);
+    for (std::string_view key : CreatedOrder) text += lineOf(*findField(PathUtil::lowerAscii(key)), d);
     return text;
 }
 

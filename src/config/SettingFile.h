@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of corvale.ini: the keys, the conversion of the values, the checks
 // that bring every value into its accepted range, and the two line orders the
 // program writes (the file made on first start and the one written at exit).

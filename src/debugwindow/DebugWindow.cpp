@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "debugwindow/DebugWindow.h"
 
 #include <QCloseEvent>
@@ -57,8 +58,8 @@ void DebugWindow::buildControls() {
         const char *value;
     };
     const Row rows[] = {
-        {Label3, "Track=", "000/000"},    {Label4, "SysTrack=", "000/000"}, {Label5, "TimeSec=", "0000/0000"},
-        {Label6, "PlayChk=", "255"},      {Label7, "PlayMode=", "255"},     {Label8, "BitRate=", "000"},
+        {Label3, "Track=", "000/000"},  {Label4, "SysTrack=", "000/000"}, {Label5, "TimeSec=", "0000/0000"},
+        {Label6, "PlayChk=", "255"},    {Label7, "PlayMode=", "255"},     {Label8, "BitRate=", "000"},
         {Label9, "SampRate=", "00000"},
     };
     int r = 0;
@@ -186,8 +187,8 @@ void DebugWindow::Timer1_Timer() {
             const PlayListData &list = engine->PlayList;
             Label3[1]->setText(text(formatNumber(list.TrackNumber, 3) + "/" + formatNumber(list.TrackCount, 3)));
             Label4[1]->setText(text(formatNumber(list.PlayPosition, 3) + "/" + formatNumber(list.LastIndex, 3)));
-            Label5[1]->setText(text(formatNumber(engine->ElapsedSeconds, 4) + "/" +
-                                    formatNumber(engine->TrackInfo.LengthSeconds, 4)));
+            Label5[1]->setText(
+                text(formatNumber(engine->ElapsedSeconds, 4) + "/" + formatNumber(engine->TrackInfo.LengthSeconds, 4)));
             Label6[1]->setText(text(formatNumber(engine->PlayState, 3)));
             Label9[1]->setText(text(formatNumber(engine->TrackInfo.SamplingRate, 5)));
         }

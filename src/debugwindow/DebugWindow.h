@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The debug window: the running log, live playlist and engine figures, and
 // the analyser and meter cell states as digits. Loaded (hidden) by the first
 // log line when logging is on; shown by the main window's "Debugger" item;
@@ -43,9 +44,9 @@ public:
 
     void setSources(const Sources &sources) { sources_ = sources; }
 
-    void Form_Paint();               // starts the refresh
-    void Command1_Click();           // "Hide"
-    void Option1_Click(int Index);   // refresh period (Index + 1) x 25 ms
+    void Form_Paint();              // starts the refresh
+    void Command1_Click();          // "Hide"
+    void Option1_Click(int Index);  // refresh period (Index + 1) x 25 ms
     void Timer1_Timer();
 
     // Decimal with leading zeros to `digits`; a wider number in full; a
@@ -76,6 +77,6 @@ private:
     Clock &clock_;
     Sources sources_;
     std::string DebugRowTemplate;
-    int32_t LastDebugUpdate = 0;     // from the clock at load
+    int32_t LastDebugUpdate = 0;      // from the clock at load
     bool debugFiguresShown_ = false;  // the first refresh shows them at once
 };

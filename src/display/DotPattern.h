@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A glyph or segment as a list of dot offsets, cut at compile time out of a
 // small ASCII picture. The dots are kept in reading order (top row first,
 // then left to right), so dots[0] is the glyph's first dot.
@@ -20,8 +21,7 @@ struct DotPattern {
     // after another. Collects every character equal to `mark` that lies in
     // columns left .. left + width - 1 of the picture; offsets count from
     // column `left`.
-    static constexpr DotPattern Pick(std::string_view picture, int pictureWidth, int left, int width,
-                                     char mark) {
+    static constexpr DotPattern Pick(std::string_view picture, int pictureWidth, int left, int width, char mark) {
         DotPattern p;
         const int rows = static_cast<int>(picture.size()) / pictureWidth;
         for (int r = 0; r < rows; ++r) {

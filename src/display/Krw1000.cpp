@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/Krw1000.h"
 
 #include <algorithm>
@@ -50,14 +51,14 @@ void Krw1000::DrawSegmentText(std::string_view text, int firstCell, bool smallRo
 
 void Krw1000::DrawLargeGlyph(int cell, ColorValue on, ColorValue off, std::string_view pattern) {
     if (cell < 1 || cell > LargeCells) return;  // past the panel's edge: nothing to draw
-    DrawGlyph(LargeCellLeft(cell), PanelFont::LargeTopRow, &PanelFont::LargeSegment, &PanelFont::LargeSymbol, on,
-              off, pattern);
+    DrawGlyph(LargeCellLeft(cell), PanelFont::LargeTopRow, &PanelFont::LargeSegment, &PanelFont::LargeSymbol, on, off,
+              pattern);
 }
 
 void Krw1000::DrawSmallGlyph(int cell, ColorValue on, ColorValue off, std::string_view pattern) {
     if (cell < 1 || cell > SmallCells) return;
-    DrawGlyph(SmallCellLeft(cell), PanelFont::SmallTopRow, &PanelFont::SmallSegment, &PanelFont::SmallSymbol, on,
-              off, pattern);
+    DrawGlyph(SmallCellLeft(cell), PanelFont::SmallTopRow, &PanelFont::SmallSegment, &PanelFont::SmallSymbol, on, off,
+              pattern);
 }
 
 void Krw1000::DrawGlyph(int left, int top, const DotPattern &(*segment)(int), const DotPattern *(*symbol)(char),
@@ -179,8 +180,8 @@ void Krw1000::DrawWholeSmallSymbol(int cell, ColorValue on, char ch) {
         for (int c = 0; c < PanelFont::SmallCellWidth; ++c) {
             bool lit = false;
             for (int i = 0; glyph != nullptr && i < glyph->count; ++i)
-                lit = lit || (glyph->dots[static_cast<size_t>(i)].column == c &&
-                              glyph->dots[static_cast<size_t>(i)].row == r);
+                lit = lit ||
+                      (glyph->dots[static_cast<size_t>(i)].column == c && glyph->dots[static_cast<size_t>(i)].row == r);
             const auto x = static_cast<size_t>(left + c);
             const auto y = static_cast<size_t>(PanelFont::SmallTopRow + r);
             const ColorValue want = lit ? on : color_.dotdefaultbg;
@@ -195,8 +196,7 @@ void Krw1000::DrawRepeatMark() {
     const uint8_t mode = settings_.PlayMode;
     const ColorValue arrow = mode != 255 ? color_.repeatmark : color_.repeatmarkbg;
     SetDots(PanelFont::RepeatArrow(), PanelFont::RepeatArrowColumn, PanelFont::RepeatTopRow, arrow);
-    for (int c = PanelFont::RepeatLetterColumn; c < PanelFont::RepeatLetterColumn + PanelFont::RepeatLetterWidth;
-         ++c) {
+    for (int c = PanelFont::RepeatLetterColumn; c < PanelFont::RepeatLetterColumn + PanelFont::RepeatLetterWidth; ++c) {
         for (int r = 12; r <= 19; ++r) {
             readoutDots_[static_cast<size_t>(c)][static_cast<size_t>(r)] = color_.repeatmarkbg;
             readoutDirty_[static_cast<size_t>(c)][static_cast<size_t>(r)] = Dirty;
@@ -366,8 +366,8 @@ void Krw1000::SetLvMeterChannel(int topRow, int64_t level) {
         const bool mustLight = level >= x;
         const bool lit = cells[r0] < UnlitZone1;
         if (mustLight == lit) continue;
-        const uint8_t state = mustLight ? static_cast<uint8_t>(LvMeterUnlitState(x) - UnlitZone1)
-                                        : LvMeterUnlitState(x);
+        const uint8_t state =
+            mustLight ? static_cast<uint8_t>(LvMeterUnlitState(x) - UnlitZone1) : LvMeterUnlitState(x);
         cells[r0] = cells[r0 + 1] = state;
         lvMeterDirty_[static_cast<size_t>(x)][r0] = lvMeterDirty_[static_cast<size_t>(x)][r0 + 1] = Dirty;
     }

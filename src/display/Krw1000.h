@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KRW1000, the drawing module: the readout panel's dot grid, the spectrum
 // analyser and the level meters, each a grid of cells with repaint flags.
 // Routines here only change cells and flag them; PanelPainter paints the
@@ -44,8 +45,8 @@ public:
 
     // All references must outlive this object; `current` is the scheme in
     // use, `tickNow` the clock value read at the start of the current tick.
-    Krw1000(const ColorSetData &current, const SettingData &settings, const EngineState &engine,
-            const Vbmp3Api &api, const int32_t &tickNow, DebugLog *log = nullptr);
+    Krw1000(const ColorSetData &current, const SettingData &settings, const EngineState &engine, const Vbmp3Api &api,
+            const int32_t &tickNow, DebugLog *log = nullptr);
 
     // Readout panel.
     void DrawSegmentText(std::string_view text, int firstCell, bool smallRow, ColorValue on, ColorValue off);

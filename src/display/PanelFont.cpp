@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/PanelFont.h"
 
 #include <array>
@@ -105,8 +106,7 @@ constexpr auto LetterGlyphs = SideBySide<3>(RepeatLetters, RepeatLettersWidth, P
 
 // Segments a to g of each digit, "1" = lit.
 constexpr std::array<std::string_view, 10> DigitPatterns = {
-    "1111110", "0110000", "1101101", "1111001", "0110011",
-    "1011011", "1011111", "1110010", "1111111", "1111011",
+    "1111110", "0110000", "1101101", "1111001", "0110011", "1011011", "1011111", "1110010", "1111111", "1111011",
 };
 
 }  // namespace

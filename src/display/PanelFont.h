@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dot shapes of the readout panel: the seven segments of the large and
 // small digit cells, the fixed glyphs and the repeat mark. Offsets are
 // relative to a cell's left glyph column and its row's top dot row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the flagged cells of the drawing module's three grids into the
 // main window's backing image (client-area pixels, 634 x 115) and clears
 // their flags. Pixels are written directly; boxes outside the image are cut.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine module's state: the playlist, the open track and the player
 // state. The drawing module and the debug window read it through a const
 // reference; only the engine module changes it.
@@ -42,8 +43,8 @@ struct EngineState {
     LyricsData LyricsInfo{};
     int32_t LastLyricsKey = 0;
     uint8_t PlayState = PlayStates::Stopped;
-    int32_t LastRewindTime = 0;   // from the clock when the engine module starts
-    bool Rewound = false;         // LastRewindTime holds a press that restarted a track
+    int32_t LastRewindTime = 0;  // from the clock when the engine module starts
+    bool Rewound = false;        // LastRewindTime holds a press that restarted a track
     int32_t ElapsedSeconds = 0;
     int32_t BitRate = 0;
 };

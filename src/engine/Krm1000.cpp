@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/Krm1000.h"
 
 #include <algorithm>
@@ -126,8 +127,7 @@ uint8_t Krm1000::bytPlayListNewOpen(std::string spec) {
 
 int16_t Krm1000::orderAt(int16_t position) const {
     const PlayListData &pl = state_.PlayList;
-    if (position < 0 || position > pl.LastIndex || static_cast<std::size_t>(position) >= pl.PlayOrder.size())
-        return -1;
+    if (position < 0 || position > pl.LastIndex || static_cast<std::size_t>(position) >= pl.PlayOrder.size()) return -1;
     return pl.PlayOrder[static_cast<std::size_t>(position)];
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KRM1000, the engine module: the playlist and its m3u reading, opening a
 // track with its titles and lyrics, the transport and end-of-track
 // sequencing, and the start-up and release of the engine library.
@@ -29,8 +30,8 @@ public:
     // The shuffle's random source: each call returns a fraction in [0, 1).
     using RandomSource = std::function<double()>;
 
-    Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &settings,
-            EngineOptionData &engineOptions, PlayerView &view);
+    Krm1000(const Vbmp3Api &api, DebugLog &log, Clock &clock, SettingData &settings, EngineOptionData &engineOptions,
+            PlayerView &view);
     Krm1000(const Krm1000 &) = delete;
     Krm1000 &operator=(const Krm1000 &) = delete;
 

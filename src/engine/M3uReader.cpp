@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/M3uReader.h"
 
 #include <algorithm>
@@ -46,7 +47,7 @@ std::string M3uReader::findEntry(std::string_view line, std::string_view baseFol
             if (entry.empty() || !AudioFileTypes::isAudioPath(entry)) continue;
             const bool absolute = entry.front() == '/';
             std::string path = lookup.find(absolute ? std::string_view("/") : baseFolder,
-                                                std::string_view(entry).substr(absolute ? 1 : 0), anyCase);
+                                           std::string_view(entry).substr(absolute ? 1 : 0), anyCase);
             if (!path.empty()) return path;
         }
     }

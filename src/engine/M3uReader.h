@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads an m3u list file as the player plays it: one entry per line, lines
 // ending in CR LF, LF or CR, each line in UTF-8 or else CP932. Only lines naming an
 // existing audio file (AudioFileTypes) count; everything else,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the engine module asks of the window: the title and lyrics lines, the
 // window caption, the button states and the readout fields it redraws.
 // The main window implements it; tests implement it with a recorder.

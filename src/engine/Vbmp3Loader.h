@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads the engine library libvbmp3.so and fills the function table from it.
 // The library is looked for in the program folder (the executable's folder)
 // first, then on the library search path. A function the library lacks stays

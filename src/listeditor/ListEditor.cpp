@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "listeditor/ListEditor.h"
 
 #include <algorithm>
@@ -153,8 +154,10 @@ bool ListEditor::eventFilter(QObject *watched, QEvent *event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *drag = static_cast<QDropEvent *>(event);
-            if (drag->mimeData()->hasUrls()) drag->acceptProposedAction();
-            else drag->ignore();
+            if (drag->mimeData()->hasUrls())
+                drag->acceptProposedAction();
+            else
+                drag->ignore();
             return true;
         }
         case QEvent::Drop: {
@@ -177,7 +180,8 @@ bool ListEditor::eventFilter(QObject *watched, QEvent *event) {
 std::vector<std::string> ListEditor::entries() const {
     std::vector<std::string> out;
     out.reserve(static_cast<std::size_t>(List1->count()));
-    for (int i = 0; i < List1->count(); ++i) out.push_back(List1->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+    for (int i = 0; i < List1->count(); ++i)
+        out.push_back(List1->item(i)->data(Qt::UserRole).toByteArray().toStdString());
     return out;
 }
 
@@ -234,9 +238,8 @@ uint8_t ListEditor::bytListAddFiles(const std::string &buffer) {
 
 void ListEditor::Command1_Click() {
     std::string folder;
-    const std::string chosen =
-        ShowFileDialog(dialogs_, 0, "リストに追加するファイルを選択", this, DialogFlags::OpenFiles,
-                       AudioFileTypes::openDialogFilter(), "", folder);
+    const std::string chosen = ShowFileDialog(dialogs_, 0, "リストに追加するファイルを選択", this,
+                                              DialogFlags::OpenFiles, AudioFileTypes::openDialogFilter(), "", folder);
     if (chosen.empty()) return;
     if (bytListAddFiles(chosen) != 0) dialogs_.showMessage(this, QStringLiteral("ListEditor"), QStringLiteral("Error"));
 }
@@ -303,8 +306,10 @@ void ListEditor::moveSelected(int step) {
             const int j = i + step;
             if (!List1->item(i)->isSelected() || List1->item(j)->isSelected()) return;
             swapEntries(i, j);
-            if (current == i) current = j;
-            else if (current == j) current = i;
+            if (current == i)
+                current = j;
+            else if (current == j)
+                current = i;
         };
         if (step < 0) {
             for (int i = 1; i < n; ++i) moveOne(i);
@@ -352,8 +357,7 @@ bool ListEditor::askToSave() {
     case SaveQuestion::Answer::No:
         // The changes are let go.
         return true;
-    case SaveQuestion::Answer::Cancel:
-        return false;
+    case SaveQuestion::Answer::Cancel: return false;
     }
     return false;
 }
@@ -372,9 +376,9 @@ bool ListEditor::writeList(const std::string &path) {
 
 bool ListEditor::saveAs() {
     std::string folder;
-    const std::string chosen = PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this,
-                                                                   DialogFlags::SaveFile,
-                                                                   FileFilter("m3u ListFile", "*.m3u"), "m3u", folder));
+    const std::string chosen =
+        PathList::strCutNull(ShowFileDialog(dialogs_, 1, "名前を付けてリストを保存", this, DialogFlags::SaveFile,
+                                            FileFilter("m3u ListFile", "*.m3u"), "m3u", folder));
     // Cancelled or not written: the file name and the caption stay as they were.
     if (chosen.empty() || !writeList(chosen)) return false;
     listFileName_ = chosen;

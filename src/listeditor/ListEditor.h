@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist editor: builds an m3u playlist by dialog and by drop, removes
 // and reorders entries, and opens, saves and saves as .m3u files. Modal over
 // the main window; works on its own list, never on the player's playlist.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist editor's question before the edited list would be dropped:
 // "リストが変更されています。保存しますか？" with Yes, No and Cancel. Tests
 // replace ask() with scripted answers.

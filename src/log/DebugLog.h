@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostic log: "[hh:nn:ss] " + message, into the debug window's list and,
 // when DebugMode is 0, appended to AppPath + "debuglog.txt" (opened and closed
 // per line, so the file is complete even if the program is killed).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of recent log lines that the debug window shows: oldest first, at
 // most 199 lines after any call returns. Plain C++; the debug window listens.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which transport buttons make sense for the playlist, the player state and
 // the play mode. Index 0 is Command1 (open) ... index 5 is Command6 (pause).
 #pragma once

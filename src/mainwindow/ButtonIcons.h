@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport symbols of the six buttons, drawn by the program in the
 // colours of the LED panel: eject (open), stop, previous, next, play, pause.
 #pragma once

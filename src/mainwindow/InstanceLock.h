@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running player per user and AppPath: a lock file in the user's runtime
 // folder, named after a hash of AppPath. A lock left by a process that has
 // died is taken over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt key events in the terms the key handler works with: virtual key codes
 // (letters 65-90, digits 48-57, F1-F12 112-123) and the modifier mask
 // (1 Shift, 2 Ctrl, 4 Alt).

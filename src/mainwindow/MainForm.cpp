@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MainForm.h"
 
 #include <cstdio>
@@ -85,7 +86,9 @@ MainForm::MainForm(Environment environment) : QWidget(nullptr), env_(std::move(e
         };
     }
     if (!env_.startProgram) {
-        env_.startProgram = [](const std::string &path) { QProcess::startDetached(QFile::decodeName(path.c_str()), {}); };
+        env_.startProgram = [](const std::string &path) {
+            QProcess::startDetached(QFile::decodeName(path.c_str()), {});
+        };
     }
 
     PanelFonts::registerSubstitutions();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: a wide, low front panel with the analyser and meters, the
 // title and lyrics lines, the readout panel and six transport buttons. It
 // owns the program's modules, runs start-up (Form_Load / Main), the 10 ms tick
@@ -52,11 +53,11 @@ public:
     // What the window needs from outside. Every member left empty gets the
     // real thing (tests script them).
     struct Environment {
-        std::string programDir;               // the executable's folder; ends in '/'
-        std::string appPath;                  // folder of corvale.ini, debuglog.txt, color/; empty: programDir
-        std::vector<std::string> arguments;   // the command line after the program name
-        std::string lockFolder;               // folder of the single-instance lock
-        int64_t expectedLibrarySize = -1;     // libvbmp3.so as built
+        std::string programDir;              // the executable's folder; ends in '/'
+        std::string appPath;                 // folder of corvale.ini, debuglog.txt, color/; empty: programDir
+        std::vector<std::string> arguments;  // the command line after the program name
+        std::string lockFolder;              // folder of the single-instance lock
+        int64_t expectedLibrarySize = -1;    // libvbmp3.so as built
         int expectedLibraryVersion = 0;
         UserDialogs *dialogs = nullptr;
         Clock *clock = nullptr;
@@ -237,10 +238,10 @@ private:
     int32_t lastPresent_ = 0;
     std::array<int32_t, 10> equalizerBands_{};
     QRect workAreaRect_;
-    bool started_ = false;    // Main ran to its end or to the library check
-    bool unloaded_ = false;   // Form_QueryUnload has run
+    bool started_ = false;   // Main ran to its end or to the library check
+    bool unloaded_ = false;  // Form_QueryUnload has run
     bool secondInstance_ = false;
-    bool closing_ = false;    // the window has been asked to close
+    bool closing_ = false;        // the window has been asked to close
     bool quitRequested_ = false;  // by requestQuit: nothing may wait for the user
 
     QImage backing_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's transport buttons and keys.
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,9 +23,8 @@ void MainForm::Command1_Click() {
     if (!engineUsable()) return;
     SettingData &s = krc_->settings();
     std::string folder = s.LastPath;
-    const std::string result =
-        ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, DialogFlags::OpenFiles,
-                       AudioFileTypes::openDialogFilter(), "", folder);
+    const std::string result = ShowFileDialog(*env_.dialogs, 0, "ファイルを開く", this, DialogFlags::OpenFiles,
+                                              AudioFileTypes::openDialogFilter(), "", folder);
     s.LastPath = folder;
     // Closed under a termination request: Cancel, whatever the dialog said.
     if (result.empty() || !engineUsable()) {
@@ -128,8 +128,7 @@ void MainForm::Text1_KeyDown(int &KeyCode, int Shift) {
     case 123:  // F12
         if (enabled(5)) Command5_Click();
         break;
-    default:
-        break;
+    default: break;
     }
     KeyCode = 0;
 }
@@ -151,4 +150,3 @@ bool MainForm::eventFilter(QObject *watched, QEvent *event) {
     }
     return QWidget::eventFilter(watched, event);
 }
-

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's pop-up menu: pitch, play mode, sound assist, the other
 // windows, the analyser and the colour schemes.
 #include <cstdio>
@@ -100,8 +101,7 @@ void MainForm::mnuRunVersion_Click() {
 
 void MainForm::connectDebugWindow() {
     if (!debugWindow_ || !krm_ || !krw_) return;
-    debugWindow_->setSources(
-        {&krm_->state(), &krc_->engineOptions(), &krw_->SpeanaCells(), &krw_->LvMeterCells()});
+    debugWindow_->setSources({&krm_->state(), &krc_->engineOptions(), &krw_->SpeanaCells(), &krw_->LvMeterCells()});
 }
 
 // ---------------------------------------------------------------- analyser and colours
@@ -149,4 +149,3 @@ void MainForm::mnuColorSet_Click(int Index) {
     refillBacking();
     for (auto &[index, action] : menu_->mnuColorSet) action->setChecked(index == Index);
 }
-

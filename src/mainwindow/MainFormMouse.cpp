@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's mouse, drops, paths handed on by a second start, and its
 // placement on the screen (with the window menu that moves it).
 #include <cmath>
@@ -72,8 +73,7 @@ void MainForm::dropEvent(QDropEvent *event) {
 
 void MainForm::Form_OLEDragDrop(const QList<QUrl> &urls) {
     writeLog("MainFrm Called  - Form_OLEDragDrop");
-    if (!engineUsable() || !commands_[0]->isEnabled() || urls.isEmpty() || urls.front().toLocalFile().isEmpty())
-        return;
+    if (!engineUsable() || !commands_[0]->isEnabled() || urls.isEmpty() || urls.front().toLocalFile().isEmpty()) return;
     // Full paths, so files from different folders keep their own; folders
     // and anything else that is not a file are passed over.
     std::vector<std::string> paths;
@@ -152,4 +152,3 @@ void MainForm::mnuMoveWindowRight_Click() {
     GetWorkArea();
     moveFrameTo(workAreaRect_.left() + workAreaRect_.width() - frameGeometry().width(), pos().y());
 }
-

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the desktop media controls see it: its buttons, play
 // mode menu, volume toggle and the engine module's state. Once the window has
 // been asked to close it reports itself unavailable, so nothing reaches the

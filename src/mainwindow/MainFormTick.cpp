@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's 10 ms tick, its painting, and the lines and readouts it
 // shows for the engine module.
-#include <QPainter>
-#include <QPaintEvent>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QWindow>
 
 #include "config/Krc1000.h"
@@ -45,14 +46,11 @@ void MainForm::Timer1_Timer() {
     }
 }
 
-void MainForm::flush(const QRegion &touched) {
-    pendingPaint_ += touched;
-}
+void MainForm::flush(const QRegion &touched) { pendingPaint_ += touched; }
 
 void MainForm::Form_Paint() {
     if (krw_) krw_->MarkAllDirty();
 }
-
 
 void MainForm::paintEvent(QPaintEvent *event) {
     QPainter painter(this);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's pop-up menu "メニュー" with every entry in its order:
 // pitch, play mode, sound assist, list editor, analyser, colours, window,
 // settings, debugger and version. Indexed groups keep their indexes (pitch
@@ -17,8 +18,8 @@ class MainMenu {
 public:
     static constexpr int PitchCount = 17;
     // The pitch of each item in percent; 0 marks a separator.
-    static constexpr std::array<int, PitchCount> PitchValues{50, 60, 70, 80, 90, 0, 100, 0, 110,
-                                                             120, 130, 140, 150, 0, 200, 0, 300};
+    static constexpr std::array<int, PitchCount> PitchValues{50,  60,  70,  80,  90, 0,   100, 0,  110,
+                                                             120, 130, 140, 150, 0,  200, 0,   300};
     static constexpr int PitchDefaultIndex = 6;  // "x1.0"
 
     explicit MainMenu(QWidget *parent);

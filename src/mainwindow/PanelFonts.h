@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Font names the windows ask for and what this system gives for them:
 // "ＭＳ ゴシック" (also "MS Gothic") as IPAGothic, Noto Sans Mono CJK JP or the
 // system monospace font; "Terminal" as the system monospace font.

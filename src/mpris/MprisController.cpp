@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mpris/MprisController.h"
 
 #include <cmath>
@@ -18,8 +19,10 @@ void MprisController::click(int command) {
 void MprisController::play() {
     if (!host_.available()) return;
     const uint8_t state = host_.playState();
-    if (state == PlayStates::Paused) click(CommandPause);
-    else if (state == PlayStates::Stopped) click(CommandPlay);
+    if (state == PlayStates::Paused)
+        click(CommandPause);
+    else if (state == PlayStates::Stopped)
+        click(CommandPlay);
 }
 
 void MprisController::pause() {
@@ -70,8 +73,10 @@ bool MprisController::setLoopStatus(std::string_view status) {
 
 void MprisController::setShuffle(bool on) {
     if (!host_.available()) return;
-    if (on) choose(PlayModes::Random);
-    else if (host_.playMode() == PlayModes::Random) choose(PlayModes::RepeatAll);
+    if (on)
+        choose(PlayModes::Random);
+    else if (host_.playMode() == PlayModes::Random)
+        choose(PlayModes::RepeatAll);
 }
 
 void MprisController::setVolume(double volume) {
@@ -121,8 +126,7 @@ int64_t MprisController::positionMicroseconds() const {
     return static_cast<int64_t>(host_.elapsedSeconds()) * 1000000;
 }
 
-std::vector<const char *> MprisController::changedProperties(const MprisSnapshot &before,
-                                                             const MprisSnapshot &after) {
+std::vector<const char *> MprisController::changedProperties(const MprisSnapshot &before, const MprisSnapshot &after) {
     std::vector<const char *> names;
     auto check = [&names](bool differs, const char *name) {
         if (differs) names.push_back(name);

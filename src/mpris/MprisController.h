@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop media controls' view of the player: maps the Player methods
 // and the writable properties onto the window's buttons, play mode menu and
 // volume toggle, and takes snapshots of what the properties report so that

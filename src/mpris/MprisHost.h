@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop media controls need from the player window: its state,
 // which transport buttons are enabled, and the actions behind them. The main
 // window implements it; tests implement it with a fake.
@@ -8,11 +9,11 @@
 
 // The open track as the window shows it.
 struct MprisTrack {
-    bool present = false;        // a playlist is loaded and a track is open
-    int trackNumber = 0;         // 1-based place in the playlist
-    std::string tagTitle;        // title field of the track information (may name a WAVE format)
-    std::string tagArtist;       // artist field, may be empty
-    std::string path;            // local path, as the playlist holds it
+    bool present = false;   // a playlist is loaded and a track is open
+    int trackNumber = 0;    // 1-based place in the playlist
+    std::string tagTitle;   // title field of the track information (may name a WAVE format)
+    std::string tagArtist;  // artist field, may be empty
+    std::string path;       // local path, as the playlist holds it
     int32_t lengthSeconds = 0;
 
     bool operator==(const MprisTrack &) const = default;

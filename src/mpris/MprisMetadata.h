@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Metadata map of the open track: track id, title, artist, length,
 // track number and file URL, in the types media control clients expect.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mpris/MprisPlayerAdaptor.h"
 
 #include <QFile>
@@ -6,8 +7,7 @@
 #include "mpris/MprisController.h"
 #include "mpris/MprisMetadata.h"
 
-MprisPlayerAdaptor::MprisPlayerAdaptor(QObject *parent, MprisController &controller,
-                                       std::function<void()> afterAction)
+MprisPlayerAdaptor::MprisPlayerAdaptor(QObject *parent, MprisController &controller, std::function<void()> afterAction)
     : QDBusAbstractAdaptor(parent), controller_(controller), afterAction_(std::move(afterAction)) {}
 
 void MprisPlayerAdaptor::done() const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The org.mpris.MediaPlayer2.Player interface: transport methods, playback
 // state, track metadata, loop / shuffle and volume, all through the
 // controller. After every call and property write `afterAction` runs, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The org.mpris.MediaPlayer2 interface: who the player is and Raise / Quit.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Publishes the player on the session bus as org.mpris.MediaPlayer2.corvale
 // (the desktop's media keys and sound menu use it). Every PollIntervalMs it
 // takes a snapshot of the player and signals, with PropertiesChanged, only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settingsdialog/SetForm.h"
 
 #include <algorithm>
@@ -304,8 +305,8 @@ void SetForm::HScroll3_Change() { Label6->setText(QString::number(HScroll3->valu
 void SetForm::Command1_Click() {
     log_.WriteDebugLog("SetForm Called  - Command1");
     std::string folder;
-    const std::string chosen = PathList::strCutNull(
-        ShowFileDialog(dialogs_, 1, "配色エディタを選択", this, DialogFlags::OpenFile, FileFilter("実行ファイル", "*"), "", folder));
+    const std::string chosen = PathList::strCutNull(ShowFileDialog(
+        dialogs_, 1, "配色エディタを選択", this, DialogFlags::OpenFile, FileFilter("実行ファイル", "*"), "", folder));
     if (chosen.empty()) return;
     const QString path = QString::fromStdString(chosen);
     const QFileInfo info(path);

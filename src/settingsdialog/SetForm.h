@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog: sound quality (one-touch presets or custom values),
 // analyser, lyrics and colour-editor settings. Modal over the main window.
 // The controls are filled from SettingData when it opens; nothing reaches

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option flags of a file dialog, as the windows pass them to
 // ShowFileDialog, and the sets the windows use.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real dialogs: QFileDialog (Qt's own widget dialog, so that every flag
 // is honoured the same way on every desktop) and QMessageBox.
 #pragma once

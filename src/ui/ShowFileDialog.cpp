@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ShowFileDialog.h"
 
 #include <vector>
@@ -34,9 +35,9 @@ std::string pathBytes(const QString &path) { return QFile::encodeName(path).toSt
 
 }  // namespace
 
-std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
-                           QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
-                           const std::string &DefaultExtension, std::string &InitialFolder) {
+std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title, QWidget *OwnerWindow,
+                           uint32_t Flags, const std::string &Filter, const std::string &DefaultExtension,
+                           std::string &InitialFolder) {
     UserDialogs::FileRequest request;
     request.save = SaveDialog != 0;
     request.title = QString::fromStdString(Title);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one routine through which every file dialog of the program goes.
 //
 // Result: on OK with one file, its full path; with several files, the folder,
@@ -19,6 +20,6 @@ class QWidget;
 // SaveDialog: nonzero for Save As. Flags: the dialog option flags
 // (DialogFlags). Filter: description NUL pattern NUL pairs, patterns joined
 // by ';' (FileFilter makes one pair).
-std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title,
-                           QWidget *OwnerWindow, uint32_t Flags, const std::string &Filter,
-                           const std::string &DefaultExtension, std::string &InitialFolder);
+std::string ShowFileDialog(UserDialogs &dialogs, uint8_t SaveDialog, const std::string &Title, QWidget *OwnerWindow,
+                           uint32_t Flags, const std::string &Filter, const std::string &DefaultExtension,
+                           std::string &InitialFolder);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stacking rule of the secondary windows: while the main window stays on
 // top of all windows (AllwaysTop 0), a window opened over it stays on top too;
 // when it closes it drops its own topmost state and puts the main window on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file dialogs and message boxes the windows show, behind one interface so
 // that tests can script the user's answers.
 #pragma once
@@ -13,12 +14,12 @@ class UserDialogs {
 public:
     // One file dialog, already translated from the dialog flags.
     struct FileRequest {
-        bool save = false;           // Save As dialog rather than Open
+        bool save = false;  // Save As dialog rather than Open
         QString title;
-        uint32_t flags = 0;          // the dialog option flags as the caller passed them
-        QStringList nameFilters;     // "Description (*.a *.b)"
-        QString defaultSuffix;       // added to a typed name without extension; empty for none
-        QString folder;              // folder the dialog opens in
+        uint32_t flags = 0;       // the dialog option flags as the caller passed them
+        QStringList nameFilters;  // "Description (*.a *.b)"
+        QString defaultSuffix;    // added to a typed name without extension; empty for none
+        QString folder;           // folder the dialog opens in
     };
 
     virtual ~UserDialogs() = default;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the engine's output goes: a sound device that calls back for interleaved
 // stereo float frames at a fixed rate, in buffers of a fixed size.
 #pragma once

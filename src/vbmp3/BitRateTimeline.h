@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bit rate along the track: the decoder thread notes each change with the
 // track position it starts at; the player's thread asks for the rate at the
 // position being heard. Both sides are ordinary threads (never the audio

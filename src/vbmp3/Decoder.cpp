@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/Decoder.h"
 
 #include "common/AudioFileTypes.h"
@@ -19,10 +20,8 @@ std::string head(int fd, std::size_t bytes) {
     std::size_t got = 0;
     while (got < bytes) {
         const ssize_t n = ::pread(fd, h.data() + got, bytes - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     h.resize(got);
@@ -43,18 +42,15 @@ bool isOtherRiffForm(const std::string &h) {
 struct FileDescriptor {
     int fd;
     ~FileDescriptor() {
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
     }
 };
 
 // True when the file starts with an ID3v2 tag or an MPEG audio frame header.
 bool looksLikeMpeg(const std::string &h) {
-    if (h.size() < 4)
-        return false;
+    if (h.size() < 4) return false;
     const auto b = [&](std::size_t i) { return static_cast<unsigned char>(h[i]); };
-    if (h.compare(0, 3, "ID3") == 0)
-        return true;
+    if (h.compare(0, 3, "ID3") == 0) return true;
     // Sync, a valid version and layer, a bit rate index that is not "bad" and a
     // sampling rate index that is not reserved.
     return b(0) == 0xFF && (b(1) & 0xE0) == 0xE0 && (b(1) & 0x18) != 0x08 && (b(1) & 0x06) != 0 &&
@@ -71,36 +67,28 @@ bool looksLikeSndfile(const std::string &h) {
     static const char *const magics[] = {"RIFF", "RIFX", "RF64", "BW64", "FORM", ".snd",
                                          "dns.", "fLaC", "OggS", "caff", "riff", "NIST"};
     for (const char *m : magics)
-        if (h.compare(0, std::char_traits<char>::length(m), m) == 0)
-            return true;
+        if (h.compare(0, std::char_traits<char>::length(m), m) == 0) return true;
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<Decoder> Decoder::openFile(const std::string &path, int inputSample) {
     // Only a regular file: a FIFO or a device with a track's name would block.
     const FileDescriptor file{RegularFile::openForReading(path)};
-    if (file.fd < 0)
-        return nullptr;
+    if (file.fd < 0) return nullptr;
     const std::string h = head(file.fd, RiffHeader::HeadBytes);
-    if (isOtherRiffForm(h))
-        return nullptr;
+    if (isOtherRiffForm(h)) return nullptr;
     const RiffHeader riff = RiffHeader::parse(h);
-    if (riff.isMpeg())
-        return MpegDecoder::open(file.fd, inputSample, RiffHeader::formatTagName(riff.formatTag()));
-    if (riff.isWave())
-        return SndfileDecoder::open(file.fd, RiffHeader::formatTagName(riff.formatTag()));
-    if (looksLikeMpeg(h))
-        return MpegDecoder::open(file.fd, inputSample, std::string());
+    if (riff.isMpeg()) return MpegDecoder::open(file.fd, inputSample, RiffHeader::formatTagName(riff.formatTag()));
+    if (riff.isWave()) return SndfileDecoder::open(file.fd, RiffHeader::formatTagName(riff.formatTag()));
+    if (looksLikeMpeg(h)) return MpegDecoder::open(file.fd, inputSample, std::string());
     // A FLAC or Ogg stream, or a file named as one, is libsndfile's or nobody's:
     // libmpg123 would find frames in the noise of a damaged one.
     const bool sndfileOnly = looksLikeFlacOrOgg(h) || AudioFileTypes::isSndfileOnlyPath(path);
     if (sndfileOnly || looksLikeSndfile(h)) {
-        if (auto other = SndfileDecoder::open(file.fd, std::string()))
-            return other;
-        if (sndfileOnly)
-            return nullptr;
+        if (auto other = SndfileDecoder::open(file.fd, std::string())) return other;
+        if (sndfileOnly) return nullptr;
     }
     // MPEG audio, possibly after some leading junk.
     return MpegDecoder::open(file.fd, inputSample, std::string());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A source of decoded audio: one open file, read as stereo float frames.
 //
 // Decoder::openFile looks at the content, not the name: a RIFF/WAVE file whose
@@ -26,9 +27,9 @@
 class Decoder {
 public:
     struct Info {
-        std::string title;         // UTF-8, not cut
-        std::string artist;        // UTF-8, not cut
-        int sourceRate = 0;        // Hz, of the file
+        std::string title;   // UTF-8, not cut
+        std::string artist;  // UTF-8, not cut
+        int sourceRate = 0;  // Hz, of the file
         int sourceChannels = 0;
         int decodeRate = 0;        // Hz, of the frames read() gives
         int64_t lengthFrames = 0;  // at the decode rate

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine of libvbmp3.so.
 //
 // Threading contract
@@ -95,9 +96,8 @@ Engine::~Engine() {
 // ---------------------------------------------------------------- options
 
 bool Engine::setBufferOptions(const Vbmp3OptionData &o) {
-    if (o.InputFrame < 1 || o.InputFrame > 100 || o.OutputFrame < 1 || o.OutputFrame > 100 ||
-        o.InputWait < 0 || o.InputWait > 50 || o.OutputWait < 0 || o.OutputWait > 50 ||
-        o.InputFrame < o.OutputFrame)
+    if (o.InputFrame < 1 || o.InputFrame > 100 || o.OutputFrame < 1 || o.OutputFrame > 100 || o.InputWait < 0 ||
+        o.InputWait > 50 || o.OutputWait < 0 || o.OutputWait > 50 || o.InputFrame < o.OutputFrame)
         return false;
     bufferOptions_ = o;
     inputWaitMs_.store(o.InputWait);
@@ -107,8 +107,8 @@ bool Engine::setBufferOptions(const Vbmp3OptionData &o) {
 }
 
 bool Engine::setDecodeOptions(const DecodeOptionData &o) {
-    if (o.InputSample < 0 || o.InputSample > 2 || o.OutputChannel < 0 || o.OutputChannel > 1 ||
-        o.OutputSample < 8000 || o.OutputSample > 48000)
+    if (o.InputSample < 0 || o.InputSample > 2 || o.OutputChannel < 0 || o.OutputChannel > 1 || o.OutputSample < 8000 ||
+        o.OutputSample > 48000)
         return false;
     decodeOptions_ = o;
     chain_.setMono(o.OutputChannel == 1);
@@ -116,36 +116,31 @@ bool Engine::setDecodeOptions(const DecodeOptionData &o) {
 }
 
 bool Engine::setKaraokeUse(int use) {
-    if (use != 0 && use != 1)
-        return false;
+    if (use != 0 && use != 1) return false;
     karaoke_ = use == 1;
     return true;
 }
 
 bool Engine::setLyricsTimeBase(int base) {
-    if (base != 0 && base != 1)
-        return false;
+    if (base != 0 && base != 1) return false;
     lyricsTimeBase_ = base;
     return true;
 }
 
 bool Engine::setFftWindow(int window) {
-    if (window < 0 || window > 3)
-        return false;
+    if (window < 0 || window > 3) return false;
     fftWindow_ = window;
     return true;
 }
 
 bool Engine::setProcessUntimed(int process) {
-    if (process != 0 && process != 1)
-        return false;
+    if (process != 0 && process != 1) return false;
     lyrics_.setProcessUntimed(process == 1);
     return true;
 }
 
 bool Engine::setLyricsAdjustMs(int ms) {
-    if (ms < -1000 || ms > 1000)
-        return false;
+    if (ms < -1000 || ms > 1000) return false;
     lyrics_.setAdjustMs(ms);
     return true;
 }
@@ -155,30 +150,26 @@ bool Engine::setLyricsAdjustMs(int ms) {
 std::unique_ptr<TrackSession> Engine::makeSession(const std::string &path, TrackInfoData *info) {
     auto session = TrackSession::open(path, decodeOptions_, bufferOptions_.InputFrame, ++nextSessionId_, info);
     if (session)
-        lastKbps_ = session->decoder().currentKbps() > 0 ? session->decoder().currentKbps()
-                                                          : session->info().averageKbps;
+        lastKbps_ =
+            session->decoder().currentKbps() > 0 ? session->decoder().currentKbps() : session->info().averageKbps;
     return session;
 }
 
 bool Engine::open(const char *path, TrackInfoData *info) {
     close();
-    if (info)
-        std::memset(info, 0, sizeof *info);
-    if (!path || !*path)
-        return false;
+    if (info) std::memset(info, 0, sizeof *info);
+    if (!path || !*path) return false;
     std::unique_ptr<TrackSession> session = makeSession(path, info);
-    if (!session)
-        return false;
+    if (!session) return false;
     path_ = path;
-    current_ = session.release(); // the worker owns it from here on
+    current_ = session.release();  // the worker owns it from here on
     parked_ = 0;
     send({Command::Attach, current_});
     return true;
 }
 
 bool Engine::close() {
-    if (!current_)
-        return false;
+    if (!current_) return false;
     if (atEnd_) {
         // Right after the end: its last frames play on, and a track opened and
         // played next follows them.
@@ -197,8 +188,7 @@ bool Engine::close() {
 }
 
 void Engine::cutTail() {
-    if (!tailSent_)
-        return;
+    if (!tailSent_) return;
     tailSent_ = false;
     send({Command::CutTail, nullptr});
 }
@@ -211,8 +201,7 @@ void Engine::requestSeek(int64_t frame) {
 }
 
 void Engine::syncEnded() {
-    if (!current_ || atEnd_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing)
-        return;
+    if (!current_ || atEnd_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing) return;
     const uint32_t gen = current_->requestGen.load(std::memory_order_acquire);
     bool ended = current_->endedGen.load(std::memory_order_acquire) == gen;
     if (!ended && output_ == Output::Device && current_->doneGen.load(std::memory_order_acquire) == gen) {
@@ -231,8 +220,7 @@ void Engine::syncEnded() {
 }
 
 void Engine::settleEnd() {
-    if (!atEnd_)
-        return;
+    if (!atEnd_) return;
     // Something other than the next track: the rest of the old one fades out
     // and the track waits at its start.
     atEnd_ = false;
@@ -242,8 +230,7 @@ void Engine::settleEnd() {
 
 bool Engine::play() {
     syncEnded();
-    if (!current_)
-        return false;
+    if (!current_) return false;
     if (atEnd_) {
         // The same track again (repeat one): a new session of the file follows
         // the last frames of this one.
@@ -260,16 +247,14 @@ bool Engine::play() {
         }
     }
     current_->transport.store(TrackSession::Playing, std::memory_order_release);
-    kick(); // a stopped device starts again
+    kick();  // a stopped device starts again
     return true;
 }
 
 bool Engine::stop() {
     syncEnded();
-    if (!current_)
-        return false;
-    if (atEnd_)
-        return true; // already stopped; the last frames play on
+    if (!current_) return false;
+    if (atEnd_) return true;  // already stopped; the last frames play on
     current_->transport.store(TrackSession::Stopped, std::memory_order_release);
     cutTail();
     requestSeek(0);
@@ -278,8 +263,7 @@ bool Engine::stop() {
 
 bool Engine::pause() {
     syncEnded();
-    if (!current_)
-        return false;
+    if (!current_) return false;
     settleEnd();
     cutTail();
     int expected = TrackSession::Playing;
@@ -289,29 +273,24 @@ bool Engine::pause() {
 
 bool Engine::seek(int seconds) {
     syncEnded();
-    if (!current_)
-        return false;
+    if (!current_) return false;
     settleEnd();
     cutTail();
     int64_t frame = int64_t(std::max(seconds, 0)) * current_->decodeRate;
     const int64_t length = current_->info().lengthFrames;
-    if (length > 0)
-        frame = std::min(frame, length);
+    if (length > 0) frame = std::min(frame, length);
     requestSeek(frame);
     return true;
 }
 
 uint64_t Engine::currentKey() const {
-    if (!current_)
-        return 0;
+    if (!current_) return 0;
     return current_->keyOf(current_->requestGen.load(std::memory_order_acquire));
 }
 
 double Engine::heardFrames() {
-    if (!current_)
-        return 0.0;
-    if (atEnd_ || current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
-        return double(parked_);
+    if (!current_) return 0.0;
+    if (atEnd_ || current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped) return double(parked_);
     const OutputTimeline &tl = chain_.timeline();
     const uint64_t frame =
         tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), SteadyClock::steadyNs());
@@ -320,29 +299,19 @@ double Engine::heardFrames() {
 }
 
 double Engine::decodedFrames() {
-    if (!current_)
-        return 0.0;
-    if (atEnd_ || current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped)
-        return double(parked_);
+    if (!current_) return 0.0;
+    if (atEnd_ || current_->transport.load(std::memory_order_acquire) == TrackSession::Stopped) return double(parked_);
     const std::optional<double> pos = chain_.timeline().lastHanded(currentKey());
     return pos ? *pos : double(parked_);
 }
 
-int Engine::decodeRate() const {
-    return current_ ? current_->decodeRate : 0;
-}
+int Engine::decodeRate() const { return current_ ? current_->decodeRate : 0; }
 
-int Engine::outputRate() const {
-    return current_ ? current_->outputRate : 0;
-}
+int Engine::outputRate() const { return current_ ? current_->outputRate : 0; }
 
-bool Engine::deviceRunning() const {
-    return sound_ && sound_->running();
-}
+bool Engine::deviceRunning() const { return sound_ && sound_->running(); }
 
-std::size_t Engine::deviceBufferFrames() const {
-    return output_ == Output::Render ? 0 : sound_->latencyFrames();
-}
+std::size_t Engine::deviceBufferFrames() const { return output_ == Output::Render ? 0 : sound_->latencyFrames(); }
 
 int Engine::state(int *elapsedSeconds) {
     syncEnded();
@@ -356,20 +325,17 @@ int Engine::state(int *elapsedSeconds) {
         default: break;
         }
     }
-    if (elapsedSeconds)
-        *elapsedSeconds = seconds;
+    if (elapsedSeconds) *elapsedSeconds = seconds;
     return code;
 }
 
 int Engine::playBitRate() {
     syncEnded();
-    if (!current_)
-        return 0;
+    if (!current_) return 0;
     if (!atEnd_ && current_->transport.load(std::memory_order_acquire) == TrackSession::Playing) {
         const int kbps = current_->bitRates.at(current_->requestGen.load(std::memory_order_acquire),
                                                static_cast<int64_t>(heardFrames()));
-        if (kbps > 0)
-            lastKbps_ = kbps;
+        if (kbps > 0) lastKbps_ = kbps;
     }
     return lastKbps_;
 }
@@ -383,8 +349,7 @@ bool Engine::spectrum(int32_t left[256], int32_t right[256]) {
     const OutputTimeline &tl = chain_.timeline();
     const uint64_t frame =
         tl.heardFrame(chain_.latencyFrames(), chain_.rate(), chain_.interpolates(), SteadyClock::steadyNs());
-    if (!chain_.history().copyEndingAt(frame, spectrumFrames_.data(), SpectrumAnalyzer::Size))
-        return true;
+    if (!chain_.history().copyEndingAt(frame, spectrumFrames_.data(), SpectrumAnalyzer::Size)) return true;
     analyzer_.analyze(spectrumFrames_.data(), SpectrumAnalyzer::Size, 2, fftWindow_, left, right);
     return true;
 }
@@ -397,14 +362,12 @@ bool Engine::clearLyrics() {
 }
 
 bool Engine::setLyricsFile(const char *path) {
-    if (!path)
-        return false;
+    if (!path) return false;
     return lyrics_.loadFile(path);
 }
 
 bool Engine::lyrics(LyricsData *d) {
-    if (!d)
-        return false;
+    if (!d) return false;
     syncEnded();
     if (!karaoke_) {
         std::memset(d, 0, sizeof *d);
@@ -425,23 +388,19 @@ bool Engine::lyrics(LyricsData *d) {
 // ---------------------------------------------------------------- sound
 
 bool Engine::setPitch(int percent) {
-    if (percent < 50 || percent > 300)
-        return false;
+    if (percent < 50 || percent > 300) return false;
     chain_.setPitchPercent(percent);
     return true;
 }
 
 bool Engine::setEqualizer(const int32_t bands[10]) {
-    if (!bands)
-        return false;
-    for (int i = 0; i < 10; ++i)
-        stagedBands_[i] = std::clamp<int32_t>(bands[i], -100, 100);
+    if (!bands) return false;
+    for (int i = 0; i < 10; ++i) stagedBands_[i] = std::clamp<int32_t>(bands[i], -100, 100);
     return true;
 }
 
 bool Engine::setSoftVolume(int left, int right) {
-    if (left < 0 || left > 100 || right < 0 || right > 100)
-        return false;
+    if (left < 0 || left > 100 || right < 0 || right > 100) return false;
     stagedLeft_ = left;
     stagedRight_ = right;
     return true;
@@ -460,8 +419,7 @@ bool Engine::reload() {
 // ---------------------------------------------------------------- render path
 
 std::size_t Engine::render(float *out, std::size_t frames) {
-    if (output_ != Output::Render)
-        return 0;
+    if (output_ != Output::Render) return 0;
     std::size_t made = 0;
     int stuck = 0;
     while (made < frames) {
@@ -477,8 +435,7 @@ std::size_t Engine::render(float *out, std::size_t frames) {
         const std::size_t piece = std::min(frames - made, bufferFrames_.load());
         const std::size_t got = chain_.process(out + 2 * made, piece, false);
         made += got;
-        if (made == frames || got == piece)
-            continue;
+        if (made == frames || got == piece) continue;
         // The chain waits for the decoder: decode right here.
         int waitMs = -1;
         const bool decoded = decodeSome(&waitMs);
@@ -492,15 +449,13 @@ std::size_t Engine::render(float *out, std::size_t frames) {
     return frames;
 }
 
-void Engine::notifyRead(void *context) {
-    static_cast<Engine *>(context)->kick();
-}
+void Engine::notifyRead(void *context) { static_cast<Engine *>(context)->kick(); }
 
 // ---------------------------------------------------------------- worker
 
 void Engine::send(Command command) {
     if (output_ == Output::Render) {
-        carryOut(command); // no worker: the render calls decode
+        carryOut(command);  // no worker: the render calls decode
         return;
     }
     {
@@ -516,15 +471,12 @@ void Engine::carryOut(const Command &c) {
     case Command::Detach: detach(); break;
     case Command::DetachAsTail: detachAsTail(); break;
     case Command::CutTail:
-        if (tail_)
-            tail_->cut.store(true, std::memory_order_release);
+        if (tail_) tail_->cut.store(true, std::memory_order_release);
         break;
     }
 }
 
-void Engine::kick() {
-    signal_.post();
-}
+void Engine::kick() { signal_.post(); }
 
 void Engine::deviceCallback(void *context, float *out, std::size_t frames) {
     static_cast<PlaybackChain *>(context)->process(out, frames, true);
@@ -542,21 +494,17 @@ void Engine::workerMain() {
             todo.swap(commands_);
             quit = quit_;
         }
-        for (const Command &c : todo)
-            carryOut(c);
+        for (const Command &c : todo) carryOut(c);
         todo.clear();
-        if (quit)
-            break;
+        if (quit) break;
         serviceTail();
         freeRetired(false);
         int waitMs = -1;
-        if (decodeSome(&waitMs))
-            continue;
+        if (decodeSome(&waitMs)) continue;
         idleDevice(&waitMs);
         // The audio thread posts when a tail ends and when it lets go of a
         // session; the timeout only covers a device that stopped calling.
-        if (tail_ || !retired_.empty())
-            waitMs = waitMs < 0 ? 20 : std::min(waitMs, 20);
+        if (tail_ || !retired_.empty()) waitMs = waitMs < 0 ? 20 : std::min(waitMs, 20);
         signal_.wait(seen, waitMs);
     }
     closeDevice();
@@ -565,13 +513,12 @@ void Engine::workerMain() {
     active_.reset();
     tail_.reset();
     retired_.clear();
-    sound_.reset(); // SDL ends on the thread that started it
+    sound_.reset();  // SDL ends on the thread that started it
 }
 
 void Engine::attach(TrackSession *s) {
     std::unique_ptr<TrackSession> owned(s);
-    if (active_)
-        detach();
+    if (active_) detach();
     filler_.start(*s);
     active_ = std::move(owned);
     if (output_ == Output::Device && (!sound_->isOpen() || sound_->rate() != s->outputRate)) {
@@ -589,28 +536,24 @@ void Engine::attach(TrackSession *s) {
 }
 
 void Engine::detach() {
-    if (!active_)
-        return;
-    if (chain_.published() == active_.get())
-        chain_.publish(nullptr);
+    if (!active_) return;
+    if (chain_.published() == active_.get()) chain_.publish(nullptr);
     reopenPending_ = false;
     retired_.push_back(std::move(active_));
     freeRetired(false);
 }
 
 void Engine::detachAsTail() {
-    if (!active_)
-        return;
+    if (!active_) return;
     if (reopenPending_) {
-        detach(); // never played: nothing to play out
+        detach();  // never played: nothing to play out
         return;
     }
-    if (tail_) // (the end is not reported while a tail plays: not reached)
+    if (tail_)  // (the end is not reported while a tail plays: not reached)
         retired_.push_back(std::move(tail_));
     tail_ = std::move(active_);
     chain_.publishTail(tail_.get());
-    if (chain_.published() == tail_.get())
-        chain_.publish(nullptr);
+    if (chain_.published() == tail_.get()) chain_.publish(nullptr);
 }
 
 void Engine::serviceTail() {
@@ -632,16 +575,14 @@ void Engine::freeRetired(bool all) {
     const bool stopped = output_ == Output::Render || !sound_->running();
     retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
                                   [&](const std::unique_ptr<TrackSession> &r) {
-                                      if (stopped)
-                                          chain_.forget(r.get());
+                                      if (stopped) chain_.forget(r.get());
                                       return all || chain_.mayFree(r.get());
                                   }),
                    retired_.end());
 }
 
 void Engine::closeDevice() {
-    if (!sound_->isOpen())
-        return;
+    if (!sound_->isOpen()) return;
     sound_->close();
     // The callback has stopped: nothing of the old sessions is in use.
     chain_.forgetInUse();
@@ -653,11 +594,8 @@ void Engine::idleDevice(int *waitMs) {
     const bool wanted = tail_ || (s && s->transport.load(std::memory_order_acquire) == TrackSession::Playing &&
                                   !PlaybackChain::finished(s));
     const int ms = sound_->keep(wanted, chain_.quiet());
-    if (ms >= 0)
-        *waitMs = *waitMs < 0 ? ms : std::min(*waitMs, ms);
-    if (!sound_->running())
-        freeRetired(false);
-
+    if (ms >= 0) *waitMs = *waitMs < 0 ? ms : std::min(*waitMs, ms);
+    if (!sound_->running()) freeRetired(false);
 }
 
 void Engine::openDevice(int rate) {
@@ -671,8 +609,7 @@ void Engine::openDevice(int rate) {
 
 bool Engine::decodeSome(int *waitMs) {
     TrackSession *s = active_.get();
-    if (!s)
-        return false;
+    if (!s) return false;
     // (A stopped device does not call back; on the render path the chain runs
     // on this thread, between decodes, and acknowledges there.)
     const bool running = output_ == Output::Render || sound_->running();
@@ -680,7 +617,7 @@ bool Engine::decodeSome(int *waitMs) {
     switch (filler_.fill(*s, heldByAudio)) {
     case RingFiller::Result::Decoded: return true;
     case RingFiller::Result::AwaitAck:
-        *waitMs = 5; // the audio thread posts when it acknowledges
+        *waitMs = 5;  // the audio thread posts when it acknowledges
         return false;
     default:
         // Full (the audio thread posts when the ring falls below half), or at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine behind the vbmp3_ functions: one instance per vbmp3_init.
 //
 // The threading contract is written at the top of Engine.cpp. In short: the
@@ -142,14 +143,14 @@ private:
 
     // Player's thread: the loaded track.
     TrackSession *current_ = nullptr;
-    std::string path_;            // of current_
+    std::string path_;  // of current_
     // The end of current_ has been reported while its last frames still play:
     // a stop leaves them alone, a close hands them on as the tail, a play
     // starts the track again behind them.
     bool atEnd_ = false;
-    bool tailSent_ = false;       // a tail may still be sounding
+    bool tailSent_ = false;  // a tail may still be sounding
     uint32_t nextSessionId_ = 0;
-    int64_t parked_ = 0;         // position while stopped / before audio is heard
+    int64_t parked_ = 0;  // position while stopped / before audio is heard
     int lastKbps_ = 0;
     LyricsTimeline lyrics_;
     SpectrumAnalyzer analyzer_;
@@ -157,10 +158,10 @@ private:
 
     // Shared with the audio thread.
     PlaybackChain chain_;
-    std::mutex equalizerMutex_; // orders equalizer commits (never the audio thread)
+    std::mutex equalizerMutex_;  // orders equalizer commits (never the audio thread)
 
     // Worker.
-    std::mutex mutex_;            // guards commands_ and quit_
+    std::mutex mutex_;  // guards commands_ and quit_
     WakeSignal signal_;
     std::deque<Command> commands_;
     bool quit_ = false;
@@ -169,6 +170,6 @@ private:
     bool reopenPending_ = false;  // active_ waits for the tail before the device reopens
     std::vector<std::unique_ptr<TrackSession>> retired_;
     RingFiller filler_;
-    std::unique_ptr<SoundOutput> sound_; // Output::Device only
+    std::unique_ptr<SoundOutput> sound_;  // Output::Device only
     std::thread worker_;
 };

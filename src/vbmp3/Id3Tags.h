@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Title and artist from the raw bytes of an ID3v2 tag (versions 2.2, 2.3 and
 // 2.4, header included) and of an ID3v1 tag (the 128 bytes that start with
 // "TAG").
@@ -16,8 +17,7 @@
 
 class Id3Tags {
 public:
-    static Id3Tags parse(const unsigned char *v2, std::size_t v2Size,
-                         const unsigned char *v1, std::size_t v1Size);
+    static Id3Tags parse(const unsigned char *v2, std::size_t v2Size, const unsigned char *v1, std::size_t v1Size);
 
     const std::string &title() const { return title_; }
     const std::string &artist() const { return artist_; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/MpegDecoder.h"
 
 #include "vbmp3/Id3Tags.h"
@@ -18,29 +19,26 @@ namespace {
 // skips up to 64 KiB of junk whatever this says.
 constexpr long ResyncLimitBytes = 1024;
 
-} // namespace
+}  // namespace
 
 struct MpegDecoder::Source {
     int fd = -1;
     unsigned char buffer[16 * 1024];
-    std::size_t at = 0;   // next byte of the buffer to hand out
-    std::size_t held = 0; // bytes in the buffer
-    off_t end = 0;        // file position of the buffer's end
+    std::size_t at = 0;    // next byte of the buffer to hand out
+    std::size_t held = 0;  // bytes in the buffer
+    off_t end = 0;         // file position of the buffer's end
 
     ~Source() {
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
     }
 
     static mpg123_ssize_t read(void *self, void *dst, std::size_t bytes) {
         auto &s = *static_cast<Source *>(self);
         if (s.at == s.held) {
             ssize_t n;
-            do
-                n = ::read(s.fd, s.buffer, sizeof s.buffer);
+            do n = ::read(s.fd, s.buffer, sizeof s.buffer);
             while (n < 0 && errno == EINTR);
-            if (n <= 0)
-                return n;
+            if (n <= 0) return n;
             s.at = 0;
             s.held = static_cast<std::size_t>(n);
             s.end += n;
@@ -58,7 +56,7 @@ struct MpegDecoder::Source {
         if (whence == SEEK_CUR)
             target = here + offset;
         else if (whence != SEEK_SET)
-            target = -1; // SEEK_END below
+            target = -1;  // SEEK_END below
         const off_t bufferStart = s.end - static_cast<off_t>(s.held);
         if (target >= bufferStart && target <= s.end) {
             s.at = static_cast<std::size_t>(target - bufferStart);
@@ -76,8 +74,7 @@ struct MpegDecoder::Source {
 std::unique_ptr<MpegDecoder> MpegDecoder::open(int fd, int inputSample, const std::string &riffTagName) {
     int err = MPG123_OK;
     mpg123_handle *mh = mpg123_new(nullptr, &err);
-    if (!mh)
-        return nullptr;
+    if (!mh) return nullptr;
     std::unique_ptr<MpegDecoder> dec(new MpegDecoder);
     dec->handle_ = mh;
     dec->source_ = std::make_unique<Source>();
@@ -98,21 +95,17 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(int fd, int inputSample, const st
     const long *rates = nullptr;
     std::size_t rateCount = 0;
     mpg123_rates(&rates, &rateCount);
-    for (std::size_t i = 0; i < rateCount; ++i)
-        mpg123_format(mh, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_open_handle(mh, dec->source_.get()) != MPG123_OK)
-        return nullptr;
+    for (std::size_t i = 0; i < rateCount; ++i) mpg123_format(mh, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    if (mpg123_open_handle(mh, dec->source_.get()) != MPG123_OK) return nullptr;
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
-        return nullptr;
+    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) return nullptr;
     mpg123_format_none(mh);
     mpg123_format(mh, rate, MPG123_STEREO, MPG123_ENC_FLOAT_32);
 
     mpg123_frameinfo2 fi{};
-    if (mpg123_info2(mh, &fi) != MPG123_OK || fi.rate <= 0)
-        return nullptr;
+    if (mpg123_info2(mh, &fi) != MPG123_OK || fi.rate <= 0) return nullptr;
 
     Info &info = dec->info_;
     info.mpeg = true;
@@ -136,21 +129,18 @@ std::unique_ptr<MpegDecoder> MpegDecoder::open(int fd, int inputSample, const st
     const double seconds = info.decodeRate > 0 ? double(info.lengthFrames) / info.decodeRate : 0.0;
     if (sized && seconds > 0.0) {
         double audioBytes = double(fileSize) - double(firstFrame > 0 ? firstFrame : 0) - double(v1Size);
-        if (audioBytes < 0)
-            audioBytes = 0;
+        if (audioBytes < 0) audioBytes = 0;
         info.averageKbps = static_cast<int>(std::lround(audioBytes * 8.0 / seconds / 1000.0));
     }
     if (fi.bitrate > 0 && std::abs(info.averageKbps - fi.bitrate) * 100 <= fi.bitrate * 3)
         info.averageKbps = fi.bitrate;
-    if (info.averageKbps <= 0)
-        info.averageKbps = fi.bitrate;
+    if (info.averageKbps <= 0) info.averageKbps = fi.bitrate;
     dec->kbps_ = fi.bitrate;
 
     const Id3Tags tags = Id3Tags::parse(v2, v2Size, v1, v1Size);
     info.title = tags.title();
     info.artist = tags.artist();
-    if (info.title.empty())
-        info.title = riffTagName;
+    if (info.title.empty()) info.title = riffTagName;
     // The tags are copied: let libmpg123 drop its copy of a large tag.
     mpg123_meta_free(mh);
     return dec;
@@ -165,13 +155,11 @@ MpegDecoder::~MpegDecoder() {
 
 void MpegDecoder::updateKbps() {
     mpg123_frameinfo2 fi{};
-    if (mpg123_info2(handle_, &fi) == MPG123_OK && fi.bitrate > 0)
-        kbps_ = fi.bitrate;
+    if (mpg123_info2(handle_, &fi) == MPG123_OK && fi.bitrate > 0) kbps_ = fi.bitrate;
 }
 
 std::size_t MpegDecoder::read(float *dst, std::size_t frames) {
-    if (ended_)
-        return 0;
+    if (ended_) return 0;
     std::size_t got = 0;
     while (got < frames) {
         std::size_t done = 0;
@@ -179,8 +167,7 @@ std::size_t MpegDecoder::read(float *dst, std::size_t frames) {
                                   (frames - got) * 2 * sizeof(float), &done);
         got += done / (2 * sizeof(float));
         if (r == MPG123_OK || r == MPG123_NEW_FORMAT) {
-            if (done == 0 && r == MPG123_OK)
-                break;
+            if (done == 0 && r == MPG123_OK) break;
             continue;
         }
         // MPG123_DONE, or an error libmpg123 could not resync past.
@@ -192,11 +179,9 @@ std::size_t MpegDecoder::read(float *dst, std::size_t frames) {
 }
 
 int64_t MpegDecoder::seek(int64_t frame) {
-    if (frame < 0)
-        frame = 0;
+    if (frame < 0) frame = 0;
     const off_t reached = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
-    if (reached < 0)
-        return -1;
+    if (reached < 0) return -1;
     ended_ = false;
     return static_cast<int64_t>(reached);
 }

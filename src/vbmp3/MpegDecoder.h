@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MPEG-1, 2 and 2.5 audio, Layers I, II and III, through libmpg123; also an
 // MPEG stream inside a RIFF/WAVE container, which libmpg123 reads directly.
 //

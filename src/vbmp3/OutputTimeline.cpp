@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/OutputTimeline.h"
 
 #include <algorithm>
@@ -8,10 +9,8 @@ void OutputTimeline::reset() {
     lastNs_.store(0, std::memory_order_relaxed);
 }
 
-void OutputTimeline::append(uint64_t key, std::size_t frames, double trackStart, double trackEnd,
-                            int64_t nowNs) {
-    if (frames == 0)
-        return;
+void OutputTimeline::append(uint64_t key, std::size_t frames, double trackStart, double trackEnd, int64_t nowNs) {
+    if (frames == 0) return;
     const uint64_t n = count_.load(std::memory_order_relaxed);
     const uint64_t start = handed_.load(std::memory_order_relaxed);
     // Two pieces of silence in a row become one.
@@ -55,17 +54,13 @@ std::optional<double> OutputTimeline::trackPositionAt(uint64_t key, uint64_t fra
         const Record &r = records_[i % Records];
         const uint64_t rKey = r.key.load(std::memory_order_relaxed);
         const uint64_t start = r.outStart.load(std::memory_order_relaxed);
-        if (start > frame)
-            continue;
-        if (rKey == Silence)
-            continue; // heard silence: look for the audio before it
-        if (rKey != key)
-            return std::nullopt;
+        if (start > frame) continue;
+        if (rKey == Silence) continue;  // heard silence: look for the audio before it
+        if (rKey != key) return std::nullopt;
         const uint64_t frames = r.frames.load(std::memory_order_relaxed);
         const double a = r.trackStart.load(std::memory_order_relaxed);
         const double b = r.trackEnd.load(std::memory_order_relaxed);
-        if (frame >= start + frames || frames == 0)
-            return b;
+        if (frame >= start + frames || frames == 0) return b;
         return a + (b - a) * static_cast<double>(frame - start) / static_cast<double>(frames);
     }
     return std::nullopt;
@@ -77,10 +72,8 @@ std::optional<double> OutputTimeline::lastHanded(uint64_t key) const {
     for (uint64_t i = n; i-- > oldest;) {
         const Record &r = records_[i % Records];
         const uint64_t rKey = r.key.load(std::memory_order_relaxed);
-        if (rKey == Silence)
-            continue;
-        if (rKey != key)
-            return std::nullopt;
+        if (rKey == Silence) continue;
+        if (rKey != key) return std::nullopt;
         return r.trackEnd.load(std::memory_order_relaxed);
     }
     return std::nullopt;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the audio thread handed to the device, and when: a short history of the
 // output, piece by piece, with the track position each piece carries.
 //

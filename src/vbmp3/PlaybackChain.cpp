@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/PlaybackChain.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@ namespace {
 // Frames worked on at once; a device buffer is cut into pieces of this size.
 constexpr std::size_t Piece = 4096;
 
-} // namespace
+}  // namespace
 
 PlaybackChain::PlaybackChain() : converter_(2), volume_(44100) {}
 
@@ -35,19 +36,16 @@ void PlaybackChain::setReadNotifier(ReadNotifier notifier, void *context) {
 }
 
 bool PlaybackChain::mayFree(const TrackSession *session) const {
-    return published_.load(std::memory_order_seq_cst) != session &&
-           inUse_.load(std::memory_order_seq_cst) != session && tail_.load(std::memory_order_seq_cst) != session &&
-           inUseTail_.load(std::memory_order_seq_cst) != session;
+    return published_.load(std::memory_order_seq_cst) != session && inUse_.load(std::memory_order_seq_cst) != session &&
+           tail_.load(std::memory_order_seq_cst) != session && inUseTail_.load(std::memory_order_seq_cst) != session;
 }
 
 void PlaybackChain::forget(const TrackSession *session) {
     if (published_.load(std::memory_order_seq_cst) == session || tail_.load(std::memory_order_seq_cst) == session)
         return;
     TrackSession *none = nullptr;
-    if (inUse_.load(std::memory_order_seq_cst) == session)
-        inUse_.store(none, std::memory_order_seq_cst);
-    if (inUseTail_.load(std::memory_order_seq_cst) == session)
-        inUseTail_.store(none, std::memory_order_seq_cst);
+    if (inUse_.load(std::memory_order_seq_cst) == session) inUse_.store(none, std::memory_order_seq_cst);
+    if (inUseTail_.load(std::memory_order_seq_cst) == session) inUseTail_.store(none, std::memory_order_seq_cst);
     if (current_ == session) {
         current_ = nullptr;
         pulling_ = nullptr;
@@ -57,8 +55,7 @@ void PlaybackChain::forget(const TrackSession *session) {
 }
 
 bool PlaybackChain::finished(const TrackSession *session) {
-    return session->endedGen.load(std::memory_order_acquire) ==
-           session->requestGen.load(std::memory_order_acquire);
+    return session->endedGen.load(std::memory_order_acquire) == session->requestGen.load(std::memory_order_acquire);
 }
 
 TrackSession *PlaybackChain::acquire(const std::atomic<TrackSession *> &from, std::atomic<TrackSession *> &mark) {
@@ -67,8 +64,7 @@ TrackSession *PlaybackChain::acquire(const std::atomic<TrackSession *> &from, st
     for (;;) {
         mark.store(s, std::memory_order_seq_cst);
         TrackSession *again = from.load(std::memory_order_seq_cst);
-        if (again == s)
-            return s;
+        if (again == s) return s;
         s = again;
     }
 }
@@ -90,8 +86,7 @@ std::size_t PlaybackChain::pullRing(void *self, float *dst, std::size_t frames) 
     // held before the read; the decoder may have added some since.)
     const std::size_t half = ring.capacityFrames() / 2;
     const std::size_t after = ring.availableFrames();
-    if (got > 0 && after < half && after + got >= half)
-        chain->notify();
+    if (got > 0 && after < half && after + got >= half) chain->notify();
     return got;
 }
 
@@ -108,8 +103,7 @@ std::size_t PlaybackChain::renderAudio(TrackSession *s, float *dst, std::size_t 
     pulling_ = s;
     const std::size_t got = converter_.process(dst, n, &PlaybackChain::pullRing, this, inputEnded);
     const double to = base_ + converter_.positionFrames();
-    if (got == 0)
-        return 0;
+    if (got == 0) return 0;
     equalizer_.process(dst, got, 2);
     volume_.process(dst, got, 2);
     if (mono_.load(std::memory_order_relaxed)) {
@@ -140,8 +134,7 @@ std::size_t PlaybackChain::fadeOut(TrackSession *s, float *dst, std::size_t n, i
     return got;
 }
 
-std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool realtime, bool isTail,
-                                int64_t nowNs) {
+std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool realtime, bool isTail, int64_t nowNs) {
     if (!s) {
         emitSilence(dst, n, nowNs);
         return n;
@@ -174,16 +167,15 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
         ready_ = true;
         base_ = static_cast<double>(s->readyFrame.load(std::memory_order_acquire));
         converter_.setRates(s->decodeRate, s->outputRate);
-        if (!joinable_)
-            equalizer_.resetState();
+        if (!joinable_) equalizer_.resetState();
     }
 
     const bool wantSound = transport == TrackSession::Playing && ready_ && !ended_;
     if (!sounding_ && wantSound) {
         const bool done = s->doneGen.load(std::memory_order_acquire) == gen_;
-        const int64_t waitFrames = std::min<int64_t>(
-            int64_t(outputWaitMs_.load(std::memory_order_relaxed)) * s->decodeRate / 1000,
-            int64_t(s->ring.capacityFrames() / 2));
+        const int64_t waitFrames =
+            std::min<int64_t>(int64_t(outputWaitMs_.load(std::memory_order_relaxed)) * s->decodeRate / 1000,
+                              int64_t(s->ring.capacityFrames() / 2));
         const int64_t available = int64_t(s->ring.availableFrames());
         if (joinable_ && (done || available > 0)) {
             // Straight on from the tail that just ended: no wait, no fade.
@@ -192,14 +184,14 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
         } else if (done || available >= std::max<int64_t>(waitFrames, 1)) {
             sounding_ = true;
             fadeInDone_ = 0;
-            volume_.snapToTarget(); // nothing is sounding: no glide needed
+            volume_.snapToTarget();  // nothing is sounding: no glide needed
         } else if (!realtime) {
-            return made; // wait for the decoder
+            return made;  // wait for the decoder
         }
     }
     if (!sounding_) {
         if (!realtime && transport == TrackSession::Playing && !ready_ && !ended_)
-            return made; // wait for the seek to finish
+            return made;  // wait for the seek to finish
         emitSilence(dst + 2 * made, n - made, nowNs);
         return n;
     }
@@ -207,8 +199,7 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
     while (made < n) {
         const std::size_t got = renderAudio(s, dst + 2 * made, n - made, nowNs);
         made += got;
-        if (made == n)
-            break;
+        if (made == n) break;
         if (converter_.drained()) {
             ended_ = true;
             sounding_ = false;
@@ -216,14 +207,13 @@ std::size_t PlaybackChain::step(TrackSession *s, float *dst, std::size_t n, bool
             if (isTail) {
                 joinable_ = true;
                 notify();
-                return made; // the next session goes on from here
+                return made;  // the next session goes on from here
             }
             emitSilence(dst + 2 * made, n - made, nowNs);
             return n;
         }
         if (got == 0) {
-            if (!realtime)
-                return made; // wait for the decoder
+            if (!realtime) return made;  // wait for the decoder
             // Underrun: the decoder fell behind. Pad, and start again (with the
             // output wait and a fade-in) when it has caught up.
             sounding_ = false;
@@ -266,15 +256,14 @@ std::size_t PlaybackChain::process(float *out, std::size_t frames, bool realtime
         }
         const std::size_t got = step(want, out + 2 * made, n, realtime, tailLive, now);
         made += got;
-        if (got < n && !(tailLive && finished(t)))
-            break;
+        if (got < n && !(tailLive && finished(t))) break;
     }
-    const bool quiet = !sounding_ && !(t && !finished(t)) &&
-                       (!current_ || ended_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing);
+    const bool quiet =
+        !sounding_ && !(t && !finished(t)) &&
+        (!current_ || ended_ || current_->transport.load(std::memory_order_acquire) != TrackSession::Playing);
     if (quiet != quiet_.load(std::memory_order_relaxed)) {
         quiet_.store(quiet, std::memory_order_release);
-        if (quiet)
-            notify();
+        if (quiet) notify();
     }
     calls_.fetch_add(1, std::memory_order_relaxed);
     return made;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything after the ring: the audio thread's side of the engine.
 //
 // process() is the device callback's body (and, through the engine's render
@@ -108,8 +109,7 @@ private:
     std::size_t cutTail(TrackSession *t, float *dst, std::size_t n, int64_t nowNs);
     std::size_t step(TrackSession *s, float *dst, std::size_t n, bool realtime, bool isTail, int64_t nowNs);
     void notify() {
-        if (notifier_)
-            notifier_(notifierContext_);
+        if (notifier_) notifier_(notifierContext_);
     }
     std::size_t renderAudio(TrackSession *s, float *dst, std::size_t n, int64_t nowNs);
     void emitSilence(float *dst, std::size_t n, int64_t nowNs);
@@ -137,7 +137,7 @@ private:
 
     // Audio thread state.
     TrackSession *current_ = nullptr;
-    TrackSession *pulling_ = nullptr; // the session pullRing reads from
+    TrackSession *pulling_ = nullptr;  // the session pullRing reads from
     uint32_t gen_ = 0;
     bool ready_ = false;
     bool sounding_ = false;

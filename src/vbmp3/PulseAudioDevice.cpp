@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/PulseAudioDevice.h"
 
 #include <pulse/pulseaudio.h>
@@ -10,8 +11,7 @@ constexpr std::size_t FrameBytes = 2 * sizeof(float);
 
 // The server carries operations out in order; nobody waits for them.
 void let(pa_operation *op) {
-    if (op)
-        pa_operation_unref(op);
+    if (op) pa_operation_unref(op);
 }
 
 // Waits (with the loop locked) until state() says ready (1) or failed (-1).
@@ -19,24 +19,19 @@ template <class State>
 bool waitUntilReady(pa_threaded_mainloop *loop, State state) {
     for (;;) {
         const int st = state();
-        if (st != 0)
-            return st > 0;
+        if (st != 0) return st > 0;
         pa_threaded_mainloop_wait(loop);
     }
 }
 
-} // namespace
+}  // namespace
 
-PulseAudioDevice::~PulseAudioDevice() {
-    close();
-}
+PulseAudioDevice::~PulseAudioDevice() { close(); }
 
 bool PulseAudioDevice::fail(const char *what) {
     error_ = what;
-    if (context_)
-        error_ += std::string(": ") + pa_strerror(pa_context_errno(context_));
-    if (loop_)
-        pa_threaded_mainloop_unlock(loop_);
+    if (context_) error_ += std::string(": ") + pa_strerror(pa_context_errno(context_));
+    if (loop_) pa_threaded_mainloop_unlock(loop_);
     close();
     return false;
 }
@@ -52,8 +47,7 @@ void PulseAudioDevice::onStreamState(pa_stream *s, void *self) {
         // No more requests will come: go on without sound.
         dev->fallback_ = std::make_unique<SilentAudioDevice>();
         dev->fallback_->open(dev->rate_, dev->requestFrames_, dev->callback_, dev->userContext_);
-        if (!dev->running_)
-            dev->fallback_->setRunning(false);
+        if (!dev->running_) dev->fallback_->setRunning(false);
     }
 }
 
@@ -62,8 +56,7 @@ void PulseAudioDevice::onWrite(pa_stream *s, std::size_t bytes, void *self) {
     while (bytes >= FrameBytes) {
         void *data = nullptr;
         std::size_t n = bytes;
-        if (pa_stream_begin_write(s, &data, &n) < 0 || !data)
-            return;
+        if (pa_stream_begin_write(s, &data, &n) < 0 || !data) return;
         n -= n % FrameBytes;
         if (n == 0) {
             pa_stream_cancel_write(s);
@@ -84,21 +77,17 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
     userContext_ = context;
     running_ = true;
     loop_ = pa_threaded_mainloop_new();
-    if (!loop_)
-        return fail("no main loop");
+    if (!loop_) return fail("no main loop");
     pa_threaded_mainloop_lock(loop_);
     pa_proplist *props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Corvale");
     pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, "corvale");
     context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Corvale", props);
     pa_proplist_free(props);
-    if (!context_)
-        return fail("no context");
+    if (!context_) return fail("no context");
     pa_context_set_state_callback(context_, &PulseAudioDevice::onContextState, this);
-    if (pa_threaded_mainloop_start(loop_) < 0)
-        return fail("main loop did not start");
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        return fail("no server");
+    if (pa_threaded_mainloop_start(loop_) < 0) return fail("main loop did not start");
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return fail("no server");
     if (!waitUntilReady(loop_, [this] {
             const pa_context_state_t st = pa_context_get_state(context_);
             return st == PA_CONTEXT_READY ? 1 : PA_CONTEXT_IS_GOOD(st) ? 0 : -1;
@@ -110,8 +99,7 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
     spec.rate = static_cast<uint32_t>(rate);
     spec.channels = 2;
     stream_ = pa_stream_new(context_, "Playback", &spec, nullptr);
-    if (!stream_)
-        return fail("no stream");
+    if (!stream_) return fail("no stream");
     pa_stream_set_state_callback(stream_, &PulseAudioDevice::onStreamState, this);
     pa_stream_set_write_callback(stream_, &PulseAudioDevice::onWrite, this);
     rate_ = rate;
@@ -139,8 +127,7 @@ bool PulseAudioDevice::open(int rate, std::size_t bufferFrames, Callback callbac
 }
 
 void PulseAudioDevice::setRunning(bool running) {
-    if (!stream_)
-        return;
+    if (!stream_) return;
     pa_threaded_mainloop_lock(loop_);
     if (running != running_) {
         // Stopped, the write callback hands the server silence without
@@ -149,8 +136,7 @@ void PulseAudioDevice::setRunning(bool running) {
         if (fallback_) {
             fallback_->setRunning(running);
         } else {
-            if (running)
-                let(pa_stream_flush(stream_, nullptr, nullptr)); // the silence queued before the stop
+            if (running) let(pa_stream_flush(stream_, nullptr, nullptr));  // the silence queued before the stop
             let(pa_stream_cork(stream_, running ? 0 : 1, nullptr, nullptr));
         }
     }
@@ -158,8 +144,7 @@ void PulseAudioDevice::setRunning(bool running) {
 }
 
 void PulseAudioDevice::close() {
-    if (loop_)
-        pa_threaded_mainloop_stop(loop_); // joins its thread: no callback after this
+    if (loop_) pa_threaded_mainloop_stop(loop_);  // joins its thread: no callback after this
     fallback_.reset();
     opened_ = false;
     if (stream_) {

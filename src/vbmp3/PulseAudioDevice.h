@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device through libpulse, the client interface that PulseAudio and
 // PipeWire's pulse server both serve: a playback stream of stereo 32-bit
 // float at the rate asked for, run by libpulse's threaded main loop, whose

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/RiffHeader.h"
 
 #include <cstdio>
@@ -12,37 +13,32 @@ uint32_t le32(std::string_view b, std::size_t at) {
 }
 
 uint16_t le16(std::string_view b, std::size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
-                                 static_cast<unsigned char>(b[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
 constexpr uint16_t Extensible = 0xFFFE;
 
-} // namespace
+}  // namespace
 
 RiffHeader RiffHeader::parse(std::string_view head) {
     RiffHeader h;
-    if (head.size() < 12 || head.substr(0, 4) != "RIFF" || head.substr(8, 4) != "WAVE")
-        return h;
+    if (head.size() < 12 || head.substr(0, 4) != "RIFF" || head.substr(8, 4) != "WAVE") return h;
     std::size_t at = 12;
     while (at + 8 <= head.size()) {
         const std::string_view id = head.substr(at, 4);
         const uint32_t size = le32(head, at + 4);
         const std::size_t body = at + 8;
         if (id == "fmt ") {
-            if (size < 2 || body + 2 > head.size())
-                return h;
+            if (size < 2 || body + 2 > head.size()) return h;
             h.tag_ = le16(head, body);
             // WAVEFORMATEXTENSIBLE: the sub-format GUID starts with the real tag.
-            if (h.tag_ == Extensible && size >= 40 && body + 26 <= head.size())
-                h.tag_ = le16(head, body + 24);
+            if (h.tag_ == Extensible && size >= 40 && body + 26 <= head.size()) h.tag_ = le16(head, body + 24);
             h.wave_ = true;
             return h;
         }
         // Chunks are word aligned.
         const uint64_t next = static_cast<uint64_t>(body) + size + (size & 1u);
-        if (next > head.size())
-            break;
+        if (next > head.size()) break;
         at = static_cast<std::size_t>(next);
     }
     return h;

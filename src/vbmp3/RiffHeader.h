@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The head of a RIFF/WAVE file: is it one, and which format tag does its "fmt "
 // chunk name. Only the first 64 KiB are looked at; a file without a readable
 // "fmt " chunk there is not taken as WAVE.

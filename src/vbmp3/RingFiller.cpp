@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/RingFiller.h"
 
 void RingFiller::start(TrackSession &s) {
@@ -19,13 +20,11 @@ RingFiller::Result RingFiller::fill(TrackSession &s, bool heldByAudio) {
     }
     if (seekPending_) {
         // The ring may be emptied once the audio thread has let go of it.
-        if (heldByAudio && s.ackGen.load(std::memory_order_acquire) != gen_)
-            return Result::AwaitAck;
+        if (heldByAudio && s.ackGen.load(std::memory_order_acquire) != gen_) return Result::AwaitAck;
         s.ring.clear();
         int64_t reached = s.decoder().seek(seekFrame_);
         finished_ = reached < 0;
-        if (reached < 0)
-            reached = seekFrame_;
+        if (reached < 0) reached = seekFrame_;
         nextFrame_ = reached;
         s.bitRates.dropBefore(gen_);
         s.readyFrame.store(reached, std::memory_order_release);
@@ -36,16 +35,13 @@ RingFiller::Result RingFiller::fill(TrackSession &s, bool heldByAudio) {
             return Result::Finished;
         }
     }
-    if (finished_)
-        return Result::Idle;
+    if (finished_) return Result::Idle;
 
     if (stagedOffset_ < stagedFrames_) {
         stagedOffset_ += s.ring.write(staging_.data() + stagedOffset_ * 2, stagedFrames_ - stagedOffset_);
-        if (stagedOffset_ < stagedFrames_)
-            return Result::Full;
+        if (stagedOffset_ < stagedFrames_) return Result::Full;
     }
-    if (s.ring.freeFrames() < Block && s.ring.availableFrames() >= s.ring.capacityFrames() / 2)
-        return Result::Full;
+    if (s.ring.freeFrames() < Block && s.ring.availableFrames() >= s.ring.capacityFrames() / 2) return Result::Full;
     const std::size_t got = s.decoder().read(staging_.data(), Block);
     if (got == 0) {
         finished_ = true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoder thread's side of a track session: carries out its seeks and
 // keeps its ring filled, one MPEG frame's worth (1152 frames) at a time.
 //
@@ -20,11 +21,11 @@ public:
     static constexpr std::size_t Block = 1152;
 
     enum class Result {
-        Decoded,  // a block went into the ring (or staging): call again
-        AwaitAck, // a seek waits for the audio thread
-        Full,     // nothing to do until the ring falls below half
-        Finished, // the track's end was reached just now
-        Idle,     // at the end already, or no session
+        Decoded,   // a block went into the ring (or staging): call again
+        AwaitAck,  // a seek waits for the audio thread
+        Full,      // nothing to do until the ring falls below half
+        Finished,  // the track's end was reached just now
+        Idle,      // at the end already, or no session
     };
 
     RingFiller() : staging_(Block * 2) {}

@@ -1,15 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/SampleHistory.h"
 
 #include <algorithm>
 #include <cstring>
 
-SampleHistory::SampleHistory() : frames_(new std::atomic<uint64_t>[Frames]) {
-    reset();
-}
+SampleHistory::SampleHistory() : frames_(new std::atomic<uint64_t>[Frames]) { reset(); }
 
 void SampleHistory::reset() {
-    for (std::size_t i = 0; i < Frames; ++i)
-        frames_[i].store(0, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < Frames; ++i) frames_[i].store(0, std::memory_order_relaxed);
     written_.store(0, std::memory_order_release);
 }
 
@@ -28,8 +26,7 @@ void SampleHistory::append(const float *src, std::size_t frames) {
             }
             src += run * 2;
         } else {
-            for (std::size_t i = 0; i < run; ++i)
-                dst[i].store(0, std::memory_order_relaxed); // two zero floats
+            for (std::size_t i = 0; i < run; ++i) dst[i].store(0, std::memory_order_relaxed);  // two zero floats
         }
         frames -= run;
         w += run;
@@ -39,11 +36,9 @@ void SampleHistory::append(const float *src, std::size_t frames) {
 
 bool SampleHistory::copyEndingAt(uint64_t end, float *dst, std::size_t frames) const {
     const uint64_t written = written_.load(std::memory_order_acquire);
-    if (end > written || frames > Frames / 2)
-        return false;
+    if (end > written || frames > Frames / 2) return false;
     // Keep clear of the slots the writer may be filling right now.
-    if (written - end + frames > Frames / 2)
-        return false;
+    if (written - end + frames > Frames / 2) return false;
     // Frames before the output started are silence.
     const std::size_t lead = end < frames ? static_cast<std::size_t>(frames - end) : 0;
     std::fill(dst, dst + lead * 2, 0.0f);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The latest output samples (interleaved stereo), for the spectrum of what is
 // being heard. The audio thread appends; another thread copies a stretch that
 // ends at a given output frame. Frames (both samples in one 64-bit word) are
@@ -13,7 +14,7 @@
 
 class SampleHistory {
 public:
-    static constexpr std::size_t Frames = 16384; // power of two
+    static constexpr std::size_t Frames = 16384;  // power of two
 
     SampleHistory();
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/SdlAudioDevice.h"
 
 #include <SDL.h>
@@ -8,8 +9,7 @@ bool SdlAudioDevice::initSubsystem(std::string *error) {
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Corvale");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Playback");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        if (error)
-            *error = SDL_GetError();
+        if (error) *error = SDL_GetError();
         return false;
     }
     return true;
@@ -18,13 +18,10 @@ bool SdlAudioDevice::initSubsystem(std::string *error) {
 void SdlAudioDevice::quitSubsystem() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     // Nothing else of SDL in use: let it free its hints and globals too.
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-        SDL_Quit();
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
 }
 
-SdlAudioDevice::~SdlAudioDevice() {
-    close();
-}
+SdlAudioDevice::~SdlAudioDevice() { close(); }
 
 void SdlAudioDevice::trampoline(void *self, uint8_t *stream, int bytes) {
     auto *dev = static_cast<SdlAudioDevice *>(self);
@@ -55,8 +52,7 @@ bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback,
 }
 
 void SdlAudioDevice::setRunning(bool running) {
-    if (device_ != 0)
-        SDL_PauseAudioDevice(device_, running ? 0 : 1);
+    if (device_ != 0) SDL_PauseAudioDevice(device_, running ? 0 : 1);
 }
 
 void SdlAudioDevice::close() {

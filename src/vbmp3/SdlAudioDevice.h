@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device through SDL2's audio subsystem (only audio: SDL video is
 // never started): PipeWire, PulseAudio, ALSA or whatever SDL picks, the disk
 // driver included (SDL_AUDIODRIVER=disk writes what is played to a file).

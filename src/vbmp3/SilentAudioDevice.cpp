@@ -1,10 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/SilentAudioDevice.h"
 
 #include <chrono>
 
-SilentAudioDevice::~SilentAudioDevice() {
-    close();
-}
+SilentAudioDevice::~SilentAudioDevice() { close(); }
 
 bool SilentAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback, void *context) {
     close();
@@ -20,8 +19,7 @@ bool SilentAudioDevice::open(int rate, std::size_t bufferFrames, Callback callba
 }
 
 void SilentAudioDevice::close() {
-    if (!thread_.joinable())
-        return;
+    if (!thread_.joinable()) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         quit_ = true;
@@ -32,8 +30,7 @@ void SilentAudioDevice::close() {
 
 void SilentAudioDevice::setRunning(bool running) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (running && !running_)
-        restarted_ = true;
+    if (running && !running_) restarted_ = true;
     running_ = running;
     wake_.notify_all();
     wake_.wait(lock, [this] { return !inCallback_; });
@@ -46,8 +43,7 @@ void SilentAudioDevice::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!quit_) {
         wake_.wait(lock, [this] { return quit_ || running_; });
-        if (quit_)
-            break;
+        if (quit_) break;
         if (restarted_) {
             restarted_ = false;
             start = clock::now();

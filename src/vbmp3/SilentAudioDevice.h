@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device that plays nothing but takes audio in real time, for a machine on
 // which no sound device opens: the player still runs, times and ends tracks.
 // Its thread calls back once per buffer, paced by the steady clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/SndfileDecoder.h"
 
 #include "common/TextCodec.h"
@@ -24,29 +25,25 @@ void keepFinite(float *samples, std::size_t count) {
     }
 }
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<SndfileDecoder> SndfileDecoder::open(int fd, const std::string &riffTagName) {
     SF_INFO sfi{};
     const int own = ::dup(fd);
-    if (own < 0)
-        return nullptr;
+    if (own < 0) return nullptr;
     ::lseek(own, 0, SEEK_SET);
     SNDFILE *file = sf_open_fd(own, SFM_READ, &sfi, SF_TRUE);
-    if (!file)
-        return nullptr;
+    if (!file) return nullptr;
     std::unique_ptr<SndfileDecoder> dec(new SndfileDecoder);
     dec->file_ = file;
     // A rate beyond any real recording is a broken header: taken at its word
     // it would size the track's buffers in gigabytes.
     constexpr int MaxRate = 384000;
-    if (sfi.samplerate <= 0 || sfi.samplerate > MaxRate || sfi.channels <= 0 || sfi.frames <= 0)
-        return nullptr;
+    if (sfi.samplerate <= 0 || sfi.samplerate > MaxRate || sfi.channels <= 0 || sfi.frames <= 0) return nullptr;
     // An Ogg stream cut short has no last page to tell its length (libsndfile
     // then reports the largest count); nor can a length be played that the
     // seconds readout cannot hold.
-    if (sfi.frames / sfi.samplerate > INT32_MAX)
-        return nullptr;
+    if (sfi.frames / sfi.samplerate > INT32_MAX) return nullptr;
     dec->fileChannels_ = sfi.channels;
     Info &info = dec->info_;
     info.sourceRate = sfi.samplerate;
@@ -55,11 +52,9 @@ std::unique_ptr<SndfileDecoder> SndfileDecoder::open(int fd, const std::string &
     info.lengthFrames = sfi.frames;
     info.averageKbps = static_cast<int>(int64_t(sfi.samplerate) * sfi.channels * bitsOf(sfi.format) / 1000);
     info.title = riffTagName;
-    if (sfi.channels > 2)
-        dec->scratch_.resize(std::size_t(1024) * std::size_t(sfi.channels));
+    if (sfi.channels > 2) dec->scratch_.resize(std::size_t(1024) * std::size_t(sfi.channels));
     const int container = sfi.format & SF_FORMAT_TYPEMASK;
-    if ((container == SF_FORMAT_FLAC || container == SF_FORMAT_OGG) && !dec->openCompressed(fd))
-        return nullptr;
+    if ((container == SF_FORMAT_FLAC || container == SF_FORMAT_OGG) && !dec->openCompressed(fd)) return nullptr;
     return dec;
 }
 
@@ -86,8 +81,7 @@ bool SndfileDecoder::openCompressed(int fd) {
 }
 
 SndfileDecoder::~SndfileDecoder() {
-    if (file_)
-        sf_close(file_);
+    if (file_) sf_close(file_);
 }
 
 int SndfileDecoder::bitsOf(int format) {
@@ -111,41 +105,36 @@ int SndfileDecoder::bitsOf(int format) {
 }
 
 std::size_t SndfileDecoder::read(float *dst, std::size_t frames) {
-    if (ended_)
-        return 0;
+    if (ended_) return 0;
     std::size_t got = 0;
     if (fileChannels_ <= 2) {
         // Read in place, then widen a mono block from the back.
         got = static_cast<std::size_t>(sf_readf_float(file_, dst, static_cast<sf_count_t>(frames)));
         if (fileChannels_ == 1)
-            for (std::size_t i = got; i-- > 0;)
-                dst[2 * i] = dst[2 * i + 1] = dst[i];
+            for (std::size_t i = got; i-- > 0;) dst[2 * i] = dst[2 * i + 1] = dst[i];
     } else {
         const std::size_t block = scratch_.size() / std::size_t(fileChannels_);
         while (got < frames) {
             const std::size_t want = std::min(block, frames - got);
-            const auto n = static_cast<std::size_t>(
-                sf_readf_float(file_, scratch_.data(), static_cast<sf_count_t>(want)));
+            const auto n =
+                static_cast<std::size_t>(sf_readf_float(file_, scratch_.data(), static_cast<sf_count_t>(want)));
             for (std::size_t i = 0; i < n; ++i) {
                 dst[2 * (got + i)] = scratch_[i * std::size_t(fileChannels_)];
                 dst[2 * (got + i) + 1] = scratch_[i * std::size_t(fileChannels_) + 1];
             }
             got += n;
-            if (n < want)
-                break;
+            if (n < want) break;
         }
     }
     keepFinite(dst, 2 * got);
-    if (got < frames)
-        ended_ = true;
+    if (got < frames) ended_ = true;
     return got;
 }
 
 int64_t SndfileDecoder::seek(int64_t frame) {
     frame = std::clamp<int64_t>(frame, 0, info_.lengthFrames);
     const sf_count_t reached = sf_seek(file_, frame, SEEK_SET);
-    if (reached < 0)
-        return -1;
+    if (reached < 0) return -1;
     ended_ = false;
     return reached;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV (integer PCM, float, ADPCM, A-law, mu-law, ...), FLAC, Ogg Vorbis, Opus
 // and whatever else libsndfile reads, as stereo float at the file's own rate.
 //
@@ -38,6 +39,6 @@ private:
 
     sf_private_tag *file_ = nullptr;
     int fileChannels_ = 0;
-    std::vector<float> scratch_; // multi-channel frames before the stereo mix
+    std::vector<float> scratch_;  // multi-channel frames before the stereo mix
     bool ended_ = false;
 };

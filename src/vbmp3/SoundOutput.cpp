@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/SoundOutput.h"
 
 #include "vbmp3/PulseAudioDevice.h"
@@ -10,8 +11,7 @@
 
 SoundOutput::~SoundOutput() {
     close();
-    if (sdlTried_)
-        SdlAudioDevice::quitSubsystem(); // also after a failed start: SDL keeps hints
+    if (sdlTried_) SdlAudioDevice::quitSubsystem();  // also after a failed start: SDL keeps hints
 }
 
 void SoundOutput::open(int rate, std::size_t bufferFrames, AudioDevice::Callback callback, void *context) {
@@ -24,8 +24,7 @@ void SoundOutput::open(int rate, std::size_t bufferFrames, AudioDevice::Callback
 }
 
 void SoundOutput::close() {
-    if (!device_)
-        return;
+    if (!device_) return;
     device_->close();
     device_.reset();
     rate_ = 0;
@@ -33,8 +32,7 @@ void SoundOutput::close() {
 }
 
 int SoundOutput::keep(bool wanted, bool quiet) {
-    if (!device_)
-        return -1;
+    if (!device_) return -1;
     if (wanted || !quiet) {
         // Sounding, or fading out (the audio thread posts once it is quiet).
         quietSince_.reset();
@@ -44,15 +42,12 @@ int SoundOutput::keep(bool wanted, bool quiet) {
         }
         return -1;
     }
-    if (!running())
-        return -1;
+    if (!running()) return -1;
     const auto now = std::chrono::steady_clock::now();
-    if (!quietSince_)
-        quietSince_ = now;
+    if (!quietSince_) quietSince_ = now;
     const auto heard = std::chrono::milliseconds(20 + latencyFrames() * 1000 / std::size_t(rate_));
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*quietSince_ + heard - now).count();
-    if (left > 0)
-        return int(left);
+    if (left > 0) return int(left);
     device_->setRunning(false);
     running_.store(false, std::memory_order_release);
     quietSince_.reset();
@@ -64,8 +59,7 @@ std::unique_ptr<AudioDevice> SoundOutput::choose(int rate, std::size_t bufferFra
     const char *driver = std::getenv("SDL_AUDIODRIVER");
     if (!pulseFailed_ && (!driver || !*driver)) {
         auto pulse = std::make_unique<PulseAudioDevice>();
-        if (pulse->open(rate, bufferFrames, callback, context))
-            return pulse;
+        if (pulse->open(rate, bufferFrames, callback, context)) return pulse;
         pulseFailed_ = true;
     }
     if (!sdlTried_) {
@@ -79,8 +73,7 @@ std::unique_ptr<AudioDevice> SoundOutput::choose(int rate, std::size_t bufferFra
     }
     if (sdlReady_) {
         auto sdl = std::make_unique<SdlAudioDevice>();
-        if (sdl->open(rate, bufferFrames, callback, context))
-            return sdl;
+        if (sdl->open(rate, bufferFrames, callback, context)) return sdl;
         if (!noticeGiven_) {
             std::fprintf(stderr, "vbmp3: no sound device could be opened (%s); playing silently\n",
                          sdl->lastError().c_str());

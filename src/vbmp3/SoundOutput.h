@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's sound device, owned by the worker thread: opened for an output
 // rate, stopped while nothing plays, closed.
 //

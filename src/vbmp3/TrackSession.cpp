@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/TrackSession.h"
 
 #include "common/TextCodec.h"
@@ -9,7 +10,7 @@
 namespace {
 
 constexpr std::size_t MinRingFrames = 2048;
-constexpr int BlockFrames = 256; // unit of InputFrame
+constexpr int BlockFrames = 256;  // unit of InputFrame
 
 void copyText(char *dst, const std::string &utf8) {
     const std::string cut = TextCodec::cutToUtf8Bytes(utf8, 127);
@@ -17,7 +18,7 @@ void copyText(char *dst, const std::string &utf8) {
     std::memcpy(dst, cut.data(), cut.size());
 }
 
-} // namespace
+}  // namespace
 
 TrackSession::TrackSession(std::unique_ptr<Decoder> decoder, uint32_t id, int outputRate_, std::size_t ringFrames)
     : id_(id), decodeRate(decoder->info().decodeRate), outputRate(outputRate_), ring(ringFrames, 2),
@@ -26,8 +27,7 @@ TrackSession::TrackSession(std::unique_ptr<Decoder> decoder, uint32_t id, int ou
 std::unique_ptr<TrackSession> TrackSession::open(const std::string &path, const DecodeOptionData &options,
                                                  int inputFrame, uint32_t id, TrackInfoData *info) {
     std::unique_ptr<Decoder> decoder = Decoder::openFile(path, options.InputSample);
-    if (!decoder)
-        return nullptr;
+    if (!decoder) return nullptr;
     const Decoder::Info &di = decoder->info();
     // MPEG decoders down-sample themselves; other sources are converted.
     const int wanted = di.mpeg ? di.decodeRate : (di.decodeRate >> options.InputSample);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One loaded track: its decoder, the ring of decoded audio, and the handshake
 // between the player's thread (transport, seeks), the decoder thread (fills
 // the ring) and the audio thread (empties it).
@@ -34,8 +35,8 @@ public:
     // Opens path with the decode options; the ring holds inputFrame blocks of
     // 256 output frames (at least 2048 frames). Fills *info when given. Null
     // when the file cannot be read as audio.
-    static std::unique_ptr<TrackSession> open(const std::string &path, const DecodeOptionData &options,
-                                              int inputFrame, uint32_t id, TrackInfoData *info);
+    static std::unique_ptr<TrackSession> open(const std::string &path, const DecodeOptionData &options, int inputFrame,
+                                              uint32_t id, TrackInfoData *info);
 
     Decoder &decoder() { return *decoder_; }
     const Decoder::Info &info() const { return decoder_->info(); }

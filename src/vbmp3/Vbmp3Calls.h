@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine library's functions as the modules call them: one wrapper per
 // entry of the table, generated from the same list. A function the library
 // lacks is not called: its wrapper answers with the list's value for it and
@@ -19,12 +20,12 @@ public:
     Vbmp3Calls(const Vbmp3Calls &) = delete;
     Vbmp3Calls &operator=(const Vbmp3Calls &) = delete;
 
-#define VBMP3_CALL_WRAPPER(name, ret, params, missing)          \
-    template <typename... Args>                                 \
-    ret name(Args... args) const {                              \
-        if (api_.name != nullptr) return api_.name(args...);    \
-        cannotCall(Function::name, #name);                      \
-        return missing;                                         \
+#define VBMP3_CALL_WRAPPER(name, ret, params, missing)       \
+    template <typename... Args>                              \
+    ret name(Args... args) const {                           \
+        if (api_.name != nullptr) return api_.name(args...); \
+        cannotCall(Function::name, #name);                   \
+        return missing;                                      \
     }
     VBMP3_API_FUNCTIONS(VBMP3_CALL_WRAPPER)
 #undef VBMP3_CALL_WRAPPER
@@ -41,7 +42,7 @@ private:
 #define VBMP3_CALL_ENUM(name, ret, params, missing) name,
         VBMP3_API_FUNCTIONS(VBMP3_CALL_ENUM)
 #undef VBMP3_CALL_ENUM
-        Count
+            Count
     };
 
     void cannotCall(Function function, const char *name) const;

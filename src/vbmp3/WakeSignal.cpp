@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/WakeSignal.h"
 
 #include <linux/futex.h>
@@ -9,11 +10,9 @@ static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t), "a futex word i
 
 namespace {
 
-uint32_t *word(std::atomic<uint32_t> &a) {
-    return reinterpret_cast<uint32_t *>(&a);
-}
+uint32_t *word(std::atomic<uint32_t> &a) { return reinterpret_cast<uint32_t *>(&a); }
 
-} // namespace
+}  // namespace
 
 void WakeSignal::post() {
     sequence_.fetch_add(1, std::memory_order_seq_cst);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A wake-up for one waiting thread that any thread may give without a lock,
 // the audio thread included: a sequence number and a futex.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported C functions of libvbmp3.so: one engine per vbmp3_init, every call
 // serialised by one mutex (calls are short; none waits on audio). Calls before
 // vbmp3_init or after vbmp3_free return 0.
@@ -26,16 +27,13 @@ template <class F>
 int withEngine(F &&f) {
     Library &lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
-    if (!lib.engine)
-        return 0;
+    if (!lib.engine) return 0;
     return f(*lib.engine);
 }
 
-int ok(bool b) {
-    return b ? 1 : 0;
-}
+int ok(bool b) { return b ? 1 : 0; }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -59,7 +57,7 @@ int vbmp3_free(void) {
         std::lock_guard<std::mutex> lock(lib.mutex);
         engine = std::move(lib.engine);
     }
-    return ok(engine != nullptr); // the engine's destructor joins its threads here
+    return ok(engine != nullptr);  // the engine's destructor joins its threads here
 }
 
 int vbmp3_getVersion(void) {
@@ -124,8 +122,7 @@ int vbmp3_seek(int seconds) {
 }
 
 int vbmp3_getState(int *elapsedSeconds) {
-    if (elapsedSeconds)
-        *elapsedSeconds = 0;
+    if (elapsedSeconds) *elapsedSeconds = 0;
     return withEngine([&](Engine &e) { return e.state(elapsedSeconds); });
 }
 
@@ -165,4 +162,4 @@ int vbmp3_reload(void) {
     return withEngine([](Engine &e) { return ok(e.reload()); });
 }
 
-} // extern "C"
+}  // extern "C"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * vbmp3.h - the Corvale audio engine library (libvbmp3.so).
  *
@@ -162,7 +163,7 @@ _Static_assert(sizeof(DecodeOptionData) == 12, "DecodeOptionData must be 12 byte
  * its start. */
 #define VBMP3_STATE_STOPPED 0 /* stopped, ended, or nothing open */
 #define VBMP3_STATE_PLAYING 1
-#define VBMP3_STATE_PAUSED  2
+#define VBMP3_STATE_PAUSED 2
 
 /* Starts the library (its decoder thread; the sound device opens with the
  * first track). Defaults: pitch 100, equalizer flat, volume 100 and 100,

@@ -1,5 +1,6 @@
-#include <QPushButton>
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <QPushButton>
 
 #include "aboutwindow/Version.h"
 #include "log/DebugLog.h"

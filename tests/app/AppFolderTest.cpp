@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program folder that cannot be written: the per-user folder starts as a copy
 // of its schemes and settings (the install run covers the fall-back to HOME).
 #include <filesystem>
@@ -43,5 +44,6 @@ TEST(CommandLineOptionsTest, OptionsOnlyAsTheOneArgument) {
     using A = CommandLineOptions::Action;
     const std::pair<std::vector<std::string>, A> cases[] = {
         {{"--help"}, A::Help}, {{"--help", "song.mp3"}, A::Start}, {{"./--version"}, A::Start}};
-    for (const auto &[arguments, action] : cases) EXPECT_EQ(CommandLineOptions::parse(arguments), action) << arguments.size();
+    for (const auto &[arguments, action] : cases)
+        EXPECT_EQ(CommandLineOptions::parse(arguments), action) << arguments.size();
 }

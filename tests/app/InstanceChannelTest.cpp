@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel from a second start to the running player: what the hand-over
 // run cannot show (an oversized message, a dead player's socket,
 // messages checked before use).
@@ -10,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QEventLoop>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/InstanceChannel.h"
 #include "support/TempDir.h"
@@ -32,7 +33,9 @@ TEST(InstanceChannelTest, AnOversizedMessageIsDroppedAndTheNextServed) {
     });
     QEventLoop loop;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] { if (done && !received.empty()) loop.quit(); });
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done && !received.empty()) loop.quit();
+    });
     poll.start(5);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
@@ -64,7 +67,7 @@ TEST(InstanceChannelTest, MessagesAreCheckedBeforeUse) {
     const Paths sent = {"/music/\x82\xa0 cp932.mp3", "/music/new\nline.wav", "/music/-dash.mp2"};
     EXPECT_TRUE(InstanceChannel::parse(InstanceChannel::compose(sent), paths));
     EXPECT_EQ(paths, sent);
-    EXPECT_FALSE(InstanceChannel::parse("hello\n/a.mp3", paths));                // not ours
+    EXPECT_FALSE(InstanceChannel::parse("hello\n/a.mp3", paths));                                     // not ours
     EXPECT_FALSE(InstanceChannel::parse(InstanceChannel::compose({"/a.mp3"}).substr(0, 17), paths));  // cut short
     // Relative and empty names mean nothing to the player: left out.
     EXPECT_TRUE(InstanceChannel::parse(InstanceChannel::compose({"a.mp3", "", "/b.mp3"}), paths));

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A termination request ends the process even when the window's thread never
 // gets back to its event loop; the normal end disarms the watchdog.
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 
 #include <chrono>
 #include <thread>
@@ -17,7 +18,7 @@ namespace {
 
 void busyWindowThread(int sig) {
     TerminationWatch watch([] { std::_Exit(3); });  // the event loop never runs it
-    ::alarm(10);  // without the watchdog: ends by SIGALRM, and the test fails
+    ::alarm(10);                                    // without the watchdog: ends by SIGALRM, and the test fails
     ::kill(::getpid(), sig);
     for (;;) ::pause();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -23,9 +24,9 @@ TEST(PathList, SplitsEveryFormWithOneFolderRule) {
     } cases[] = {
         {"/m/a.mp3", {"/m/a.mp3"}},
         {"/m" + nul + "a.mp3" + nul + "b.mp3" + nul + nul, {"/m/a.mp3", "/m/b.mp3"}},  // a selection
-        {"/m/" + nul + "a.mp3" + nul + "b.mp3", {"/m/a.mp3", "/m/b.mp3"}},            // folder ends in '/'
-        {"/x/a.mp3" + nul + "/y/b.mp3" + nul, {"/x/a.mp3", "/y/b.mp3"}},              // full paths
-        {"/x/a.mp3" + nul + nul + "/y/b.mp3", {"/x/a.mp3"}},                          // ends at a double NUL
+        {"/m/" + nul + "a.mp3" + nul + "b.mp3", {"/m/a.mp3", "/m/b.mp3"}},             // folder ends in '/'
+        {"/x/a.mp3" + nul + "/y/b.mp3" + nul, {"/x/a.mp3", "/y/b.mp3"}},               // full paths
+        {"/x/a.mp3" + nul + nul + "/y/b.mp3", {"/x/a.mp3"}},                           // ends at a double NUL
         {"", {}},
         {nul + nul, {}},
     };
@@ -38,10 +39,14 @@ TEST(PathList, SplitsEveryFormWithOneFolderRule) {
 // Path; a track, read by libsndfile alone, a track or a list; a track's lyrics stem.
 TEST(AudioFileTypes, TracksListsAndLyricsByName) {
     const std::tuple<const char *, bool, bool, bool, const char *> cases[] = {
-        {"/a/SONG.MP3", true, false, true, "/a/SONG."}, {"x.Wav", true, false, true, "x."},
-        {"/m/a.FLAC", true, true, true, "/m/a."},       {"a.Opus", true, true, true, "a."},
-        {"LIST.M3U", false, false, true, ""},           {"list.m3u8", false, false, false, ""},
-        {".opus", false, false, false, ""},             {"x.flac.txt", false, false, false, ""}};
+        {"/a/SONG.MP3", true, false, true, "/a/SONG."},
+        {"x.Wav", true, false, true, "x."},
+        {"/m/a.FLAC", true, true, true, "/m/a."},
+        {"a.Opus", true, true, true, "a."},
+        {"LIST.M3U", false, false, true, ""},
+        {"list.m3u8", false, false, false, ""},
+        {".opus", false, false, false, ""},
+        {"x.flac.txt", false, false, false, ""}};
     for (const auto &[path, audio, sndfileOnly, trackOrList, stem] : cases) {
         EXPECT_EQ(AudioFileTypes::isAudioPath(path), audio) << path;
         EXPECT_EQ(AudioFileTypes::isSndfileOnlyPath(path), sndfileOnly) << path;
@@ -126,8 +131,7 @@ TEST(TextFile, WritesGoThroughLinksAndNeverWidenPermissions) {
 
 TEST(FileLookup, AnotherLetterCaseOnlyWhereTheExactNameIsMissing) {
     TempDir dir;
-    for (const char *f : {"music/song.mp3", "music/Other.mp3", "music/OTHER.mp3", "raw/caf\xE9.mp3"})
-        dir.write(f, "");
+    for (const char *f : {"music/song.mp3", "music/Other.mp3", "music/OTHER.mp3", "raw/caf\xE9.mp3"}) dir.write(f, "");
     const struct {
         const char *relative;
         bool anyCase;
@@ -135,9 +139,9 @@ TEST(FileLookup, AnotherLetterCaseOnlyWhereTheExactNameIsMissing) {
     } cases[] = {
         {"Music/Song.MP3", false, ""},
         {"Music/Song.MP3", true, "music/song.mp3"},
-        {"music/Other.mp3", true, "music/Other.mp3"},   // the exact name wins
-        {"music/other.mp3", true, "music/OTHER.mp3"},   // else the first in byte order
-        {"RAW/CAF\xE9.mp3", true, "raw/caf\xE9.mp3"},   // not UTF-8: ASCII letters fold
+        {"music/Other.mp3", true, "music/Other.mp3"},  // the exact name wins
+        {"music/other.mp3", true, "music/OTHER.mp3"},  // else the first in byte order
+        {"RAW/CAF\xE9.mp3", true, "raw/caf\xE9.mp3"},  // not UTF-8: ASCII letters fold
         {"music", true, ""},                           // a folder is no file
     };
     FileLookup lookup;  // one for all, as for a list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include "common/TextCodec.h"
@@ -19,7 +20,9 @@ TEST(TextCodec, DecodesCp932WhenNotUtf8AndNeverStopsOnBadBytes) {
     // A byte CP932 does not define and a lone lead byte at the end.
     const std::string out = TextCodec::cp932ToUtf8(std::string("ab\xa0x\x81", 5));
     EXPECT_TRUE(TextCodec::isValidUtf8(out) && out.substr(0, 2) == "ab" && out.find('x') != std::string::npos);
-    EXPECT_EQ(TextCodec::utf8ToCp932("a\xf0\x9f\x8e\xb5" "b"), "a?b");  // not in CP932
+    EXPECT_EQ(TextCodec::utf8ToCp932("a\xf0\x9f\x8e\xb5"
+                                     "b"),
+              "a?b");  // not in CP932
 }
 
 TEST(TextCodec, CutsByCp932WidthOrUtf8BytesWithoutSplittingCharacters) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -50,7 +51,7 @@ protected:
 TEST_F(ColorSetLoad, FilesInNameOrderWithTitlesAndGaps) {
     scheme("b.kcl", "colortitle=B\r\nformbg=2,0,0\r\n");
     scheme("a.KCL", "colortitle=A,extra\nformbg=1,0,0\n");
-    scheme("c.kcl", "formbg=3,0,0\r");  // no title: keeps its entry, gets no menu item
+    scheme("c.kcl", "formbg=3,0,0\r");           // no title: keeps its entry, gets no menu item
     scheme("d.kcl", "colortitle=\x90\xc2\r\n");  // "青" in Shift-JIS
     scheme("notes.txt", "colortitle=Not a scheme\r\n");
     std::filesystem::create_directories(dir.file("color/folder.kcl"));
@@ -95,7 +96,8 @@ TEST(BundledSchemes, CompleteUtf8WithTitlesOfTheirOwn) {
         const auto lines = TextCodec::splitLines(text);
         std::set<std::string> keys;
         for (const auto &line : lines) keys.insert(line.substr(0, line.find('=')));
-        for (const auto &f : ColorSchemeFile::colorFields()) EXPECT_TRUE(keys.count(std::string(f.key))) << name << " " << f.key;
+        for (const auto &f : ColorSchemeFile::colorFields())
+            EXPECT_TRUE(keys.count(std::string(f.key))) << name << " " << f.key;
         ColorSetData c;
         ASSERT_TRUE(ColorSchemeFile::applyLines(lines, c)) << name;
         titles.insert(c.colortitle);

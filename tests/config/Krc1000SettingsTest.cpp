@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,7 +45,8 @@ TEST_F(Krc1000Settings, WriteThenReadGivesTheSameFileAndRecord) {
         "AllwaysTop=0\r\nLastPath=/music/a=b/日本語/\r\nEasySetting=255\r\nBasicSet=2\r\nInputSample=1\r\n"
         "OutputSample=22050\r\nInputFrame=50\r\nOutputFrame=40\r\nInputWait=10\r\nOutputWait=3\r\n"
         "OutputChannel=1\r\nSpeana=255\r\nPeakHold=0\r\nFFTFunction=3\r\nSpeanaMode=1\r\nSpeanaInterval=80\r\n"
-        "LyricBaseTime=0\r\nLyricNotTimeLine=255\r\nLyricTimeOffset=-1000\r\nCEditor=" + editor + "\r\n";
+        "LyricBaseTime=0\r\nLyricNotTimeLine=255\r\nLyricTimeOffset=-1000\r\nCEditor=" +
+        editor + "\r\n";
     dir.write("corvale.ini", "DebugMode=127\r\n" + body);
     ASSERT_EQ(krc.bytSettingRead(), 0);
     krc.settings().HalfVolume = 0;

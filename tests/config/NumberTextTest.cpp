@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -10,9 +11,19 @@ namespace {
 // Halves round to even; blanks around, a sign, an exponent and &H are taken.
 TEST(NumberText, ConvertsDecimalHexAndRejectsTheRest) {
     const std::pair<const char *, std::optional<int64_t>> cases[] = {
-        {"\t7 ", 7},  {"2.5", 2},           {"3.5", 4},           {"-2.5", -2},        {"15e-1", 2},
-        {"&hff", 255}, {" &H7FFFFFFF ", 2147483647}, {"", std::nullopt}, {"7 7", std::nullopt},
-        {"1e", std::nullopt}, {"0x10", std::nullopt}, {"&H123456789", std::nullopt}, {"1e400", std::nullopt},
+        {"\t7 ", 7},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"15e-1", 2},
+        {"&hff", 255},
+        {" &H7FFFFFFF ", 2147483647},
+        {"", std::nullopt},
+        {"7 7", std::nullopt},
+        {"1e", std::nullopt},
+        {"0x10", std::nullopt},
+        {"&H123456789", std::nullopt},
+        {"1e400", std::nullopt},
     };
     for (const auto &[text, whole] : cases) EXPECT_EQ(NumberText::toWhole(text), whole) << '"' << text << '"';
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,13 +28,20 @@ struct CheckCase {
 TEST(SettingFile, ChecksBringValuesIntoRange) {
     const CheckCase cases[] = {
         {"DebugMode=1", nullptr},  // no line: logging off
-        {"DebugMode=127", "DebugMode=127"}, {"PlayMode=2", "PlayMode=2"}, {"PlayMode=3", "PlayMode=255"},
-        {"BasicSet=9", "BasicSet=4"}, {"OutputSample=8000", "OutputSample=48000"},
-        {"OutputSample=11025", "OutputSample=11025"}, {"OutputSample=48001", "OutputSample=48000"},
+        {"DebugMode=127", "DebugMode=127"},
+        {"PlayMode=2", "PlayMode=2"},
+        {"PlayMode=3", "PlayMode=255"},
+        {"BasicSet=9", "BasicSet=4"},
+        {"OutputSample=8000", "OutputSample=48000"},
+        {"OutputSample=11025", "OutputSample=11025"},
+        {"OutputSample=48001", "OutputSample=48000"},
         {"InputFrame=10", "InputFrame=20"},  // raised to OutputFrame
-        {"OutputFrame=101", "OutputFrame=20"}, {"SpeanaInterval=0", "SpeanaInterval=10"},
-        {"SpeanaInterval=81", "SpeanaInterval=10"}, {"SpeanaInterval=80", "SpeanaInterval=80"},
-        {"LyricTimeOffset=-1001", "LyricTimeOffset=0"}, {"LyricTimeOffset=-1000", "LyricTimeOffset=-1000"},
+        {"OutputFrame=101", "OutputFrame=20"},
+        {"SpeanaInterval=0", "SpeanaInterval=10"},
+        {"SpeanaInterval=81", "SpeanaInterval=10"},
+        {"SpeanaInterval=80", "SpeanaInterval=80"},
+        {"LyricTimeOffset=-1001", "LyricTimeOffset=0"},
+        {"LyricTimeOffset=-1000", "LyricTimeOffset=-1000"},
         {"colorset=  7  ", "ColorSet=7"},
         {"BassAssist =0", "BassAssist=255"},   // a blank makes the key unknown
         {"LastPath=/a=b/", "LastPath=/a=b/"},  // the value runs to the end of the line

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "config/SettingData.h"
 #include "debugwindow/DebugWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/DisplayFixture.h"
 #include "display/PanelFont.h"
 
@@ -33,10 +34,10 @@ struct FieldCase {
 void PrintTo(const FieldCase &f, std::ostream *os) { *os << f.reading << " for " << f.value; }
 
 const FieldCase FieldCases[] = {
-    {&Track, 999, "999", 0},         {&Track, 9999, "---", 0},        {&Track, INT16_MIN, "---", 0},
-    {&Elapsed, 5999, "99 59", 0},    {&Elapsed, 6000, "-- 00", 0},    {&Elapsed, INT32_MIN, "-- --", 0},
-    {&Length, INT32_MAX, "-- 07", 0}, {&Rate, 11999, " 11", 0},        {&Rate, 1000000, " --", 0},
-    {&BitRate, 999, "999", 'K'},     {&BitRate, 1411, "1.41", 'M'},   {&BitRate, 1000000, "---", 'K'},
+    {&Track, 999, "999", 0},          {&Track, 9999, "---", 0},      {&Track, INT16_MIN, "---", 0},
+    {&Elapsed, 5999, "99 59", 0},     {&Elapsed, 6000, "-- 00", 0},  {&Elapsed, INT32_MIN, "-- --", 0},
+    {&Length, INT32_MAX, "-- 07", 0}, {&Rate, 11999, " 11", 0},      {&Rate, 1000000, " --", 0},
+    {&BitRate, 999, "999", 'K'},      {&BitRate, 1411, "1.41", 'M'}, {&BitRate, 1000000, "---", 'K'},
 };
 
 class FieldTest : public DisplayFixture, public ::testing::WithParamInterface<FieldCase> {

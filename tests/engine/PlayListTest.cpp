@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
 #include <filesystem>
 
@@ -20,8 +21,11 @@ TEST_F(PlayList, AcceptsEachSpecForm) {
     const std::string d = dir.path();
     EXPECT_EQ(engine.bytPlayListNewOpen(d + "missing.mp3"), 0);  // given directly: enters even if missing
     EXPECT_EQ(list().TrackNumber, 1);
-    EXPECT_EQ(engine.bytPlayListNewOpen(nul({d.substr(0, d.size() - 1), "a.mp3", "b.WAV", "c.ogg", "d.RMP", "e.txt", "f.Flac", "", ""})), 0);
-    EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp3", d + "b.WAV", d + "c.ogg", d + "d.RMP", d + "f.Flac"}));
+    EXPECT_EQ(engine.bytPlayListNewOpen(
+                  nul({d.substr(0, d.size() - 1), "a.mp3", "b.WAV", "c.ogg", "d.RMP", "e.txt", "f.Flac", "", ""})),
+              0);
+    EXPECT_EQ(list().FileList,
+              (std::vector<std::string>{d + "a.mp3", d + "b.WAV", d + "c.ogg", d + "d.RMP", d + "f.Flac"}));
     EXPECT_EQ(engine.bytPlayListNewOpen(nul({d, "a.mp1", "a.mp1"})), 0);
     EXPECT_EQ(list().FileList, (std::vector<std::string>{d + "a.mp1", d + "a.mp1"}));
     EXPECT_EQ(engine.bytPlayListNewOpen(nul({"/x/a.mp2", "/y/b.mp3", ""})), 0);
@@ -37,9 +41,9 @@ TEST_F(PlayList, FailedLoadKeepsTheListAndTouchesNoTrack) {
     const std::string title = view.titleLine;
     fake.clear();
     view.draws.clear();
-    for (const std::string &spec : {std::string(), dir.path(), nul({dir.path(), "x.txt", "y.mpeg", "", ""}),
-                                    std::string("\0\0\0", 3), dir.file("nothing.m3u"),
-                                    dir.write("gone.m3u", "gone.mp3\r\n/nowhere/x.mp3\r\n")}) {
+    for (const std::string &spec :
+         {std::string(), dir.path(), nul({dir.path(), "x.txt", "y.mpeg", "", ""}), std::string("\0\0\0", 3),
+          dir.file("nothing.m3u"), dir.write("gone.m3u", "gone.mp3\r\n/nowhere/x.mp3\r\n")}) {
         EXPECT_EQ(engine.bytPlayListNewOpen(spec), 255);
         EXPECT_EQ(list().FileList, before.FileList);
         EXPECT_EQ(list().PlayPosition, 1);
@@ -60,10 +64,12 @@ TEST_F(PlayList, ResolvesListLines) {
         std::string text;
         std::vector<std::string> files;
     } cases[] = {
-        {"\xEF\xBB\xBFsub\\z.MP3\r\n#EXTM3U\n" + x + "\r/nowhere/y.mp3\r\nC:\\a\\x.mp3\nmissing.mp3\r\n\r\nl.m3u\nw.mpeg\r\nsong.wav\n",
+        {"\xEF\xBB\xBFsub\\z.MP3\r\n#EXTM3U\n" + x +
+             "\r/nowhere/y.mp3\r\nC:\\a\\x.mp3\nmissing.mp3\r\n\r\nl.m3u\nw.mpeg\r\nsong.wav\n",
          {base + "sub/z.MP3", x, base + "song.wav"}},
         {TextCodec::utf8ToCp932("曲.mp3\r\n"), {base + "曲.mp3"}},
-        {"Music\\Song.MP3\r\ncaf\xE9.mp3\r\néTÉ.mp3\r\n", {base + "music/song.mp3", base + "caf\xE9.mp3", base + "Été.mp3"}},
+        {"Music\\Song.MP3\r\ncaf\xE9.mp3\r\néTÉ.mp3\r\n",
+         {base + "music/song.mp3", base + "caf\xE9.mp3", base + "Été.mp3"}},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(engine.bytPlayListNewOpen(dir.write("lists/l.M3U", c.text)), 0);
@@ -80,7 +86,8 @@ TEST_F(PlayList, SurvivesBadListsAndSpecs) {
     std::filesystem::create_directories(dir.file("dir.m3u"));
     dir.write("nul.m3u", std::string("good.mp3\0x.mp3\n", 15));
     dir.write("self.m3u", "self.m3u\ngood.mp3\n");
-    const std::string spec = nul({dir.file("dir.m3u"), dir.file("absent.m3u"), dir.file("nul.m3u"), dir.file("self.m3u")});
+    const std::string spec =
+        nul({dir.file("dir.m3u"), dir.file("absent.m3u"), dir.file("nul.m3u"), dir.file("self.m3u")});
     EXPECT_EQ(engine.bytPlayListNewOpen(spec), 0);
     EXPECT_EQ(list().FileList, std::vector<std::string>{good});
 

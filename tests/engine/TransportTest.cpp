@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
 
 #include "EngineFixture.h"
@@ -48,8 +49,10 @@ TEST_F(Transport, EndOfTrackFollowsThePlayMode) {
                 EXPECT_EQ(list().TrackNumber, list().PlayOrder[next] + 1);
                 EXPECT_EQ(engine.state().PlayState, 0);
                 EXPECT_EQ(view.buttonChecks, checks + 1);  // the new position may change previous and next
-                if (mode == PlayModes::Random && pos == 2) EXPECT_NE(list().PlayOrder[0], before[2]);
-                else EXPECT_EQ(list().PlayOrder, before);
+                if (mode == PlayModes::Random && pos == 2)
+                    EXPECT_NE(list().PlayOrder[0], before[2]);
+                else
+                    EXPECT_EQ(list().PlayOrder, before);
             }
         }
     }

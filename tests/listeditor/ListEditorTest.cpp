@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QListWidget>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include "common/TextCodec.h"
 #include "listeditor/ListEditor.h"
@@ -108,7 +109,8 @@ TEST_F(ListEditorTest, OpenLoadsAtMost999LinesSaysSoAndNeverSavesOverTheRest) {
     EXPECT_EQ(e.List1->count(), 999);
     EXPECT_EQ(e.entries().back(), "line998");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].second.contains(QStringLiteral("1200"))) << dialogs.messages[0].second.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].second.contains(QStringLiteral("1200")))
+        << dialogs.messages[0].second.toStdString();
 
     e.mnuListSave_Click();  // asks for a name; cancelled, the file stays whole
     ASSERT_EQ(dialogs.requests.size(), 2u);
@@ -186,7 +188,8 @@ TEST_F(ListEditorTest, ThePromptBeforeNewOpenAndClosing) {
             std::remove(saved.c_str());
             fillFive();
             question.answers = {c.answer};
-            if (c.answer == A::Yes) dialogs.fileAnswers.push_back(c.saveAsPicked ? QStringList{q(saved)} : QStringList{});
+            if (c.answer == A::Yes)
+                dialogs.fileAnswers.push_back(c.saveAsPicked ? QStringList{q(saved)} : QStringList{});
             dialogs.fileAnswers.push_back({q(other)});
             const std::string o = op;
             if (o == "new") editor().mnuListNew_Click();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every rule that waits on the wrapping millisecond clock, its owner made just
 // before the clock's sign change and its wrap, acts when its time has come,
 // counted from when its owner started, never from 0.
@@ -16,8 +17,8 @@ int LoudSpectrum(int32_t *left, int32_t *right) {
 
 struct Rule {
     const char *name;
-    int32_t period;   // ms the rule waits after its last action
-    bool actsAtOnce;  // its first chance acts ("never" is a flag of its own)
+    int32_t period;                               // ms the rule waits after its last action
+    bool actsAtOnce;                              // its first chance acts ("never" is a flag of its own)
     std::function<bool(MainFormHarness &)> step;  // one chance to act: whether it acted
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buttons, keys, volume and drops on a started window.
 #include <QApplication>
 #include <QMimeData>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window on the offscreen platform with a program folder in a
 // temporary directory, the fake library, scripted dialogs and clock.
 #pragma once
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -14,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "config/Krc1000.h"
 #include "debugwindow/DebugWindow.h"

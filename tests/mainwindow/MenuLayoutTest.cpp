@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-up menu's handlers, colours and painting, placement and shutdown.
 #include <functional>
 
@@ -38,7 +39,10 @@ TEST(MenuTest, SoundAssistsFillOnlyTheirOwnBands) {
 // Scheme 1 has no title, so no menu item: applied unchecked; 5 is past the
 // table: the built-in one. Choosing scheme 2 recolours and repaints.
 TEST(ColourTest, SavedAndChosenSchemes) {
-    const struct { int saved, applied; const char *checked; } cases[] = {{1, 1, "00"}, {5, 0, "10"}};
+    const struct {
+        int saved, applied;
+        const char *checked;
+    } cases[] = {{1, 1, "00"}, {5, 0, "10"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.saved);
         MainFormHarness h;

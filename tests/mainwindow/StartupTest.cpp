@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the defaults, the saved toggles, each failure and its message,
 // the library checks.
 #include <algorithm>

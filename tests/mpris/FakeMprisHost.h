@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scripted player window: the test sets state and buttons; actions are
 // recorded and change the state the way the window would.
 #pragma once

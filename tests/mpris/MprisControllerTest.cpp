@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the playerctl run cannot show: buttons that are off, a closing window,
 // volumes out of range, change detection and metadata.
 #include <cmath>
 
-#include <QStringList>
 #include <gtest/gtest.h>
+#include <QStringList>
 
 #include "mpris/FakeMprisHost.h"
 #include "mpris/MprisController.h"
@@ -14,11 +15,11 @@ using Commands = std::vector<int>;
 TEST(MprisControllerTest, ActionsGoThroughEnabledButtonsOfAnAvailableWindowOnly) {
     FakeMprisHost host;
     MprisController c(host);
-    c.play();  // nothing loaded: every button but open is off
+    c.play();          // nothing loaded: every button but open is off
     host.loadList(1);  // one track in mode none: next stays off
     c.next();
     c.play();
-    c.play();   // already playing: nothing
+    c.play();  // already playing: nothing
     c.pause();
     c.pause();  // already paused: nothing
     c.play();   // resumes through the pause button

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Inside dbus-run-session: the player on two files, driven by playerctl; one fact a line.
 prog="$1"; first="$2"; second="$3"
 QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy timeout 60 "$prog/corvale" "$first" "$second" &

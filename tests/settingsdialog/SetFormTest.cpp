@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A millisecond clock the test sets by hand.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File dialogs and message boxes that answer from a script and remember what
 // they were asked.
 #pragma once

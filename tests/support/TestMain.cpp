@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every test runs headless unless the caller chose otherwise; with
 // CORVALE_TEST_QT a QApplication exists for the whole run.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program on a desktop: --help and --version without a display,
 // a second start handing the demo to the running player, which plays it with
 // its lyrics and quits, and an installed copy run by an unprivileged user that
@@ -13,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QColor>
 #include <QImage>
-#include <gtest/gtest.h>
 
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
@@ -24,8 +25,8 @@
 namespace fs = std::filesystem;
 using SystemRun::countLogLines;
 using SystemRun::onPath;
-using SystemRun::shellWord;
 using SystemRun::shell;
+using SystemRun::shellWord;
 using SystemRun::values;
 
 namespace {
@@ -50,10 +51,12 @@ int lyricsInk(const QImage &window) {
     std::map<QRgb, int> count;
     for (int y = line.top(); y <= line.bottom(); ++y)
         for (int x = line.left(); x <= line.right(); ++x) ++count[window.pixel(x, y) & 0xFFFFFF];
-    const QRgb bg = std::max_element(count.begin(), count.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
+    const QRgb bg =
+        std::max_element(count.begin(), count.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
     int ink = 0;
     for (const auto &[c, n] : count)
-        if (std::abs(qRed(c) - qRed(bg)) + std::abs(qGreen(c) - qGreen(bg)) + std::abs(qBlue(c) - qBlue(bg)) > 90) ink += n;
+        if (std::abs(qRed(c) - qRed(bg)) + std::abs(qGreen(c) - qGreen(bg)) + std::abs(qBlue(c) - qBlue(bg)) > 90)
+            ink += n;
     return ink;
 }
 
@@ -61,7 +64,8 @@ int lyricsInk(const QImage &window) {
 std::string xvfbRunMissing() {
     for (const char *tool : {"xvfb-run", "xdotool"})
         if (!onPath(tool)) return std::string(tool) + " is not installed";
-    if (!fs::exists(fs::path(CORVALE_PROGRAM_DIR) / "demo/demo.m3u")) return "the demo songs were not built (lame or twolame missing)";
+    if (!fs::exists(fs::path(CORVALE_PROGRAM_DIR) / "demo/demo.m3u"))
+        return "the demo songs were not built (lame or twolame missing)";
     return {};
 }
 
@@ -103,9 +107,9 @@ std::string clockShift() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
-    const std::string unshare = "unshare --time --monotonic=" +
-                                std::to_string(((0xC0000000ull - ms % 0x100000000ull) & 0xFFFFFFFFull) / 1000) +
-                                " --fork ";
+    const std::string unshare =
+        "unshare --time --monotonic=" + std::to_string(((0xC0000000ull - ms % 0x100000000ull) & 0xFFFFFFFFull) / 1000) +
+        " --fork ";
     return shell(unshare + "true").exitCode == 0 ? unshare : std::string();
 }
 
@@ -200,13 +204,18 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
 
         const std::vector<std::string> log = SystemRun::lines(logText);
         // The settings read turns the file log on before it logs its own line.
-        const std::vector<std::string> expected = {
-            "KRC1000 Called  - bytSettingRead", "MainFrm Called  - Main",
-            "Corvale Show    - MainForm",       "MainFrm Enable  - Timer1",
-            "KRM1000 Called  - bytPlayListNewOpen", "MainFrm Called  - Command5",
-            "KRM1000 Called  - bytPlayStart",   "Corvale Show    - SetForm",
-            "Corvale Unload  - SetForm",        "Corvale Unload  - Mainform",
-            "KRM1000 Called  - vbmp3_free",     "KRC1000 Called  - bytSettingWrite"};
+        const std::vector<std::string> expected = {"KRC1000 Called  - bytSettingRead",
+                                                   "MainFrm Called  - Main",
+                                                   "Corvale Show    - MainForm",
+                                                   "MainFrm Enable  - Timer1",
+                                                   "KRM1000 Called  - bytPlayListNewOpen",
+                                                   "MainFrm Called  - Command5",
+                                                   "KRM1000 Called  - bytPlayStart",
+                                                   "Corvale Show    - SetForm",
+                                                   "Corvale Unload  - SetForm",
+                                                   "Corvale Unload  - Mainform",
+                                                   "KRM1000 Called  - vbmp3_free",
+                                                   "KRC1000 Called  - bytSettingWrite"};
         std::size_t at = 0;
         for (const std::string &line : log)
             if (at < expected.size() && line.size() > 11 && line.substr(11) == expected[at]) ++at;
@@ -225,7 +234,8 @@ protected:
         fs::permissions(work.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                          fs::perms::others_read | fs::perms::others_exec);
         prefix = work.path() + "prefix";
-        const auto install = shell("cmake --install " + shellWord(CORVALE_BINARY_DIR) + " --prefix " + shellWord(prefix));
+        const auto install =
+            shell("cmake --install " + shellWord(CORVALE_BINARY_DIR) + " --prefix " + shellWord(prefix));
         ASSERT_EQ(install.exitCode, 0) << install.output;
     }
     TempDir work;
@@ -324,6 +334,8 @@ TEST(PackageTest, DebianPackageHoldsTheProgramAndValidMetadata) {
     const auto appstream = shell("appstreamcli validate --no-net " +
                                  shellWord(usr + "share/metainfo/io.github.corvale.Corvale.metainfo.xml"));
     EXPECT_EQ(appstream.exitCode, 0) << appstream.output;
-    EXPECT_EQ(shell("man -l --warnings " + shellWord(usr + "share/man/man1/corvale.1.gz") + " 2>&1 >/dev/null").output, "");
-    EXPECT_NE(TempDir::read(usr + "share/doc/corvale/copyright").find(" GNU GENERAL PUBLIC LICENSE\n"), std::string::npos);
+    EXPECT_EQ(shell("man -l --warnings " + shellWord(usr + "share/man/man1/corvale.1.gz") + " 2>&1 >/dev/null").output,
+              "");
+    EXPECT_NE(TempDir::read(usr + "share/doc/corvale/copyright").find(" GNU GENERAL PUBLIC LICENSE\n"),
+              std::string::npos);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the whole X screen named by DISPLAY (the end-to-end
 // test's screenshot), or of one window. Usage: ScreenGrab out.png [window-id]
 #include <cstdio>

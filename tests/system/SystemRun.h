@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the tests that run the built program: tools on the PATH, shell
 // commands with their output, the disk driver's samples, log lines.
 #pragma once
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -48,7 +49,8 @@ inline std::string copyProgram(const TempDir &work, std::initializer_list<const 
     namespace fs = std::filesystem;
     const fs::path prog = work.path() + "prog";
     fs::create_directories(prog);
-    for (const char *item : items) fs::copy(fs::path(CORVALE_PROGRAM_DIR) / item, prog / item, fs::copy_options::recursive);
+    for (const char *item : items)
+        fs::copy(fs::path(CORVALE_PROGRAM_DIR) / item, prog / item, fs::copy_options::recursive);
     work.write("prog/corvale.ini", "DebugMode=0\r\n");
     return prog.string();
 }

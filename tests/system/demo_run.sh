@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs under xvfb-run: a player without files; a second start from the demo
 # folder hands it its list by a relative path; P; a picture of the window
 # as the sound starts and one after five and a half seconds of it (the first

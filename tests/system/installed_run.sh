@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs under xvfb-run: the installed command with the demo playlist, until
 # the first song has opened; its caption and size; Q.
 # Arguments: install prefix.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the scenario scripts that run under xvfb-run (sourced).
 
 # The player on the X server of xvfb-run, whatever the test environment says.

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file dialog routine: result strings, folders, filters, flags.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -99,8 +100,10 @@ TEST_F(ShowFileDialogTest, ARealDialogAddsTheDefaultExtensionAndHandsBackTheFold
             ASSERT_NE(dialog, nullptr);
             dialog->setDirectory(QString::fromStdString(browsed.path()));
             dialog->findChild<QLineEdit *>("fileNameEdit")->setText("mylist");
-            if (accept) static_cast<QDialog *>(dialog)->accept();
-            else dialog->reject();
+            if (accept)
+                static_cast<QDialog *>(dialog)->accept();
+            else
+                dialog->reject();
         });
         const std::string result = ShowFileDialog(real, 1, "名前を付けてリストを保存", nullptr, 0x81806,
                                                   "m3u ListFile\0*.m3u\0"s, "m3u", folder);

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AudioFixtures.h"
 
 #include <sndfile.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,9 +17,7 @@ namespace fixtures {
 
 namespace {
 
-void put16(std::string &s, uint32_t v) {
-    s += {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
+void put16(std::string &s, uint32_t v) { s += {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
 
 void put32(std::string &s, uint32_t v) {
     put16(s, v & 0xFFFF);
@@ -38,11 +37,10 @@ std::string riff(const std::string &format, const std::string &data, uint32_t da
 
 // Big-endian in 8-bit bytes, or syncsafe in 7-bit ones.
 void putBe32(std::string &s, uint32_t v, int bits = 8) {
-    for (int i = 3; i >= 0; --i)
-        s += static_cast<char>((v >> (bits * i)) & ((1u << bits) - 1));
+    for (int i = 3; i >= 0; --i) s += static_cast<char>((v >> (bits * i)) & ((1u << bits) - 1));
 }
 
-} // namespace
+}  // namespace
 
 std::vector<float> toneFrames(const Tone &t) {
     const auto frames = static_cast<std::size_t>(t.seconds * t.rate);
@@ -87,18 +85,16 @@ std::string riffWrapMp3(const std::string &mp3, int rate, int channels, int kbps
     put16(s, static_cast<uint32_t>(channels));
     put32(s, static_cast<uint32_t>(rate));
     put32(s, static_cast<uint32_t>(kbps * 1000 / 8));
-    s.append("\x01\0\0\0\x0c\0\x01\0\x02\0\0\0\xa1\x01\x01\0\x71\x05", 18); // MPEGLAYER3WAVEFORMAT's rest
+    s.append("\x01\0\0\0\x0c\0\x01\0\x02\0\0\0\xa1\x01\x01\0\x71\x05", 18);  // MPEGLAYER3WAVEFORMAT's rest
     return riff(s, mp3, static_cast<uint32_t>(mp3.size()));
 }
 
-std::string id3v2(int version, const std::string &title, const std::string &artist, int encoding,
-                  std::size_t padding) {
+std::string id3v2(int version, const std::string &title, const std::string &artist, int encoding, std::size_t padding) {
     auto frame = [&](const char *id, const std::string &text) {
         std::string body(1, static_cast<char>(encoding));
         if (encoding == 1) {
             body += "\xFF\xFE";
-            for (char c : text)
-                put16(body, static_cast<unsigned char>(c));
+            for (char c : text) put16(body, static_cast<unsigned char>(c));
         } else {
             body += text;
         }
@@ -129,10 +125,8 @@ bool writeCompressed(const std::string &path, const Tone &t, const std::string &
                   : path.ends_with(".opus") ? SF_FORMAT_OGG | SF_FORMAT_OPUS
                                             : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
     SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    if (!title.empty())
-        sf_set_string(file, SF_STR_TITLE, title.c_str());
+    if (!file) return false;
+    if (!title.empty()) sf_set_string(file, SF_STR_TITLE, title.c_str());
     const std::vector<float> frames = toneFrames(t);
     const auto count = static_cast<sf_count_t>(frames.size() / std::size_t(t.channels));
     const bool written = sf_writef_float(file, frames.data(), count) == count;
@@ -175,8 +169,7 @@ double measuredHz(const float *frames, std::size_t count, int channels, int chan
 
 float peak(const float *frames, std::size_t count, int channels) {
     float p = 0.0f;
-    for (std::size_t i = 0; i < count * std::size_t(channels); ++i)
-        p = std::fmax(p, std::fabs(frames[i]));
+    for (std::size_t i = 0; i < count * std::size_t(channels); ++i) p = std::fmax(p, std::fabs(frames[i]));
     return p;
 }
 
@@ -189,8 +182,7 @@ AudioDriver::AudioDriver(const char *driver, const std::string &file) {
     const char *old = std::getenv("SDL_AUDIODRIVER");
     saved_ = old ? old : "";
     setenv("SDL_AUDIODRIVER", driver, 1);
-    if (!file.empty())
-        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    if (!file.empty()) setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
 }
 
 AudioDriver::~AudioDriver() {
@@ -200,8 +192,7 @@ AudioDriver::~AudioDriver() {
 bool waitUntil(const std::function<bool()> &done) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
+        if (std::chrono::steady_clock::now() > limit) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
@@ -217,4 +208,4 @@ bool waitForGrowth(const std::string &file, std::size_t bytes) {
     return waitUntil([&] { return size() >= goal; });
 }
 
-} // namespace fixtures
+}  // namespace fixtures

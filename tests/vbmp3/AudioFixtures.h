@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Audio files made by the tests themselves (WAV synthesized here, MP3 and MP2 by
 // lame / twolame when installed, FLAC, Ogg Vorbis and Opus by libsndfile, ID3
 // tags) and small measuring helpers.
@@ -19,9 +20,9 @@ struct Tone {
     Sample sample = Sample::Pcm16;
     double seconds = 1.0;
     double hz = 1000.0;
-    double amplitude = 0.5; // of full scale
-    double rightHz = 0.0;   // another tone on the right channel (0: same as left)
-    double sweepToHz = 0.0; // non-zero: the left tone rises linearly from hz to this
+    double amplitude = 0.5;  // of full scale
+    double rightHz = 0.0;    // another tone on the right channel (0: same as left)
+    double sweepToHz = 0.0;  // non-zero: the left tone rises linearly from hz to this
 };
 
 std::vector<float> toneFrames(const Tone &t);
@@ -70,4 +71,4 @@ bool waitUntil(const std::function<bool()> &done);
 // Waits until `file` grew by `bytes`: what the device still had reached the disk driver's file.
 bool waitForGrowth(const std::string &file, std::size_t bytes);
 
-} // namespace fixtures
+}  // namespace fixtures

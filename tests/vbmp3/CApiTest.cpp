@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported functions, and short runs end to end through SDL's disk driver,
 // whose file holds exactly what was handed to the device.
 #include "vbmp3/vbmp3.h"
@@ -17,7 +18,7 @@ bool waitForEnd() {
     return fixtures::waitUntil([] { return vbmp3_getState(nullptr) == VBMP3_STATE_STOPPED; });
 }
 
-} // namespace
+}  // namespace
 
 TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFailTheRestWorksWithoutADevice) {
     int seconds = 7;
@@ -36,7 +37,8 @@ TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFailTheRestWorksWithout
     for (const auto &[options, ok] : decodes)
         EXPECT_EQ(vbmp3_setDecodeOption(&options), ok) << options.InputSample << " " << options.OutputSample;
     EXPECT_EQ(vbmp3_setPitch(49) + vbmp3_setPitch(301) + vbmp3_setFftWindow(4) + vbmp3_setLyricsTime(2) +
-                  vbmp3_setSoftVolume(101, 100) + vbmp3_setVbmp3Option(nullptr), 0);
+                  vbmp3_setSoftVolume(101, 100) + vbmp3_setVbmp3Option(nullptr),
+              0);
     // A failed open zeroes the record and leaves nothing to play.
     TempDir dir;
     TrackInfoData info;
@@ -52,9 +54,9 @@ TEST(CApiTest, CallsOutsideInitAndFreeAndValuesOutOfRangeFailTheRestWorksWithout
     ASSERT_EQ(vbmp3_init(), 1);
     ASSERT_EQ(vbmp3_open(dir.write("tone.wav", fixtures::wavBytes({.seconds = 0.3})).c_str(), &info), 1);
     ASSERT_EQ(vbmp3_play(), 1);
-    EXPECT_TRUE(waitForEnd()); // the silent output took the audio
+    EXPECT_TRUE(waitForEnd());  // the silent output took the audio
     ASSERT_EQ(vbmp3_play(), 1);
-    EXPECT_EQ(vbmp3_free(), 1); // while playing
+    EXPECT_EQ(vbmp3_free(), 1);  // while playing
 }
 
 // A 1 kHz left / 3 kHz right tone through the disk driver: every frame once at the
@@ -75,16 +77,23 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
     };
     const Row rows[] = {
         {.name = "as it is: the samples untouched"},
-        {.name = "mono at half rate, where the 16 kHz band stays flat", .decode = {1, 1, 48000}, .rate = 22050,
-         .dbLeft = -12.0, .dbRight = -12.0, .bands = {0, 0, 0, 0, 0, 0, 0, 0, 0, 100}},
+        {.name = "mono at half rate, where the 16 kHz band stays flat",
+         .decode = {1, 1, 48000},
+         .rate = 22050,
+         .dbLeft = -12.0,
+         .dbRight = -12.0,
+         .bands = {0, 0, 0, 0, 0, 0, 0, 0, 0, 100}},
         {.name = "capped at 32 kHz", .decode = {0, 0, 32000}, .rate = 32000},
-        {.name = "1 kHz cut by 6 dB, left at half volume", .dbLeft = -18.0, .dbRight = -6.4,
-         .bands = {0, 0, 0, 0, 0, -30, 0, 0, 0, 0}, .volume = 50},
+        {.name = "1 kHz cut by 6 dB, left at half volume",
+         .dbLeft = -18.0,
+         .dbRight = -6.4,
+         .bands = {0, 0, 0, 0, 0, -30, 0, 0, 0, 0},
+         .volume = 50},
         {.name = "pitch 150", .pitch = 150},
         {.name = "tagged MPEG at a quarter rate", .decode = {2, 0, 48000}, .rate = 11025, .mp3 = true, .seconds = 2.0},
     };
     std::string cp932, utf8;
-    for (int i = 0; i < 60; ++i, cp932 += "\x82\xA0") // あ
+    for (int i = 0; i < 60; ++i, cp932 += "\x82\xA0")  // あ
         utf8 += "あ";
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -93,43 +102,44 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         // The content decides, not the name: the WAV goes in as .mp3, the MPEG file as .wav.
         std::string path = dir.write("wav.mp3", fixtures::wavBytes(tone));
         if (row.mp3) {
-            if (fixtures::encode("lame", "-b 192 -m s", dir.write("t.wav", fixtures::wavBytes(tone)), dir.file("t.mp3")).empty())
+            if (fixtures::encode("lame", "-b 192 -m s", dir.write("t.wav", fixtures::wavBytes(tone)), dir.file("t.mp3"))
+                    .empty())
                 continue;
             path = dir.write("mpeg.wav", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(dir.file("t.mp3")) +
                                              fixtures::id3v1("v1 title", "v1 artist"));
         }
         fixtures::AudioDriver disk("disk", dir.file("out.raw"));
         ASSERT_EQ(vbmp3_init(), 1);
-        const Vbmp3OptionData buffers{100, 20, 5, 50}; // ample, against a busy machine
+        const Vbmp3OptionData buffers{100, 20, 5, 50};  // ample, against a busy machine
         TrackInfoData info{};
         EXPECT_EQ(vbmp3_setVbmp3Option(&buffers) + vbmp3_setDecodeOption(&row.decode) + vbmp3_setPitch(row.pitch) +
-                      vbmp3_open(path.c_str(), &info), 4);
+                      vbmp3_open(path.c_str(), &info),
+                  4);
         // 60 x "あ" is 180 bytes of UTF-8: cut at a character boundary to 126 bytes.
         EXPECT_EQ(std::string(info.Title) + "|" + info.SecondLine,
                   row.mp3 ? utf8.substr(0, 126) + "|v1 artist" : std::string("WAVE_FORMAT_PCM|"));
-        EXPECT_EQ(vbmp3_setEqualizer(row.bands.data()) + vbmp3_setSoftVolume(row.volume, 100) + vbmp3_reload() +
-                      vbmp3_play(), 4);
+        EXPECT_EQ(
+            vbmp3_setEqualizer(row.bands.data()) + vbmp3_setSoftVolume(row.volume, 100) + vbmp3_reload() + vbmp3_play(),
+            4);
         EXPECT_TRUE(waitForEnd());
         // The end comes once the track is decoded, ahead of its last frames (the ring
         // may hold all of them): let them and the device's buffer reach the file.
         const double outSeconds = row.seconds * 100.0 / row.pitch + 0.25;
         EXPECT_TRUE(fixtures::waitForGrowth(dir.file("out.raw"), std::size_t(outSeconds * row.rate) * 8));
-        EXPECT_EQ(vbmp3_free(), 1); // stops the device; the file is complete
+        EXPECT_EQ(vbmp3_free(), 1);  // stops the device; the file is complete
 
         // The stretch from the first to the last frame that sounds.
         const std::string raw = fixtures::readFile(dir.file("out.raw"));
         const float *f = reinterpret_cast<const float *>(raw.data());
         std::size_t first = 0, last = raw.size() / 8;
-        while (first < last && f[2 * first] == 0.0f && f[2 * first + 1] == 0.0f)
-            ++first;
-        while (last > first && f[2 * last - 2] == 0.0f && f[2 * last - 1] == 0.0f)
-            --last;
+        while (first < last && f[2 * first] == 0.0f && f[2 * first + 1] == 0.0f) ++first;
+        while (last > first && f[2 * last - 2] == 0.0f && f[2 * last - 1] == 0.0f) --last;
         const double speed = row.pitch / 100.0;
         const std::size_t frames = last - first;
         EXPECT_NEAR(double(frames), row.seconds * row.rate / speed, 3.0);
         if (&row == rows) {
             const std::vector<float> in = fixtures::toneFrames(tone);
-            for (std::size_t i = 0; i < 2 * frames; ++i) { // from the tone's second frame, the first being silent
+            for (std::size_t i = 0; i < 2 * frames; ++i) {  // from the tone's second frame, the first being silent
                 const float fadeIn = std::min(1.0f, float(i / 2 + 1) / 128.0f);
                 ASSERT_EQ(f[2 * first + i], float(std::lround(in[i + 2] * 32767.0) / 32768.0) * fadeIn) << i;
             }
@@ -138,7 +148,7 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         const std::size_t n = frames * 8 / 10;
         EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 0, row.rate, 1000 * speed), row.dbLeft, 0.3);
         EXPECT_NEAR(fixtures::toneDb(mid, n, 2, 1, row.rate, 3000 * speed), row.dbRight, 0.3);
-        const bool mono = row.decode.OutputChannel == 1; // the right tone mixed into the left
+        const bool mono = row.decode.OutputChannel == 1;  // the right tone mixed into the left
         EXPECT_NEAR(mono ? fixtures::toneDb(mid, n, 2, 0, row.rate, 3000) : row.dbRight, row.dbRight, 0.3);
         EXPECT_NEAR(mono ? 1000.0 * speed : fixtures::measuredHz(mid, n, 2, 0, row.rate), 1000.0 * speed, 1.0);
     }

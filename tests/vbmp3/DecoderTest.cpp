@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/Decoder.h"
 
 #include "AudioFixtures.h"
@@ -21,7 +22,7 @@ std::vector<float> readAll(Decoder &d) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 // Files that once blocked the player or kept libmpg123 searching them byte by
 // byte for a minute and more: each open must come back at once, refused or
@@ -33,11 +34,16 @@ TEST(DecoderTest, HostileFilesAreRefusedOrEndCleanly) {
     std::generate(junk.begin(), junk.end(), [&rng] { return char(rng()); });
     ASSERT_EQ(::mkfifo(dir.file("fifo.mp3").c_str(), 0600), 0);
     const std::string wav = fixtures::wavBytes({});
-    const std::string mp3 = fixtures::readFile(
-        fixtures::encode("lame", "-b 128", dir.write("src.wav", wav), dir.file("x.mp3")));
-    const std::pair<std::string, bool> cases[] = {  // path, refused
+    const std::string mp3 =
+        fixtures::readFile(fixtures::encode("lame", "-b 128", dir.write("src.wav", wav), dir.file("x.mp3")));
+    const std::pair<std::string, bool> cases[] = {
+        // path, refused
         {dir.file("fifo.mp3"), true},
-        {dir.write("avi.wav", std::string("RIFF\xff\xff\xff\x7f" "AVI LIST", 16) + junk), true},
+        {dir.write("avi.wav", std::string("RIFF\xff\xff\xff\x7f"
+                                          "AVI LIST",
+                                          16) +
+                                  junk),
+         true},
         {dir.write("mpeg-in-wave.wav", fixtures::riffWrapMp3(junk, 44100, 2, 128)), false},
         {dir.write("noise.mp3", junk), false},
         {dir.write("id3-then-noise.mp3", std::string("ID3\x03\0\0\0\0\0\x10", 10) + junk), false},
@@ -50,8 +56,7 @@ TEST(DecoderTest, HostileFilesAreRefusedOrEndCleanly) {
         auto d = Decoder::openFile(path, 0);
         EXPECT_TRUE(!refused || !d);
         std::vector<float> block(4096 * 2);
-        for (std::size_t reads = 0; d && d->read(block.data(), 4096) > 0;)
-            ASSERT_LT(++reads, 10000u);
+        for (std::size_t reads = 0; d && d->read(block.data(), 4096) > 0;) ASSERT_LT(++reads, 10000u);
     }
 }
 
@@ -65,16 +70,17 @@ TEST(DecoderTest, EveryFormatOpensWithItsTagsAndSeeksOntoAStraightRead) {
     struct Row {
         std::string path, title;
         int rate;
-        std::size_t frames; // 0: not checked
-        bool lossy = false;   // compared by pitch, not by sample
+        std::size_t frames;  // 0: not checked
+        bool lossy = false;  // compared by pitch, not by sample
     };
     std::vector<Row> rows = {{dir.write("mono.wav", fixtures::wavBytes(mono)), "WAVE_FORMAT_PCM", 22050, 33075},
                              {dir.write("f.wav", fixtures::wavBytes(tone)), "WAVE_FORMAT_IEEE_FLOAT", 48000, 48000}};
-    const std::string mp3 = fixtures::encode("lame", "-b 128", dir.write("src.wav", fixtures::wavBytes({.seconds = 2})),
-                                             dir.file("x.mp3"));
+    const std::string mp3 =
+        fixtures::encode("lame", "-b 128", dir.write("src.wav", fixtures::wavBytes({.seconds = 2})), dir.file("x.mp3"));
     if (!mp3.empty())
         rows.push_back({dir.write("tagged.mp3", fixtures::id3v2(3, "\x93\xFA\x96\x7B\x8C\xEA", "", 0, 10 << 20) +
-                                                    fixtures::readFile(mp3)), "日本語", 44100, 0});
+                                                    fixtures::readFile(mp3)),
+                        "日本語", 44100, 0});
     for (const char *extension : fixtures::Compressed) {
         rows.push_back({dir.file(std::string("tone") + extension), "テスト", 48000, 48000, extension[2] != 'l'});
         ASSERT_TRUE(fixtures::writeCompressed(rows.back().path, tone, "テスト"));
@@ -87,8 +93,9 @@ TEST(DecoderTest, EveryFormatOpensWithItsTagsAndSeeksOntoAStraightRead) {
         const std::vector<float> whole = readAll(*d);
         EXPECT_EQ(d->info().lengthFrames, row.frames ? int64_t(row.frames) : d->info().lengthFrames);
         EXPECT_EQ(whole.size() / 2, row.frames ? row.frames : whole.size() / 2);
-        EXPECT_FLOAT_EQ(whole[2 * 100], whole[2 * 100 + 1]); // mono is doubled onto both sides
-        EXPECT_NEAR(row.lossy ? fixtures::measuredHz(whole.data(), whole.size() / 2, 2, 0, row.rate) : 1000.0, 1000.0, 3.0);
+        EXPECT_FLOAT_EQ(whole[2 * 100], whole[2 * 100 + 1]);  // mono is doubled onto both sides
+        EXPECT_NEAR(row.lossy ? fixtures::measuredHz(whole.data(), whole.size() / 2, 2, 0, row.rate) : 1000.0, 1000.0,
+                    3.0);
         float block[512 * 2];
         for (const std::size_t frame : {whole.size() / 2 * 3 / 4, std::size_t(1000), whole.size() / 3}) {
             ASSERT_EQ(d->seek(int64_t(frame)), int64_t(frame));
@@ -123,8 +130,8 @@ TEST(DecoderTest, DamagedCompressedFilesAreRefused) {
         EXPECT_LT(cut ? readAll(*cut).size() / 2 : 0, 48000u);
     }
     // An MP3 named .ogg still plays: its content says MPEG.
-    const std::string mp3 = fixtures::encode("lame", "-b 128", dir.write("src.wav", fixtures::wavBytes({.seconds = 0.2})),
-                                             dir.file("mp3.ogg"));
+    const std::string mp3 = fixtures::encode(
+        "lame", "-b 128", dir.write("src.wav", fixtures::wavBytes({.seconds = 0.2})), dir.file("mp3.ogg"));
     const auto named = mp3.empty() ? nullptr : Decoder::openFile(mp3, 0);
     EXPECT_TRUE(mp3.empty() || (named && named->info().mpeg));
 }

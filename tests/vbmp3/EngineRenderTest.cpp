@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine through its render path: positions and levels are exact functions of the frames
 // rendered. Track joins and idling, which depend on the device, go through SDL's drivers.
 #include "vbmp3/Decoder.h"
@@ -9,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -51,8 +52,7 @@ protected:
         double done = 0.0;
         for (; state() == VBMP3_STATE_PLAYING && done < limit; done += 0.01) {
             const std::vector<float> piece = render(0.01);
-            if (all)
-                all->insert(all->end(), piece.begin(), piece.end());
+            if (all) all->insert(all->end(), piece.begin(), piece.end());
         }
         return done;
     }
@@ -62,20 +62,24 @@ protected:
     TrackInfoData info{};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
     const fixtures::Tone t;
     const std::string mp3 = encoded("tone.mp3", t, "lame", "-b 128");
-    const std::string files[] = { // Opus is 48 kHz only
-        wav("pcm16.wav", t), wav("float.wav", {.sample = fixtures::Sample::Float32}), mp3,
+    const std::string files[] = {
+        // Opus is 48 kHz only
+        wav("pcm16.wav", t),
+        wav("float.wav", {.sample = fixtures::Sample::Float32}),
+        mp3,
         mp3.empty() ? "" : dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128)),
-        encoded("tone.mp2", t, "twolame", "-b 192"), dir.file("tone.flac"), dir.file("tone.ogg")};
+        encoded("tone.mp2", t, "twolame", "-b 192"),
+        dir.file("tone.flac"),
+        dir.file("tone.ogg")};
     ASSERT_TRUE(fixtures::writeCompressed(files[5], t, "") && fixtures::writeCompressed(files[6], t, ""));
     for (const std::string &path : files) {
         SCOPED_TRACE(path);
-        if (path.empty())
-            continue; // no encoder
+        if (path.empty()) continue;  // no encoder
         ASSERT_TRUE(engine.open(path.c_str(), &info));
         EXPECT_EQ(info.SamplingRate, 44100);
         ASSERT_TRUE(engine.play());
@@ -85,7 +89,7 @@ TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
         // 1000 Hz lies between bins 11 (947 Hz) and 12 (1034 Hz) at 44.1 kHz.
         EXPECT_EQ(std::max_element(left, left + 256) - left, 12);
         EXPECT_EQ(std::max_element(right, right + 256) - right, 12);
-        EXPECT_GE(left[12], 100); // a -6 dB sine reads about 108
+        EXPECT_GE(left[12], 100);  // a -6 dB sine reads about 108
     }
 }
 
@@ -97,7 +101,7 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
     struct Step {
         const char *what;
         std::function<bool()> action;
-        double render, heard; // heard < 0: not checked
+        double render, heard;  // heard < 0: not checked
         int state, elapsed;
     };
     const Step steps[] = {
@@ -106,7 +110,8 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
         {"play while playing: nothing changes", play, 0, 1.25, VBMP3_STATE_PLAYING, 1},
         {"pause: a short fade, then silence", pause, 0.5, 1.25, VBMP3_STATE_PAUSED, 1},
         {"restart", restart, 0.5, 1.75, VBMP3_STATE_PLAYING, 1},
-        {"seek: at once, before any audio of the new place", [&] { return engine.seek(3); }, 0, -1, VBMP3_STATE_PLAYING, 3},
+        {"seek: at once, before any audio of the new place", [&] { return engine.seek(3); }, 0, -1, VBMP3_STATE_PLAYING,
+         3},
         {"play on", play, 0.25, 3.25, VBMP3_STATE_PLAYING, 3},
         {"seek while paused", [&] { return engine.pause() && engine.seek(1); }, 0, -1, VBMP3_STATE_PAUSED, 1},
         {"restart there", restart, 0.5, 1.5, VBMP3_STATE_PLAYING, 1},
@@ -126,13 +131,13 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
 }
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
-    ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50})); // the smallest buffers
+    ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50}));  // the smallest buffers
     ASSERT_TRUE(engine.open(wav("end.wav", {}).c_str(), &info) && engine.play());
     const double played = renderToEnd();
     // State 0 comes within the 10 ms step that hands over the last frame.
     EXPECT_GE(played, 1.0 - 1e-9);
     EXPECT_LE(played, 1.011);
-    EXPECT_EQ(elapsed(), 0); // back at the start
+    EXPECT_EQ(elapsed(), 0);  // back at the start
     int32_t l[256], r[256];
     engine.spectrum(l, r);
     EXPECT_EQ(*std::max_element(l, l + 256), 0);
@@ -169,7 +174,7 @@ TEST_F(EngineRenderTest, NonNumbersPlayAsSilenceAndAbsurdRatesAreRefused) {
     }
 
     std::string wav = fixtures::wavBytes({.seconds = 0.1});
-    for (const uint32_t rate : {1163416640u, 384000u}) { // the latter the highest rate recorders use
+    for (const uint32_t rate : {1163416640u, 384000u}) {  // the latter the highest rate recorders use
         std::memcpy(wav.data() + 24, &rate, 4);
         const std::string path = dir.write("rate.wav", wav);
         EXPECT_EQ(bool(Decoder::openFile(path, 0)), rate == 384000u) << rate;
@@ -192,19 +197,21 @@ TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
     const std::string lyrics = "[ti:Song]\r\n[00:01.00]one\r\n[00:02.00]two\r\nuntimed\r\n[00:03.50]three\r\n";
     ASSERT_TRUE(engine.setLyricsFile(dir.write("song.lrc", lyrics).c_str()));
     LyricsData d{};
-    const auto line = [&] { return engine.lyrics(&d) ? std::to_string(d.LineCount) + ":" + std::to_string(d.Key) + " " + d.Text[5] : "none"; };
+    const auto line = [&] {
+        return engine.lyrics(&d) ? std::to_string(d.LineCount) + ":" + std::to_string(d.Key) + " " + d.Text[5] : "none";
+    };
     EXPECT_EQ(line(), "0:0 ") << "lyrics are off until vbmp3_setKaraokeUse(1)";
     ASSERT_TRUE(engine.setKaraokeUse(1) && engine.play());
     render(1.1);
     EXPECT_EQ(line(), "4:1 one");
-    render(1.8); // 2.9 s: the untimed line shares 2.0..3.5 with "two"
+    render(1.8);  // 2.9 s: the untimed line shares 2.0..3.5 with "two"
     EXPECT_EQ(line(), "4:3 untimed");
-    ASSERT_TRUE(engine.setLyricsAdjustMs(500)); // every line half a second later
+    ASSERT_TRUE(engine.setLyricsAdjustMs(500));  // every line half a second later
     EXPECT_EQ(line(), "4:2 two");
     EXPECT_FALSE(engine.setLyricsAdjustMs(1001));
     // Pitch 200: the lyrics follow the track's own time.
     ASSERT_TRUE(engine.setLyricsAdjustMs(0) && engine.setPitch(200));
-    render(0.35); // 2.9 + 0.7 = 3.6 s of the track
+    render(0.35);  // 2.9 + 0.7 = 3.6 s of the track
     EXPECT_EQ(line(), "4:4 three");
     EXPECT_FALSE(engine.setLyricsFile(dir.file("missing.lrc").c_str()));
 }
@@ -213,8 +220,8 @@ namespace {
 
 // The RMS difference between x (frames from..to) and the output from `offset` on,
 // over the left channel or both.
-double rms(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from,
-           std::size_t to, int channels = 2) {
+double rms(const std::vector<float> &out, const std::vector<float> &x, long offset, std::size_t from, std::size_t to,
+           int channels = 2) {
     double err = 0.0;
     for (std::size_t i = from; i < to; ++i)
         for (int c = 0; c < channels; ++c) {
@@ -230,8 +237,7 @@ long bestOffset(const std::vector<float> &out, const std::vector<float> &x, std:
     long best = lo;
     double least = 1e300;
     for (long o = lo; o <= hi; ++o) {
-        if (o + long(from) < 0 || std::size_t(o) + from + count > out.size() / 2)
-            continue;
+        if (o + long(from) < 0 || std::size_t(o) + from + count > out.size() / 2) continue;
         if (const double e = rms(out, x, o, from, from + count, 1); e < least) {
             least = e;
             best = o;
@@ -240,7 +246,7 @@ long bestOffset(const std::vector<float> &out, const std::vector<float> &x, std:
     return best;
 }
 
-} // namespace
+}  // namespace
 
 // One signal cut in two at an odd sample and played as two tracks through a
 // device (SDL's disk driver), with the engine module's calls at the end of the
@@ -250,18 +256,17 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
     constexpr std::size_t Cut = 17641;
     const fixtures::Tone t{.seconds = 36000.0 / 44100 + 1e-9, .hz = 300, .amplitude = 0.4, .sweepToHz = 3000};
     const std::vector<float> all = fixtures::toneFrames(t);
-    const std::size_t Frames = all.size() / 2; // 36000
-    std::vector<float> whole(Frames); // as the 16-bit file holds it
-    for (std::size_t i = 0; i < Frames; ++i)
-        whole[i] = float(std::lround(all[2 * i] * 32767.0)) / 32768.0f;
+    const std::size_t Frames = all.size() / 2;  // 36000
+    std::vector<float> whole(Frames);           // as the 16-bit file holds it
+    for (std::size_t i = 0; i < Frames; ++i) whole[i] = float(std::lround(all[2 * i] * 32767.0)) / 32768.0f;
     const std::vector<float> head(all.begin(), all.begin() + 2 * Cut), tail(all.begin() + 2 * Cut, all.end());
     const std::string a = dir.write("a.wav", fixtures::wavBytes(t, 0, &head));
     const std::string b = dir.write("b.wav", fixtures::wavBytes(t, 0, &tail));
     struct Row {
         const char *kind;
-        std::string first, second; // second empty: the first again (repeat one)
-        long slack;                // samples the join may be off
-        double maxError;           // RMS difference from the original
+        std::string first, second;  // second empty: the first again (repeat one)
+        long slack;                 // samples the join may be off
+        double maxError;            // RMS difference from the original
     };
     std::vector<Row> rows = {{"wav", a, b, 0, 1e-6}, {"repeat", a, "", 0, 1e-6}};
     if (!fixtures::encode("lame", "-b 256", a, dir.file("a.mp3")).empty() &&
@@ -299,8 +304,7 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
         std::vector<float> out(bytes.size() / 4);
         std::memcpy(out.data(), bytes.data(), out.size() * 4);
         std::size_t first = 0;
-        while (first < out.size() / 2 && out[2 * first] == 0.0f)
-            ++first;
+        while (first < out.size() / 2 && out[2 * first] == 0.0f) ++first;
         ASSERT_LT(first, out.size() / 2);
         // The start (after the fade-in), then the join and the end against it.
         const long start = bestOffset(out, x, 2000, 2000, long(first) - 1200, long(first) + 64);
@@ -315,7 +319,7 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
 // Paused or stopped, nothing wakes: not the decoder thread, not the device
 // callback; the process spends next to no CPU. Play brings the sound back.
 TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
-    const auto processCpuNs = [] { // of all threads of this process
+    const auto processCpuNs = [] {  // of all threads of this process
         uint64_t sum = 0;
         for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
             uint64_t ns = 0;
@@ -333,8 +337,7 @@ TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
         {"stop", [&] { return engine.stop(); }},
         {"stop, then another track once the device stopped",
          [&] {
-             if (!engine.stop() || !fixtures::waitUntil([&] { return !engine.deviceRunning(); }))
-                 return false;
+             if (!engine.stop() || !fixtures::waitUntil([&] { return !engine.deviceRunning(); })) return false;
              // The worker takes the track over, fills its ring (it may be woken
              // more than once while it does) and stays asleep.
              const uint64_t before = engine.workerSleeps();
@@ -360,7 +363,7 @@ TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_EQ(engine.workerSleeps(), sleeps);
         EXPECT_EQ(engine.chain().calls(), idleCalls);
-        EXPECT_LT(processCpuNs() - cpu, 20'000'000u); // 20 ms in 300: nothing busy
+        EXPECT_LT(processCpuNs() - cpu, 20'000'000u);  // 20 ms in 300: nothing busy
     }
     ASSERT_TRUE(engine.play());
     EXPECT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100 && engine.deviceRunning(); }));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DemoSynth.h"
 
 #include <algorithm>
@@ -89,8 +90,8 @@ std::vector<float> DemoSynth::render(const DemoSong &song) {
 
         // Chord pad: root, third, fifth, a whole bar long.
         for (double interval : {0.0, minor ? 3.0 : 4.0, 7.0})
-            tone(out, barStart, barFrames, midiHz(root + 12 + interval), 0.10, interval == 0.0 ? -0.3 : 0.3, 0.08,
-                 0.3, 3);
+            tone(out, barStart, barFrames, midiHz(root + 12 + interval), 0.10, interval == 0.0 ? -0.3 : 0.3, 0.08, 0.3,
+                 3);
 
         for (int b = 0; b < 4; ++b) {
             const std::size_t at = barStart + static_cast<std::size_t>(b) * beatFrames;
@@ -99,8 +100,8 @@ std::vector<float> DemoSynth::render(const DemoSong &song) {
             // Bass on every eighth, root and fifth.
             for (int e = 0; e < 2; ++e) {
                 const double note = root - 12 + ((b == 3 && e == 1) ? 7.0 : 0.0);
-                tone(out, at + static_cast<std::size_t>(e) * beatFrames / 2, beatFrames / 2, midiHz(note), 0.35,
-                     0.0, 0.005, 6.0, 4);
+                tone(out, at + static_cast<std::size_t>(e) * beatFrames / 2, beatFrames / 2, midiHz(note), 0.35, 0.0,
+                     0.005, 6.0, 4);
                 if (!intro) {
                     const std::size_t off = e == 1 ? static_cast<std::size_t>(song.swing * beatFrames / 2) : 0;
                     hat(out, at + static_cast<std::size_t>(e) * beatFrames / 2 + off, noise, e == 0 ? 0.5 : 0.8);
@@ -110,8 +111,7 @@ std::vector<float> DemoSynth::render(const DemoSong &song) {
             if (!intro && !outro && melodyDice.next() > -0.6) {
                 const int step = static_cast<int>((melodyDice.next() + 1.0) * 3.99);
                 const double note = song.rootMidi + 24 + Pentatonic[std::clamp(step, 0, 7)];
-                tone(out, at, beatFrames, midiHz(note), 0.16, 0.4 * std::sin(static_cast<double>(bar)), 0.01,
-                     3.0, 2);
+                tone(out, at, beatFrames, midiHz(note), 0.16, 0.4 * std::sin(static_cast<double>(bar)), 0.01, 3.0, 2);
             }
         }
     }

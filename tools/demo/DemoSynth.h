@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tiny synthesizer for the bundled demo songs: drums, bass, chord pad and a
 // melody, rendered to interleaved stereo floats.
 #pragma once
@@ -8,12 +9,12 @@
 
 struct DemoSong {
     double bpm = 120.0;
-    int rootMidi = 48;                 // key of the song
-    std::vector<int> chordRoots;       // per bar, semitones above rootMidi
-    std::vector<bool> chordMinor;      // per bar
-    int repeats = 1;                   // how often the chord pattern plays
+    int rootMidi = 48;             // key of the song
+    std::vector<int> chordRoots;   // per bar, semitones above rootMidi
+    std::vector<bool> chordMinor;  // per bar
+    int repeats = 1;               // how often the chord pattern plays
     uint32_t melodySeed = 1;
-    double swing = 0.0;                // 0..0.3, delays the off-beat hi-hats
+    double swing = 0.0;  // 0..0.3, delays the off-beat hi-hats
 };
 
 class DemoSynth {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the bundled demo content: three synthesized songs as WAV (the build
 // encodes two of them to MP3 and MP2), a timed-lyrics file beside each, and a
 // playlist. "demogen --tag in out title artist" prepends an ID3v2 tag.
@@ -100,14 +101,17 @@ int tag(const std::string &in, const std::string &out, const std::string &title,
 std::string stamp(double seconds, int form) {
     const int cs = static_cast<int>(seconds * 100.0 + 0.5);
     char buf[32];
-    if (form == 0) std::snprintf(buf, sizeof buf, "[%02d:%02d.%02d]", cs / 6000, (cs / 100) % 60, cs % 100);
-    else if (form == 1) std::snprintf(buf, sizeof buf, "[%02d:%02d:%02d]", cs / 6000, (cs / 100) % 60, cs % 100);
-    else std::snprintf(buf, sizeof buf, "[%02d:%02d]", cs / 6000, (cs / 100) % 60);
+    if (form == 0)
+        std::snprintf(buf, sizeof buf, "[%02d:%02d.%02d]", cs / 6000, (cs / 100) % 60, cs % 100);
+    else if (form == 1)
+        std::snprintf(buf, sizeof buf, "[%02d:%02d:%02d]", cs / 6000, (cs / 100) % 60, cs % 100);
+    else
+        std::snprintf(buf, sizeof buf, "[%02d:%02d]", cs / 6000, (cs / 100) % 60);
     return buf;
 }
 
-bool writeLyrics(const std::string &path, const std::vector<std::string> &lines, double firstAt, double every,
-                 int form, const std::string &title, const std::string &artist) {
+bool writeLyrics(const std::string &path, const std::vector<std::string> &lines, double firstAt, double every, int form,
+                 const std::string &title, const std::string &artist) {
     std::string text = "[ti:" + title + "]\r\n[ar:" + artist + "]\r\n";
     for (std::size_t i = 0; i < lines.size(); ++i) text += stamp(firstAt + every * i, form) + lines[i] + "\r\n";
     return writeFile(path, text);
@@ -155,12 +159,12 @@ int main(int argc, char **argv) {
     const double dawnBar = DemoSynth::barSeconds(dawn), windBar = DemoSynth::barSeconds(wind),
                  starBar = DemoSynth::barSeconds(star);
     ok = ok &&
-         writeLyrics(dir + "01-dawn.lrc",
-                     {"夜明けの道を走り出す", "Headlights fading into blue", "窓を開けて 風を呼ぶ",
-                      "Every mile a brand new view", "ラジオから流れるメロディ", "Singing softly, me and you",
-                      "遠くの空が 色を変える", "The morning's breaking through", "このまま どこまでも",
-                      "夜明けのドライブ"},
-                     dawnBar * 2, dawnBar * 2, 0, "夜明けのドライブ", "Corvale Demo Band") &&
+         writeLyrics(
+             dir + "01-dawn.lrc",
+             {"夜明けの道を走り出す", "Headlights fading into blue", "窓を開けて 風を呼ぶ",
+              "Every mile a brand new view", "ラジオから流れるメロディ", "Singing softly, me and you",
+              "遠くの空が 色を変える", "The morning's breaking through", "このまま どこまでも", "夜明けのドライブ"},
+             dawnBar * 2, dawnBar * 2, 0, "夜明けのドライブ", "Corvale Demo Band") &&
          writeLyrics(dir + "02-wind.kra",
                      {"風の通り道を歩く", "Leaves are dancing in the light", "名前のない歌を口ずさむ",
                       "Humming softly through the night", "足あとは 砂に消えて", "But the melody holds tight",
@@ -168,11 +172,9 @@ int main(int argc, char **argv) {
                      windBar * 2, windBar * 2, 1, "風の通り道", "Corvale Demo Band") &&
          writeLyrics(dir + "03-starlight.txt",
                      {"Starlight parade is coming", "星くずのパレード", "Drums are beating, hearts are humming",
-                      "光の波に乗って", "Hand in hand we keep on running", "夜空に響け", "Starlight parade!",
-                      "またね"},
+                      "光の波に乗って", "Hand in hand we keep on running", "夜空に響け", "Starlight parade!", "またね"},
                      starBar * 2, starBar * 2, 2, "Starlight Parade", "Corvale Demo Band");
-    ok = ok && writeFile(dir + "demo.m3u",
-                         "#EXTM3U\r\n01-dawn.mp3\r\n02-wind.wav\r\n03-starlight.mp2\r\n");
+    ok = ok && writeFile(dir + "demo.m3u", "#EXTM3U\r\n01-dawn.mp3\r\n02-wind.wav\r\n03-starlight.mp2\r\n");
     if (!ok) {
         std::cerr << "demogen: cannot write the demo files into " << dir << "\n";
         return 1;

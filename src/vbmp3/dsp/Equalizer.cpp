@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/Equalizer.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ std::size_t settleFrames(double a1, double a2) {
     return static_cast<std::size_t>(std::min(frames, static_cast<double>(Equalizer::HistoryFrames)));
 }
 
-} // namespace
+}  // namespace
 
 Equalizer::Equalizer() : history_(2 * HistoryFrames, 0.0f), scratch_(HistoryFrames) {}
 
@@ -63,7 +64,7 @@ Equalizer::Setting Equalizer::design(const std::array<int32_t, Bands> &bands, in
     for (std::size_t i = 0; i < Bands; ++i) {
         const double f0 = CentreHz[i];
         if (bands[i] == 0 || f0 > 0.45 * fs) {
-            continue; // flat
+            continue;  // flat
         }
         const double a = std::pow(10.0, bands[i] * 0.2 / 40.0);
         const double w0 = 2.0 * M_PI * f0 / fs;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ten-band graphic equalizer of the engine's output.
 //
 // Bands: peaking filters (RBJ cookbook biquads, one octave wide, Q = 1.414)
@@ -115,11 +116,11 @@ private:
     // Audio side.
     int front_ = 2;
     std::array<Bank, 2> banks_{};
-    int live_ = 0;                 // the bank heard; the other one fades in
+    int live_ = 0;  // the bank heard; the other one fades in
     std::size_t fadeLength_ = 0;
     std::size_t fadeLeft_ = 0;
-    std::vector<float> history_;    // the last input (first two channels, interleaved), a ring
-    std::size_t historyPos_ = 0;    // where the next frame goes
-    std::size_t historyFill_ = 0;   // frames of it that belong to this stream
+    std::vector<float> history_;   // the last input (first two channels, interleaved), a ring
+    std::size_t historyPos_ = 0;   // where the next frame goes
+    std::size_t historyFill_ = 0;  // frames of it that belong to this stream
     std::vector<double> scratch_;
 };

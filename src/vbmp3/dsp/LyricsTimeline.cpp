@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/LyricsTimeline.h"
 
 #include "common/TextCodec.h"
@@ -11,9 +12,9 @@
 
 namespace {
 
-constexpr int64_t TrailingSpanMs = 3000;   // per untimed line after the last timed line
-constexpr std::size_t MaxTagChars = 4096;  // a tag longer than this is text
-constexpr std::size_t MaxTextBytes = 4096; // of a line's text looked at before cutting to 127
+constexpr int64_t TrailingSpanMs = 3000;    // per untimed line after the last timed line
+constexpr std::size_t MaxTagChars = 4096;   // a tag longer than this is text
+constexpr std::size_t MaxTextBytes = 4096;  // of a line's text looked at before cutting to 127
 constexpr std::size_t FieldBytes = 127;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -144,7 +145,7 @@ std::string displayText(std::string_view raw) {
     return TextCodec::cutToUtf8Bytes(trimBlanks(out), FieldBytes);
 }
 
-} // namespace
+}  // namespace
 
 void LyricsTimeline::clear() {
     leading_.clear();
@@ -225,9 +226,7 @@ void LyricsTimeline::setProcessUntimed(bool process) {
     }
 }
 
-void LyricsTimeline::setAdjustMs(int ms) {
-    adjustMs_ = std::clamp(ms, -1000, 1000);
-}
+void LyricsTimeline::setAdjustMs(int ms) { adjustMs_ = std::clamp(ms, -1000, 1000); }
 
 void LyricsTimeline::rebuild() {
     starts_.clear();
@@ -292,7 +291,8 @@ void LyricsTimeline::query(int32_t positionMs, LyricsData *out) const {
     // A line appears adjustMs_ later: compare the unadjusted starts with the
     // position moved back by the adjustment.
     const int64_t p = static_cast<int64_t>(positionMs) - adjustMs_;
-    const auto current = static_cast<int64_t>(std::upper_bound(starts_.begin(), starts_.end(), p) - starts_.begin()) - 1;
+    const auto current =
+        static_cast<int64_t>(std::upper_bound(starts_.begin(), starts_.end(), p) - starts_.begin()) - 1;
     if (current >= 0) {
         out->Key = static_cast<int32_t>(current + 1);
         out->LineStartMs = clampMs(starts_[static_cast<std::size_t>(current)] + adjustMs_);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timed lyrics: reads a lyrics file and tells which line is current at a given
 // track position.
 //
@@ -51,7 +52,7 @@
 class LyricsTimeline {
 public:
     static constexpr std::size_t MaxFileBytes = 4u * 1024u * 1024u;
-    static constexpr std::size_t MaxLines = 50000; // lines kept in time order, at most
+    static constexpr std::size_t MaxLines = 50000;  // lines kept in time order, at most
 
     // Loads a file; false (and no lyrics) when it cannot be read or holds no time tag.
     bool loadFile(const std::string &path);
@@ -78,19 +79,19 @@ public:
 
 private:
     struct TimedLine {
-        std::vector<int64_t> timesMs;       // as tagged, before the offset
+        std::vector<int64_t> timesMs;  // as tagged, before the offset
         std::string text;
-        std::vector<std::string> followers; // untimed lines after it in the file
+        std::vector<std::string> followers;  // untimed lines after it in the file
     };
 
     void rebuild();
 
-    std::vector<std::string> leading_;      // untimed lines before the first timed line
+    std::vector<std::string> leading_;  // untimed lines before the first timed line
     std::vector<TimedLine> timed_;
     int64_t fileOffsetMs_ = 0;
     bool processUntimed_ = true;
     int adjustMs_ = 0;
 
-    std::vector<int64_t> starts_;           // time order, offset applied, adjust not
+    std::vector<int64_t> starts_;  // time order, offset applied, adjust not
     std::vector<std::string> texts_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/RateConverter.h"
 
 #include "vbmp3/dsp/SpscRing.h"
@@ -22,17 +23,14 @@ namespace {
 
 int converterType(RateConverter::Quality quality) {
     switch (quality) {
-    case RateConverter::Quality::Best:
-        return SRC_SINC_BEST_QUALITY;
-    case RateConverter::Quality::Medium:
-        return SRC_SINC_MEDIUM_QUALITY;
-    case RateConverter::Quality::Fastest:
-        break;
+    case RateConverter::Quality::Best: return SRC_SINC_BEST_QUALITY;
+    case RateConverter::Quality::Medium: return SRC_SINC_MEDIUM_QUALITY;
+    case RateConverter::Quality::Fastest: break;
     }
     return SRC_SINC_FASTEST;
 }
 
-} // namespace
+}  // namespace
 
 RateConverter::RateConverter(int channels, Quality quality)
     : channels_(std::max(channels, 1)), state_(std::make_unique<State>()) {
@@ -64,9 +62,7 @@ void RateConverter::setPitchPercent(int percent) {
     pitch_.store(std::clamp(percent, 50, 300), std::memory_order_relaxed);
 }
 
-int RateConverter::pitchPercent() const {
-    return pitch_.load(std::memory_order_relaxed);
-}
+int RateConverter::pitchPercent() const { return pitch_.load(std::memory_order_relaxed); }
 
 double RateConverter::targetRatio() const {
     const double ratio = outRate_ / (inRate_ * pitchPercent() / 100.0);
@@ -83,7 +79,7 @@ void RateConverter::reset() {
     position_ = 0.0;
     drained_ = false;
     converting_ = inRate_ != outRate_;
-    lastRatio_ = 0.0; // the converter takes the first ratio it is given as it stands
+    lastRatio_ = 0.0;  // the converter takes the first ratio it is given as it stands
 }
 
 std::size_t RateConverter::pullFromRing(void *ring, float *dst, std::size_t frames) {
@@ -120,8 +116,7 @@ void RateConverter::startConverting() {
     converting_ = true;
 }
 
-std::size_t RateConverter::process(float *out, std::size_t frames, PullFn pull, void *context,
-                                   bool inputEnded) {
+std::size_t RateConverter::process(float *out, std::size_t frames, PullFn pull, void *context, bool inputEnded) {
     if (drained_ || frames == 0) {
         return 0;
     }
@@ -154,7 +149,7 @@ std::size_t RateConverter::process(float *out, std::size_t frames, PullFn pull, 
             consumed_ += inputCount_;
             if (inputCount_ == 0) {
                 if (!inputEnded) {
-                    break; // underrun: keep the converter as it is
+                    break;  // underrun: keep the converter as it is
                 }
                 endOfInput = true;
             }
@@ -164,8 +159,7 @@ std::size_t RateConverter::process(float *out, std::size_t frames, PullFn pull, 
         data.data_in = input_.get() + inputStart_ * ch;
         data.input_frames = static_cast<long>(inputCount_);
         data.data_out = priming ? scratch_.get() : out + produced * ch;
-        data.output_frames = static_cast<long>(priming ? std::min(primingLeft_, BlockFrames)
-                                                       : frames - produced);
+        data.output_frames = static_cast<long>(priming ? std::min(primingLeft_, BlockFrames) : frames - produced);
         data.end_of_input = endOfInput ? 1 : 0;
         data.src_ratio = priming ? 1.0 : target;
         if (src_process(state_->src, &data) != 0) {

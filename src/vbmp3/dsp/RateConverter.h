@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converts audio pulled at the track's rate to the output rate, with a playback
 // speed ("pitch", like a turntable: tempo and pitch together) that may change at
 // any moment.
@@ -60,16 +61,15 @@ public:
     // asked when the source ran dry. With inputEnded true an empty pull is the
     // end of the track: the converter then flushes the last frames it holds and
     // afterwards returns 0 until reset().
-    std::size_t process(float *out, std::size_t frames, PullFn pull, void *context,
-                        bool inputEnded = false);
+    std::size_t process(float *out, std::size_t frames, PullFn pull, void *context, bool inputEnded = false);
 
     // The same with any callable `std::size_t pull(float *dst, std::size_t frames)`.
     template <class Pull>
     std::size_t processWith(float *out, std::size_t frames, Pull &pull, bool inputEnded = false) {
         return process(
             out, frames,
-            [](void *c, float *d, std::size_t n) -> std::size_t { return (*static_cast<Pull *>(c))(d, n); },
-            &pull, inputEnded);
+            [](void *c, float *d, std::size_t n) -> std::size_t { return (*static_cast<Pull *>(c))(d, n); }, &pull,
+            inputEnded);
     }
 
     // A PullFn that reads from an SpscRing passed as context.
@@ -103,22 +103,22 @@ private:
     void startConverting();
     void remember(const float *frames, std::size_t count);
 
-    static constexpr std::size_t BlockFrames = 1024;   // input block and priming history
+    static constexpr std::size_t BlockFrames = 1024;  // input block and priming history
 
     const int channels_;
     struct State;
     std::unique_ptr<State> state_;
-    std::unique_ptr<float[]> input_;     // BlockFrames frames pulled, not yet used
-    std::unique_ptr<float[]> history_;   // last BlockFrames frames copied (ring)
-    std::unique_ptr<float[]> scratch_;   // output of the priming, dropped
+    std::unique_ptr<float[]> input_;    // BlockFrames frames pulled, not yet used
+    std::unique_ptr<float[]> history_;  // last BlockFrames frames copied (ring)
+    std::unique_ptr<float[]> scratch_;  // output of the priming, dropped
     std::size_t inputStart_ = 0;
     std::size_t inputCount_ = 0;
     std::size_t historyWrite_ = 0;
     std::size_t historyCount_ = 0;
-    std::size_t primingLeft_ = 0;        // output frames still to drop
+    std::size_t primingLeft_ = 0;  // output frames still to drop
     double inRate_ = 44100.0;
     double outRate_ = 44100.0;
-    double lastRatio_ = 1.0;             // mirror of the converter's reached ratio
+    double lastRatio_ = 1.0;  // mirror of the converter's reached ratio
     std::atomic<int> pitch_{100};
     std::uint64_t consumed_ = 0;
     double position_ = 0.0;

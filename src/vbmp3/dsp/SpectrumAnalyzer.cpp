@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/SpectrumAnalyzer.h"
 
 #include <fftw3.h>
@@ -17,10 +18,10 @@ std::mutex &plannerMutex() {
     return m;
 }
 
-} // namespace
+}  // namespace
 
 struct SpectrumAnalyzer::Plan {
-    fftwf_complex *in = nullptr; // left windowed in the real parts, right in the imaginary
+    fftwf_complex *in = nullptr;  // left windowed in the real parts, right in the imaginary
     fftwf_complex *out = nullptr;
     fftwf_plan plan = nullptr;
 };
@@ -80,9 +81,7 @@ SpectrumAnalyzer::SpectrumAnalyzer() : plan_(new Plan) {
     makeThresholds();
 }
 
-SpectrumAnalyzer::~SpectrumAnalyzer() {
-    releasePlan(plan_);
-}
+SpectrumAnalyzer::~SpectrumAnalyzer() { releasePlan(plan_); }
 
 namespace {
 
@@ -100,7 +99,7 @@ void windowPairs(const float *__restrict src, const float *__restrict w, float *
     }
 }
 
-} // namespace
+}  // namespace
 
 void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int channels, int window,
                                int32_t left[Bins], int32_t right[Bins]) {
@@ -152,7 +151,7 @@ void SpectrumAnalyzer::analyze(const float *interleaved, std::size_t frames, int
 }
 
 int32_t SpectrumAnalyzer::levelFormula(float power) {
-    const float floorPower = 1e-7f; // -70 dB: reads 0 anyway, keeps log10 finite
+    const float floorPower = 1e-7f;  // -70 dB: reads 0 anyway, keeps log10 finite
     const float db = 10.0f * std::log10(std::max(power, floorPower));
     const long value = std::lround(2.0f * (db + 60.0f));
     return static_cast<int32_t>(std::clamp<long>(value, 0, 120));
@@ -162,8 +161,8 @@ void SpectrumAnalyzer::makeThresholds() {
     // The formula rises with the power, so each threshold is found by bisecting
     // the bit patterns of the positive floats, which sort like the values.
     for (int v = 1; v <= MaxLevel; ++v) {
-        uint32_t low = 0;           // +0: reads below v
-        uint32_t high = 0x7F7FFFFF; // the largest float: reads 120
+        uint32_t low = 0;            // +0: reads below v
+        uint32_t high = 0x7F7FFFFF;  // the largest float: reads 120
         while (high - low > 1) {
             const uint32_t mid = low + (high - low) / 2;
             if (levelFormula(std::bit_cast<float>(mid)) >= v) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum of the latest 512 frames of output, per channel, for the
 // analyser display.
 //
@@ -51,8 +52,8 @@ public:
     SpectrumAnalyzer(const SpectrumAnalyzer &) = delete;
     SpectrumAnalyzer &operator=(const SpectrumAnalyzer &) = delete;
 
-    void analyze(const float *interleaved, std::size_t frames, int channels, int window,
-                 int32_t left[Bins], int32_t right[Bins]);
+    void analyze(const float *interleaved, std::size_t frames, int channels, int window, int32_t left[Bins],
+                 int32_t right[Bins]);
 
     // The value 0..120 of a bin whose power is `power` (1 = a full-scale sine):
     // through the table, and straight from the formula.

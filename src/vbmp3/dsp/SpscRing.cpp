@@ -1,11 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/SpscRing.h"
 
 #include <algorithm>
 #include <cstring>
 
 SpscRing::SpscRing(std::size_t capacityFrames, int channels)
-    : capacity_(std::max<std::size_t>(capacityFrames, 1)),
-      channels_(std::max(channels, 1)),
+    : capacity_(std::max<std::size_t>(capacityFrames, 1)), channels_(std::max(channels, 1)),
       buffer_(new float[capacity_ * static_cast<std::size_t>(channels_)]()) {}
 
 std::size_t SpscRing::write(const float *src, std::size_t frames) {
@@ -61,9 +61,7 @@ std::size_t SpscRing::availableFrames() const {
     return std::min(static_cast<std::size_t>(w - r), capacity_);
 }
 
-std::size_t SpscRing::freeFrames() const {
-    return capacity_ - availableFrames();
-}
+std::size_t SpscRing::freeFrames() const { return capacity_ - availableFrames(); }
 
 void SpscRing::clear() {
     readCount_.store(0, std::memory_order_relaxed);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A lock-free ring of interleaved float sample frames between exactly one
 // producer thread (the decoder) and exactly one consumer thread (the audio
 // callback).

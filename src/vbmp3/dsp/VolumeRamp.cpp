@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/VolumeRamp.h"
 
 #include <algorithm>
@@ -15,26 +16,20 @@ std::uint32_t pack(int left, int right) {
 double leftGain(std::uint32_t packed) { return static_cast<double>(packed & 0xFFFFu) / 100.0; }
 double rightGain(std::uint32_t packed) { return static_cast<double>(packed >> 16) / 100.0; }
 
-} // namespace
+}  // namespace
 
-VolumeRamp::VolumeRamp(int sampleRate) : target_(pack(100, 100)), seenTarget_(pack(100, 100)),
-                                         sampleRate_(std::max(sampleRate, 1)) {}
+VolumeRamp::VolumeRamp(int sampleRate)
+    : target_(pack(100, 100)), seenTarget_(pack(100, 100)), sampleRate_(std::max(sampleRate, 1)) {}
 
 void VolumeRamp::setTarget(int leftPercent, int rightPercent) {
     target_.store(pack(leftPercent, rightPercent), std::memory_order_relaxed);
 }
 
-int VolumeRamp::targetLeft() const {
-    return static_cast<int>(target_.load(std::memory_order_relaxed) & 0xFFFFu);
-}
+int VolumeRamp::targetLeft() const { return static_cast<int>(target_.load(std::memory_order_relaxed) & 0xFFFFu); }
 
-int VolumeRamp::targetRight() const {
-    return static_cast<int>(target_.load(std::memory_order_relaxed) >> 16);
-}
+int VolumeRamp::targetRight() const { return static_cast<int>(target_.load(std::memory_order_relaxed) >> 16); }
 
-void VolumeRamp::setSampleRate(int sampleRate) {
-    sampleRate_ = std::max(sampleRate, 1);
-}
+void VolumeRamp::setSampleRate(int sampleRate) { sampleRate_ = std::max(sampleRate, 1); }
 
 void VolumeRamp::snapToTarget() {
     seenTarget_ = target_.load(std::memory_order_relaxed);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soft volume of the engine's output, per side.
 //
 // setTarget(left, right) takes percentages (clamped to 0..100) from any thread;
@@ -41,7 +42,7 @@ public:
     double gainRight() const { return gain_[1]; }
 
 private:
-    std::atomic<std::uint32_t> target_; // left in the low 16 bits, right above
+    std::atomic<std::uint32_t> target_;  // left in the low 16 bits, right above
     std::uint32_t seenTarget_;
     int sampleRate_;
     double gain_[2] = {1.0, 1.0};

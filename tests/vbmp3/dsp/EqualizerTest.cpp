@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/Equalizer.h"
 
 #include "AudioFixtures.h"
@@ -11,14 +12,15 @@
 namespace {
 
 std::vector<float> stereoSine(double hz, double amplitude, int rate, std::size_t frames) {
-    return fixtures::toneFrames({.rate = rate, .seconds = (double(frames) + 0.5) / rate, .hz = hz, .amplitude = amplitude});
+    return fixtures::toneFrames(
+        {.rate = rate, .seconds = (double(frames) + 0.5) / rate, .hz = hz, .amplitude = amplitude});
 }
 
 float peakOf(const std::vector<float> &v, std::size_t from, std::size_t to) {
     return fixtures::peak(v.data() + 2 * from, to - from, 2);
 }
 
-} // namespace
+}  // namespace
 
 // A full-scale sine, every band cut, then every band at full boost: at no
 // frequency does the change or the boost go above full scale, nor does the way
@@ -50,7 +52,7 @@ TEST(EqualizerTest, CutToFullBoostNeverClipsOrClicks) {
         float step = 0.0f;
         for (std::size_t i = changeAt - block; i < total; ++i)
             step = std::max(step, std::fabs(v[2 * i] - v[2 * i - 2]));
-        const double ownStep = 2 * M_PI * hz / rate; // the steepest step of the full-scale input
+        const double ownStep = 2 * M_PI * hz / rate;  // the steepest step of the full-scale input
         EXPECT_LT(step, 1.5 * std::min(ownStep, 2.0)) << hz << " Hz";
     }
     EXPECT_GT(loudest, 0.95f);

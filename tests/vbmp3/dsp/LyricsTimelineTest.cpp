@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/LyricsTimeline.h"
 
 #include "support/TempDir.h"
@@ -27,14 +28,14 @@ std::vector<Line> walk(const LyricsTimeline &tl) {
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 // One timeline loads file after file: nothing of one file (its offset) stays for the next.
 TEST(LyricsTimelineTest, ReadsEveryFormOfTheFile) {
     const std::string untimed = "Title line\n\n[00:10.00]a\nb\nc\n[00:16.00]d\ne\n";
     struct Row {
         std::string text;
-        bool untimed; // untimed lines processed
+        bool untimed;  // untimed lines processed
         std::vector<Line> lines;
     };
     const Row rows[] = {
@@ -42,8 +43,16 @@ TEST(LyricsTimelineTest, ReadsEveryFormOfTheFile) {
          "[00:05.125]five\n[00:10.00] [00:20.00]  chorus  \n[00:12.00]wo[00:12.50]rd<00:13.00>s\n"
          "[00:30.00]\n[1:00.00]tab\there\n",
          true,
-         {{1000, "one"}, {2500, "two"}, {3250, "three"}, {4500, "four"}, {5125, "five"}, {10000, "chorus"},
-          {12000, "words"}, {20000, "chorus"}, {30000, ""}, {60000, "tab here"}}},
+         {{1000, "one"},
+          {2500, "two"},
+          {3250, "three"},
+          {4500, "four"},
+          {5125, "five"},
+          {10000, "chorus"},
+          {12000, "words"},
+          {20000, "chorus"},
+          {30000, ""},
+          {60000, "tab here"}}},
         {"[offset:+500]\n[00:01.00]a\n[00:03.00]b\n", true, {{500, "a"}, {2500, "b"}}},
         {"[00:01.00]a\n[offset:-250]\n[00:03.00]b\n", true, {{1250, "a"}, {3250, "b"}}},
         {untimed, true, {{0, "Title line"}, {10000, "a"}, {12000, "b"}, {14000, "c"}, {16000, "d"}, {19000, "e"}}},
@@ -68,8 +77,7 @@ TEST(LyricsTimelineTest, ReadsEveryFormOfTheFile) {
 TEST(LyricsTimelineTest, HugeFilesAreCappedAndUnreadableOnesForgotten) {
     LyricsTimeline tl;
     std::string tags;
-    for (int i = 0; i < 60000; ++i)
-        tags += "[00:01.00]";
+    for (int i = 0; i < 60000; ++i) tags += "[00:01.00]";
     ASSERT_TRUE(tl.loadText(tags + "x\n"));
     EXPECT_EQ(tl.lineCount(), LyricsTimeline::MaxLines);
     EXPECT_FALSE(tl.loadFile(TempDir().file("missing.txt")));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/RateConverter.h"
 
 #include "AudioFixtures.h"
@@ -19,8 +20,7 @@ struct SineSource {
     std::uint64_t given = 0;
 
     std::size_t operator()(float *dst, std::size_t frames) {
-        if (starveEvery > 0 && ++pulls % starveEvery == 0)
-            return 0;
+        if (starveEvery > 0 && ++pulls % starveEvery == 0) return 0;
         std::size_t n = 0;
         for (; n < frames && given < total; ++n, ++given) {
             dst[2 * n] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * double(given) / rate));
@@ -30,7 +30,7 @@ struct SineSource {
     }
 };
 
-} // namespace
+}  // namespace
 
 // Equal rates copy the input until the pitch first changes; from there the converter takes
 // over without a gap or a restart of its filter, and the track position follows the pitch.
@@ -51,8 +51,7 @@ TEST(RateConverterTest, PitchChangesWhilePlayingWithoutAJump) {
     EXPECT_TRUE(rc.converting());
     // The steepest step of a 0.5 sine at 1.5 kHz is 0.107; a gap or a filter restart jumps far more.
     float step = 0.0f;
-    for (std::size_t i = 2; i < out.size(); ++i)
-        step = std::max(step, std::fabs(out[i] - out[i - 2]));
+    for (std::size_t i = 2; i < out.size(); ++i) step = std::max(step, std::fabs(out[i] - out[i - 2]));
     EXPECT_LT(step, 0.115f);
     EXPECT_NEAR(fixtures::measuredHz(out.data() + 24 * 1024, 36 * 512, 2, 0, 44100), 1500.0, 10.0);
     EXPECT_NEAR(rc.positionFrames(), positionAtSwitch + 512 * (40 * 1.5 + 30 * 0.75 + 30 * 1.0), 512.0);
@@ -75,6 +74,5 @@ TEST(RateConverterTest, AnEmptyPullIsAnUnderrunNotTheEnd) {
         EXPECT_TRUE(rc.drained());
     }
     ASSERT_EQ(outs[1].size(), outs[0].size());
-    for (std::size_t i = 0; i < outs[0].size(); ++i)
-        ASSERT_NEAR(outs[1][i], outs[0][i], 1e-4f) << "at " << i;
+    for (std::size_t i = 0; i < outs[0].size(); ++i) ASSERT_NEAR(outs[1][i], outs[0][i], 1e-4f) << "at " << i;
 }

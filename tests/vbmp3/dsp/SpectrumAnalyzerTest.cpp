@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/SpectrumAnalyzer.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,19 @@ TEST(SpectrumAnalyzerTest, EachSideShowsItsOwnTonesLevel) {
         int window, channels;
         std::size_t frames;
         double leftHz, leftDb, rightHz, rightDb;
-        int leftBin, leftLevel, rightBin, rightLevel; // level -1: not checked
+        int leftBin, leftLevel, rightBin, rightLevel;  // level -1: not checked
     };
     const Row rows[] = {
-        {2, 2, 2048, 40 * bin, -30, 0, 0, 40, 60, 0, 0},      {0, 2, 2048, 40 * bin, -62, 0, 0, 0, 0, 0, 0},
-        {0, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},    {1, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},
-        {2, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},    {3, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},
-        {3, 2, 512, 1000, 0, 58 * bin, -30, 12, -1, 58, 60},  {1, 2, 512, 0, 0, 0, 0, 0, 0, 0, 0},
-        {7, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},                    {0, 1, 100, 20 * bin, 0, 0, 0, 20, -1, 20, -1},
+        {2, 2, 2048, 40 * bin, -30, 0, 0, 40, 60, 0, 0},
+        {0, 2, 2048, 40 * bin, -62, 0, 0, 0, 0, 0, 0},
+        {0, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},
+        {1, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},
+        {2, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},
+        {3, 1, 2048, 40 * bin, 0, 0, 0, 40, 120, 40, 120},
+        {3, 2, 512, 1000, 0, 58 * bin, -30, 12, -1, 58, 60},
+        {1, 2, 512, 0, 0, 0, 0, 0, 0, 0, 0},
+        {7, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+        {0, 1, 100, 20 * bin, 0, 0, 0, 20, -1, 20, -1},
     };
     SpectrumAnalyzer fft;
     for (const Row &row : rows) {
@@ -41,8 +47,8 @@ TEST(SpectrumAnalyzerTest, EachSideShowsItsOwnTonesLevel) {
         }
         int32_t l[256], r[256];
         fft.analyze(row.frames ? v.data() : nullptr, row.frames, row.channels, row.window, l, r);
-        for (const auto &[bins, peakBin, level] : {std::tuple(l, row.leftBin, row.leftLevel),
-                                                   std::tuple(r, row.rightBin, row.rightLevel)}) {
+        for (const auto &[bins, peakBin, level] :
+             {std::tuple(l, row.leftBin, row.leftLevel), std::tuple(r, row.rightBin, row.rightLevel)}) {
             const int32_t *top = std::max_element(bins, bins + 256);
             EXPECT_TRUE(level == 0 || top - bins == peakBin);
             EXPECT_TRUE(level < 0 || std::abs(*top - level) <= 1) << *top;
@@ -62,11 +68,12 @@ TEST(SpectrumAnalyzerTest, LevelTableMatchesTheFormulaToTheBit) {
         const bool step = SpectrumAnalyzer::levelFormula(p) != SpectrumAnalyzer::levelFormula(prev);
         steps += step;
         for (uint32_t bits = std::bit_cast<uint32_t>(p) - (step ? 2000 : 0); bits <= std::bit_cast<uint32_t>(p); ++bits)
-            mismatches += fft.levelOfPower(std::bit_cast<float>(bits)) != SpectrumAnalyzer::levelFormula(std::bit_cast<float>(bits));
+            mismatches += fft.levelOfPower(std::bit_cast<float>(bits)) !=
+                          SpectrumAnalyzer::levelFormula(std::bit_cast<float>(bits));
     }
     EXPECT_EQ(steps, 120);
     EXPECT_EQ(mismatches, 0u);
     for (float p : {0.0f, -1.0f, std::numeric_limits<float>::max(), std::nanf("")})
         EXPECT_EQ(fft.levelOfPower(p), SpectrumAnalyzer::levelFormula(p)) << p;
-    EXPECT_EQ(fft.levelOfPower(std::numeric_limits<float>::infinity()), 120); // overflow reads full
+    EXPECT_EQ(fft.levelOfPower(std::numeric_limits<float>::infinity()), 120);  // overflow reads full
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/SpscRing.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,8 @@ TEST(SpscRingTest, TwoThreadsPassEveryFrameInOrder) {
     for (std::uint64_t received = 0; received < Frames; std::this_thread::yield()) {
         const std::size_t got = ring.read(block.data(), 61);
         for (std::size_t i = 0; i < got; ++i, ++received)
-            ordered = ordered && block[2 * i] == float(received % 65536) && block[2 * i + 1] == -float(received % 65536);
+            ordered =
+                ordered && block[2 * i] == float(received % 65536) && block[2 * i + 1] == -float(received % 65536);
     }
     producer.join();
     EXPECT_TRUE(ordered);
