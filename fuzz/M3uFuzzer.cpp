@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     FixedClock clock;
     SettingData settings;
     EngineOptionData options;
-    options.PlayMode = size % 2 == 0 ? Krm1000::ModeRepeatAll : Krm1000::ModeRandom;
+    options.PlayMode = size % 2 == 0 ? PlayModes::RepeatAll : PlayModes::Random;
     NullView view;
     Krm1000 engine(api, log, clock, settings, options, view);
     engine.setRandomSource([n = 0u]() mutable { return static_cast<double>(n++ % 7) / 7.0; });
