@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vbmp3/dsp/RateConverter.h"
 
-#include "vbmp3/dsp/SpscRing.h"
-
 #include <samplerate.h>
 
 #include <algorithm>
@@ -80,10 +78,6 @@ void RateConverter::reset() {
     drained_ = false;
     converting_ = inRate_ != outRate_;
     lastRatio_ = 0.0;  // the converter takes the first ratio it is given as it stands
-}
-
-std::size_t RateConverter::pullFromRing(void *ring, float *dst, std::size_t frames) {
-    return static_cast<SpscRing *>(ring)->read(dst, frames);
 }
 
 void RateConverter::remember(const float *frames, std::size_t count) {

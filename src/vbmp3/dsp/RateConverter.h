@@ -72,9 +72,6 @@ public:
             inputEnded);
     }
 
-    // A PullFn that reads from an SpscRing passed as context.
-    static std::size_t pullFromRing(void *ring, float *dst, std::size_t frames);
-
     // Forgets all held audio and the counters (for a seek or a new track). Keeps
     // rates and pitch.
     void reset();

@@ -45,14 +45,6 @@ std::size_t SpscRing::read(float *dst, std::size_t frames) {
     return n;
 }
 
-std::size_t SpscRing::discard(std::size_t frames) {
-    const std::uint64_t r = readCount_.load(std::memory_order_relaxed);
-    const std::uint64_t w = writeCount_.load(std::memory_order_acquire);
-    const std::size_t n = std::min(frames, static_cast<std::size_t>(w - r));
-    readCount_.store(r + n, std::memory_order_release);
-    return n;
-}
-
 std::size_t SpscRing::availableFrames() const {
     const std::uint64_t r = readCount_.load(std::memory_order_acquire);
     const std::uint64_t w = writeCount_.load(std::memory_order_acquire);

@@ -14,10 +14,8 @@
 //   is its counter modulo the capacity. Each side publishes its counter with a
 //   release store after copying and reads the other side's with an acquire load,
 //   so the frames a reader sees are completely written.
-// - clear() and discard() are for the moments when only one thread touches the
-//   ring: clear() only while neither side runs (for example with the decoder
-//   parked and the audio callback locked out, on a seek); discard() is a read
-//   without a copy, so it is a consumer-side call.
+// - clear() is for the moments when neither side runs (for example with the
+//   decoder parked and the audio callback locked out, on a seek).
 #pragma once
 
 #include <atomic>
@@ -39,9 +37,6 @@ public:
 
     // Consumer: copies up to `frames` frames into dst; returns frames read.
     std::size_t read(float *dst, std::size_t frames);
-
-    // Consumer: drops up to `frames` frames; returns frames dropped.
-    std::size_t discard(std::size_t frames);
 
     std::size_t availableFrames() const;
     std::size_t freeFrames() const;
