@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Corvale: starts the main window, which runs start-up, the tick and shutdown.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,16 +34,28 @@ int main(int argc, char **argv) {
     // desktops). A desktop without any X server is left to Qt's own choice.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
-    // The panel repaints a few small areas 50 times a second. Through X
-    // shared memory every repaint of an area the server may still be reading
-    // first waits for a round trip to the server; sent down the connection,
-    // the pixels cost less than that wait (a third of the CPU time, playing).
-    const bool setNoShm = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
-    if (setNoShm) qputenv("QT_XCB_NO_MITSHM", "1");
+    // Two settings for the cost of playing, read once while the application
+    // starts up, unless the user set them:
+    // - The panel repaints a few small areas 50 times a second. Through X
+    //   shared memory every repaint of an area the server may still be reading
+    //   first waits for a round trip to the server; sent down the connection,
+    //   the pixels cost less than that wait (a third of the CPU time, playing).
+    // - Qt's own event loop instead of GLib's: the 10 ms tick wakes it 100
+    //   times a second, and GLib's costs more for each wake-up. Nothing in the
+    //   player needs GLib's loop (its file dialogs are Qt's own).
+    struct StartupSetting {
+        const char *name;
+        bool setHere;
+    };
+    std::array<StartupSetting, 2> startup{{{"QT_XCB_NO_MITSHM", false}, {"QT_NO_GLIB", false}}};
+    for (StartupSetting &s : startup) {
+        s.setHere = !qEnvironmentVariableIsSet(s.name);
+        if (s.setHere) qputenv(s.name, "1");
+    }
     QApplication app(argc, argv);  // takes its own options out of argv
-    // Read when the connection opened; the programs started from the menu
-    // keep the user's own setting.
-    if (setNoShm) qunsetenv("QT_XCB_NO_MITSHM");
+    // The programs started from the menu keep the user's own settings.
+    for (const StartupSetting &s : startup)
+        if (s.setHere) qunsetenv(s.name);
 
     MainForm::Environment env;
     env.programDir =

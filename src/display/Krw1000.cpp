@@ -152,6 +152,9 @@ Krw1000::BitRateReading Krw1000::ReadBitRate(int64_t kbps) {
 }
 
 void Krw1000::DrawBitRate() {
+    // Called on every tick: a rate already on the panel costs nothing.
+    if (bitRateShown_ && *bitRateShown_ == engine_.BitRate) return;
+    bitRateShown_ = engine_.BitRate;
     const BitRateReading reading = ReadBitRate(engine_.BitRate);
     DrawField(reading.digits, 3, BitRateFirstCell - 1, true, color_.bitrate, color_.bitratebg);
     for (int after = 1; after <= 2; ++after) {
@@ -208,6 +211,7 @@ void Krw1000::DrawRepeatMark() {
 
 void Krw1000::ResetReadoutDots() {
     for (auto &column : readoutDots_) column.fill(color_.dotdefaultbg);
+    bitRateShown_.reset();
     MarkReadoutDirty();
 }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "config/ColorSetData.h"
@@ -128,6 +129,7 @@ private:
     ReadoutColorGrid readoutDots_{};
     ReadoutFlagGrid readoutDirty_{};
     int32_t readoutShift_ = 0;
+    std::optional<int64_t> bitRateShown_;  // the rate the readout shows, if drawn since the last reset
 
     SpeanaGrid speanaCells_{};
     SpeanaGrid speanaDirty_{};

@@ -5,6 +5,8 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <tuple>
 
 #include "display/Krw1000.h"
 
@@ -60,6 +62,23 @@ constexpr int CellWidth = 7, CellHeight = 2, CellPitchX = 8, CellPitchY = 3, Cel
 // Painted colour of each cell state: lit zones 1 to 3, then unlit zones 1 to 3.
 using StateColours = std::array<QRgb, 6>;
 
+// Whether any cell of a grid is flagged: a word at a time, so that a tick
+// that changed nothing costs next to nothing.
+template <typename Grid>
+bool AnyFlagged(const Grid &flags) {
+    static_assert(sizeof(Grid) == sizeof(flags[0]) * std::tuple_size_v<Grid>, "a grid is one block of flags");
+    const auto *bytes = reinterpret_cast<const unsigned char *>(flags.data());
+    uint64_t any = 0;
+    size_t i = 0;
+    for (; i + sizeof any <= sizeof(Grid); i += sizeof any) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        any |= word;
+    }
+    for (; i < sizeof(Grid); ++i) any |= bytes[i];
+    return any != 0;
+}
+
 // Paints the flagged cells of columns [first, end) and clears their flags.
 template <typename Grid, typename BoxOf>
 void FlushCells(const Grid &cells, Grid &dirty, const StateColours &colours, BoxWriter &out, BoxOf boxOf,
@@ -94,6 +113,7 @@ QRect PanelPainter::LvMeterCellBox(int column, int row) {
 }
 
 QRect PanelPainter::FlushReadout(QImage &img) {
+    if (!AnyFlagged(display_.readoutDirty_)) return {};
     BoxWriter out(img);
     const int shift = display_.ReadoutShift();
     auto &dirty = display_.readoutDirty_;
@@ -111,13 +131,15 @@ QRect PanelPainter::FlushReadout(QImage &img) {
 }
 
 QRegion PanelPainter::FlushSpeana(QImage &img) {
-    const StateColours colours = {ToRgb(color_.speana1),   ToRgb(color_.speana2),   ToRgb(color_.speana3),
-                                  ToRgb(color_.speanabg1), ToRgb(color_.speanabg2), ToRgb(color_.speanabg3)};
     // A tick moves the top of each bar by a few cells, at different heights
     // across the analyser: the region is the bounds of what was painted in
     // each group of SpeanaGroupColumns columns, so a repaint copies a
-    // fraction of the analyser at the cost of a few rectangles.
+    // fraction of the analyser at the cost of a few rectangles (fewer, larger
+    // ones cost the window system more pixels, more, smaller ones more requests).
     QRegion touched;
+    if (!AnyFlagged(display_.speanaDirty_)) return touched;
+    const StateColours colours = {ToRgb(color_.speana1),   ToRgb(color_.speana2),   ToRgb(color_.speana3),
+                                  ToRgb(color_.speanabg1), ToRgb(color_.speanabg2), ToRgb(color_.speanabg3)};
     for (size_t group = 0; group < display_.speanaDirty_.size(); group += SpeanaGroupColumns) {
         BoxWriter part(img);
         FlushCells(display_.speanaCells_, display_.speanaDirty_, colours, part, &SpeanaCellBox, group,
@@ -128,6 +150,7 @@ QRegion PanelPainter::FlushSpeana(QImage &img) {
 }
 
 QRect PanelPainter::FlushLvMeter(QImage &img) {
+    if (!AnyFlagged(display_.lvMeterDirty_)) return {};
     BoxWriter out(img);
     const StateColours colours = {ToRgb(color_.lvmeter1),   ToRgb(color_.lvmeter2),   ToRgb(color_.lvmeter3),
                                   ToRgb(color_.lvmeterbg1), ToRgb(color_.lvmeterbg2), ToRgb(color_.lvmeterbg3)};

@@ -28,7 +28,11 @@ void MainForm::Timer1_Timer() {
     krm_->PlayStateCheck();
     krm_->LyricsCheck();
     krw_->DrawBitRate();
-    if (krc_->settings().Speana == 0) {
+    // The window is asked to repaint at most once per PresentInterval: the
+    // analyser and the meter move on those ticks only, since nothing in
+    // between would ever be seen.
+    const bool present = Clock::passed(tickNow_, lastPresent_, PresentInterval);
+    if (present && krc_->settings().Speana == 0) {
         krw_->UpdateSpeana();
         krw_->UpdateLvMeter();
         flush(painter_->FlushSpeana(backing_));
@@ -39,7 +43,7 @@ void MainForm::Timer1_Timer() {
         lastSlowTick_ = tickNow_;
     }
     flush(painter_->FlushReadout(backing_));
-    if (!pendingPaint_.isEmpty() && Clock::passed(tickNow_, lastPresent_, PresentInterval)) {
+    if (present && !pendingPaint_.isEmpty()) {
         update(pendingPaint_);
         pendingPaint_ = QRegion();
         lastPresent_ = tickNow_;

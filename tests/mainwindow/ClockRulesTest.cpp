@@ -30,7 +30,7 @@ const Rule Rules[] = {
          h.form->Timer1_Timer();
          return h.form->display()->ReadoutDots() != before;
      }},
-    {"repaint throttle", 15, false,
+    {"repaint throttle", 25, false,
      [](MainFormHarness &h) {
          h.form->Form_Paint();
          h.form->Timer1_Timer();
