@@ -5,8 +5,9 @@
 //     Records SOURCE (the sink's monitor) with parec, prints "ready" once the
 //     recording runs, then waits for the player's pid (F) and the moment it was
 //     told to play (M, CLOCK_REALTIME nanoseconds, as `date +%s%N` prints).
-//     It samples the CPU time (utime + stime, with the children they reaped)
-//     and the peak RSS (VmHWM) of the player's whole process tree every
+//     It samples the CPU time (the run time of every live thread, from
+//     schedstat, plus the utime + stime of the children they reaped) and the
+//     peak RSS (VmHWM) of the player's whole process tree every
 //     100 ms until SECONDS after the first non-silent sample, and prints
 //       cpu=<CPU seconds in the SECONDS after the first sound> rss_kb=<peak>
 //       ttfs_ms=<first sound - play moment> sound=<0|1> xcpu=<the same for PID>
@@ -115,6 +116,23 @@ struct Sample {
     double xcpu = 0;
 };
 
+// Run time of the process's live threads in seconds, from schedstat (exact,
+// where utime and stime are counted in clock ticks: a thread that wakes
+// 100 times a second for a few microseconds each time is mostly asleep when
+// the tick comes and is undercounted). Negative when schedstat is missing.
+double threadsRunSeconds(const std::string &pid) {
+    double total = 0;
+    bool any = false;
+    std::error_code ec;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/" + pid + "/task", ec)) {
+        const std::string s = readFile(task.path().string() + "/schedstat");
+        if (s.empty()) continue;
+        total += double(std::atoll(s.c_str())) / 1e9;
+        any = true;
+    }
+    return any ? total : -1;
+}
+
 Sample sampleTree(const std::string &root) {
     Sample s{realtimeNs(), 0, 0};
     const double tick = double(sysconf(_SC_CLK_TCK));
@@ -122,9 +140,9 @@ Sample sampleTree(const std::string &root) {
         const auto f = statFields(pid);
         if (f.size() < 15) continue;
         // utime, stime, cutime, cstime: fields 14-17 of the whole line.
-        s.cpu += double(std::atoll(f[11].c_str()) + std::atoll(f[12].c_str()) + std::atoll(f[13].c_str()) +
-                        std::atoll(f[14].c_str())) /
-                 tick;
+        const double own = threadsRunSeconds(pid);
+        s.cpu += own >= 0 ? own : double(std::atoll(f[11].c_str()) + std::atoll(f[12].c_str())) / tick;
+        s.cpu += double(std::atoll(f[13].c_str()) + std::atoll(f[14].c_str())) / tick;
         s.rssKb += peakRssKb(pid);
     }
     return s;
