@@ -203,6 +203,9 @@ void Krm1000::TitleShow() {
 }
 
 void Krm1000::LyricsCheck() {
+    // Without lyrics for the track the line is cleared once, then the tick
+    // asks the engine nothing more.
+    if (state_.LyricsCleared != 0 && state_.LastLyricsKey == 0) return;
     // A call that fills nothing reads as "no current line".
     state_.LyricsInfo = LyricsData{};
     lib_.vbmp3_getLyrics2(&state_.LyricsInfo);
