@@ -53,6 +53,34 @@ section() {  # title, description, part output file
   } >>"$WORK/sections.md"
 }
 
+# A private PulseAudio with a null sink (unless PULSE_SERVER names one):
+# sets VB_SERVER, empty without pulseaudio. The null sink stalls new streams
+# unless one is kept open: pacat keeps one.
+VB_PULSE=; VB_KEEP=; VB_SERVER=
+start_pulse() {
+  VB_PULSE=
+  if [ -z "${PULSE_SERVER:-}" ] && command -v pulseaudio >/dev/null; then
+    mkdir -p -m 700 "$WORK/pulse"
+    XDG_RUNTIME_DIR="$WORK/pulse" pulseaudio -D -n --exit-idle-time=-1 --disallow-exit --system=false \
+      --load=module-native-protocol-unix --load="module-null-sink sink_name=nullsink rate=44100 channels=2" \
+      --load=module-always-sink 2>/dev/null || true
+    for _ in $(seq 50); do [ -S "$WORK/pulse/pulse/native" ] && break; sleep 0.1; done
+    VB_PULSE=$(cat "$WORK/pulse/pulse/pid" 2>/dev/null || true)
+  fi
+  VB_SERVER=${PULSE_SERVER:-${VB_PULSE:+unix:$WORK/pulse/pulse/native}}
+  VB_KEEP=
+  if [ -n "$VB_SERVER" ]; then
+    PULSE_SERVER=$VB_SERVER pacat --latency-msec=20 </dev/zero 2>/dev/null &
+    VB_KEEP=$!
+  fi
+}
+stop_pulse() {
+  [ -n "$VB_KEEP" ] && kill "$VB_KEEP" 2>/dev/null
+  [ -n "$VB_PULSE" ] && kill "$VB_PULSE" 2>/dev/null
+  VB_KEEP=; VB_PULSE=
+  sleep 0.5
+}
+
 : >"$WORK/sections.md"
 LOAD_BEFORE=$(load)
 if wanted engine; then
@@ -73,24 +101,9 @@ if wanted vbmp3; then
   echo "engine library: decode floor, real-time CPU, latencies" >&2
   # A private PulseAudio with a null sink for the figures through the native
   # output and through SDL's PulseAudio driver (skipped without pulseaudio).
-  VB_PULSE=
-  if [ -z "${PULSE_SERVER:-}" ] && command -v pulseaudio >/dev/null; then
-    mkdir -m 700 "$WORK/pulse"
-    XDG_RUNTIME_DIR="$WORK/pulse" pulseaudio -D -n --exit-idle-time=-1 --disallow-exit --system=false \
-      --load=module-native-protocol-unix --load="module-null-sink sink_name=nullsink rate=44100 channels=2" \
-      --load=module-always-sink 2>/dev/null || true
-    for _ in $(seq 50); do [ -S "$WORK/pulse/pulse/native" ] && break; sleep 0.1; done
-    VB_PULSE=$(cat "$WORK/pulse/pulse/pid" 2>/dev/null || true)
-  fi
-  VB_SERVER=${PULSE_SERVER:-${VB_PULSE:+unix:$WORK/pulse/pulse/native}}
-  VB_KEEP=
-  if [ -n "$VB_SERVER" ]; then  # the null sink stalls new streams without one kept open
-    PULSE_SERVER=$VB_SERVER pacat --latency-msec=20 </dev/zero 2>/dev/null &
-    VB_KEEP=$!
-  fi
+  start_pulse
   PULSE_SERVER=$VB_SERVER "$BUILD/bench/Vbmp3Bench" "$WORK" >"$WORK/vbmp3.txt" 2>"$WORK/vbmp3.err" || true
-  [ -n "$VB_KEEP" ] && kill "$VB_KEEP" 2>/dev/null
-  [ -n "$VB_PULSE" ] && kill "$VB_PULSE" 2>/dev/null
+  stop_pulse
   section "Engine library: decode floor, real-time playback, latencies" \
     "The 3-minute 192 kbit/s MP3 through the whole chain on the render path against \`mpg123 -t\` (CPU seconds); 30 s of real-time playback through SDL's disk driver, then through a PulseAudio null sink with the native output and with SDL's PulseAudio driver (the output before), with the wake-ups per second (context switches) of each of the library's threads playing and paused; latencies of the transport calls on the audio handed to the device, through the disk driver and through PulseAudio." \
     "$WORK/vbmp3.txt"
@@ -98,8 +111,15 @@ fi
 if wanted mainwindow; then
   echo "main window: tick, start-up, whole program" >&2
   xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/bench/mainwindow_bench" >"$WORK/mainwindow.txt" 2>"$WORK/mainwindow.err" || true
+  # The idle states once more through PulseAudio, the output a desktop uses.
+  start_pulse
+  if [ -n "$VB_SERVER" ]; then
+    PULSE_SERVER=$VB_SERVER xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/bench/mainwindow_bench" idle \
+      >>"$WORK/mainwindow.txt" 2>>"$WORK/mainwindow.err" || true
+  fi
+  stop_pulse
   section "Main window: tick cost, start-up, whole program beside mpg123 (disk driver)" \
-    "\`Timer1_Timer\` with the analyser shown (median of 1400 ticks), and the main thread's mean CPU time per tick with its share of the repaints; process start to the first painted frame (14 runs); the built program for 30 s through SDL's disk driver beside \`mpg123 -s\` into a pipe." \
+    "\`Timer1_Timer\` with the analyser shown (median of 1400 ticks), and the main thread's mean CPU time per tick with its share of the repaints; process start to the first painted frame (14 runs); the built program for 30 s through SDL's disk driver beside \`mpg123 -s\` into a pipe; the whole program's CPU (all threads, schedstat) and wake-ups over 10 s in each state, through the disk driver and then through a private PulseAudio null sink." \
     "$WORK/mainwindow.txt"
 fi
 if wanted gap; then
