@@ -18,6 +18,7 @@
 #include <QColor>
 #include <QImage>
 
+#include "common/TextCodec.h"
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
 #include "vbmp3/AudioFixtures.h"
@@ -202,7 +203,7 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
         EXPECT_EQ(shown, wanted);
         EXPECT_EQ(dot(69, 19), dot(68, 14));  // the point, as the lit segment of the "1"
 
-        const std::vector<std::string> log = SystemRun::lines(logText);
+        const std::vector<std::string> log = TextCodec::splitLines(logText);
         // The settings read turns the file log on before it logs its own line.
         const std::vector<std::string> expected = {"KRC1000 Called  - bytSettingRead",
                                                    "MainFrm Called  - Main",
@@ -221,7 +222,7 @@ TEST_F(DesktopRunTest, SecondStartHandsOverTheDemoWhichPlaysWithItsLyricsAndQuit
             if (at < expected.size() && line.size() > 11 && line.substr(11) == expected[at]) ++at;
         EXPECT_EQ(at, expected.size()) << "missing from the log: " << (at < expected.size() ? expected[at] : "");
         const std::string settings = TempDir::read(prog + "/corvale.ini");
-        EXPECT_GE(SystemRun::lines(settings).size(), 26u);
+        EXPECT_GE(TextCodec::splitLines(settings).size(), 26u);
         EXPECT_NE(settings.find("\r\nPositionX="), std::string::npos);
     }
 }
