@@ -9,7 +9,6 @@
 // topmost flag taken from the player, whose own flag stays.
 TEST(VersionTest, WebPageOkAndTopmost) {
     DebugLog log;
-    log.setDebugMode(127);
     std::vector<QUrl> opened;
     QWidget owner;
     owner.setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -22,8 +21,4 @@ TEST(VersionTest, WebPageOkAndTopmost) {
     v.Command1->click();
     EXPECT_FALSE(v.isVisible() || v.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(owner.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    std::vector<std::string> messages;
-    for (const std::string &line : log.list().lines()) messages.push_back(line.substr(11));
-    EXPECT_EQ(messages, (std::vector<std::string>{"Corvale Show    - Version", "Version Called  - Command2",
-                                                  "Version Called  - Command1", "Corvale Unload  - Version"}));
 }

@@ -25,14 +25,6 @@ TEST(TextCodec, DecodesCp932WhenNotUtf8AndNeverStopsOnBadBytes) {
               "a?b");  // not in CP932
 }
 
-TEST(TextCodec, CutsByCp932WidthOrUtf8BytesWithoutSplittingCharacters) {
-    const std::string aiu = "\xe3\x81\x82\xe3\x81\x84\xe3\x81\x86";  // あいう: width 6
-    EXPECT_EQ(TextCodec::cp932Width(aiu), 6u);
-    EXPECT_EQ(TextCodec::cutToCp932Width(aiu, 4), "\xe3\x81\x82\xe3\x81\x84");
-    EXPECT_EQ(TextCodec::cutToCp932Width("a" + aiu, 2), "a");
-    EXPECT_EQ(TextCodec::cutToUtf8Bytes(NihongoUtf8, 8), "\xe6\x97\xa5\xe6\x9c\xac");
-}
-
 TEST(TextCodec, AnyLineEndEndsALine) {
     using V = std::vector<std::string>;
     EXPECT_EQ(TextCodec::splitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));

@@ -76,15 +76,6 @@ TEST_F(ColorSetLoad, OnlyTheFirst99FilesAreRead) {
     EXPECT_EQ(krc.colorSets()[99].formbg, RGBColor(98, 0, 0));
 }
 
-TEST_F(ColorSetLoad, BadPieceFailsTheLoadAndKeepsEarlierEntries) {
-    scheme("1.kcl", "colortitle=One\r\nformbg=1,1,1\r\n");
-    scheme("2.kcl", "colortitle=Two\r\nspeana1=red,green,blue\r\n");
-    scheme("3.kcl", "colortitle=Three\r\n");
-    EXPECT_EQ(krc.bytLoadColorSet(), 255);
-    EXPECT_EQ(krc.colorSets()[1].formbg, RGBColor(1, 1, 1));
-    EXPECT_EQ(krc.colorSets()[3].colortitle, "");
-}
-
 TEST(BundledSchemes, CompleteUtf8WithTitlesOfTheirOwn) {
     const std::string folder = std::string(CORVALE_SOURCE_DIR) + "/data/color/";
     const auto names = ColorSchemeFile::listSchemeFiles(folder);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
-#include <QLabel>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QTimer>
 
 #include "config/SettingData.h"
@@ -51,24 +49,6 @@ TEST_F(DebugWindowTest, OwnLinesComeFirstAndTheListFollowsTheLog) {
     ASSERT_EQ(w.List1->count(), 199);
     EXPECT_EQ(message(w.List1->item(0)), "line 101");
     EXPECT_EQ(w.List1->currentRow(), 198);
-}
-
-// The formats; the pace of slow figures is the clock rules' test.
-TEST_F(DebugWindowTest, FiguresAndTheirFormats) {
-    DebugWindow &w = loaded();
-    w.Option1[2]->click();
-    EXPECT_EQ(w.Timer1->interval(), 75);
-    engine.PlayList.TrackCount = 12;
-    engine.TrackInfo.LengthSeconds = 240;
-    speana[3][7] = 5;
-    w.Timer1_Timer();
-    // Play order "000/-001": the order is empty.
-    EXPECT_EQ(QStringList({w.Label3[1]->text(), w.Label4[1]->text(), w.Label5[1]->text()}),
-              QStringList({"000/012", "000/-001", "0000/0240"}));
-    EXPECT_EQ(w.Label1[7]->text().toStdString().substr(0, 9), "0 0 0 5 0");
-    engine.BitRate = 320;
-    w.Timer1_Timer();  // fast figures change every tick
-    EXPECT_EQ(w.Label8[1]->text(), QStringLiteral("320"));
 }
 
 }  // namespace

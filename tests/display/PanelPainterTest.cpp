@@ -34,9 +34,6 @@ TEST_F(PanelPainterTest, ReadoutFlushPaintsFlaggedDotsOnly) {
     EXPECT_EQ(painter.FlushReadout(img), QRect(3 * 15 + 258, 3 * 5 + 52, 14, 14));
     EXPECT_EQ(img.pixel(3 * 16 + 258, 3 * 5 + 52), Rgb(color.track));
     EXPECT_EQ(img.pixel(3 * 16 + 258, 3 * 1 + 52), qRgb(0, 0, 0));
-    display.SetReadoutShift(258);  // the analyser hidden: the panel starts at the left edge
-    display.MarkAllDirty();
-    EXPECT_EQ(painter.FlushReadout(img), QRect(0, 52, 317, 62));
 }
 
 // The window repaints only the analyser region a flush returns: a changed

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "common/PathList.h"
 #include "common/TextCodec.h"
 #include "listeditor/ListEditor.h"
 #include "support/ScriptedDialogs.h"
@@ -45,13 +46,8 @@ protected:
         for (const std::string &p : paths) list << QUrl::fromLocalFile(q(p));
         return list;
     }
-    // A buffer as the add dialog returns it for several names.
-    static std::string folderAndNames(std::string b, const std::vector<std::string> &names) {
-        for (const auto &n : names) b += std::string(1, '\0') + n;
-        return b + std::string(2, '\0');
-    }
     void fillFive() {
-        editor().bytListAddFiles(folderAndNames(dir.path(), {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
+        editor().bytListAddFiles(PathList::join({dir.path(), "1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
     }
     void select(std::initializer_list<int> rows, int current) {
         QListWidget *list = editor().List1;
@@ -84,10 +80,10 @@ TEST_F(ListEditorTest, AddDialogAndDropAddFullPathsInOrderDropOnlyAcceptedTypes)
 }
 
 TEST_F(ListEditorTest, AddingStopsAt999Entries) {
-    std::vector<std::string> many;
+    std::vector<std::string> many = {dir.path()};  // a folder and names, as the add dialog gives them
     for (int i = 0; i < 998; ++i) many.push_back(std::to_string(i) + ".mp3");
     ListEditor &e = editor();
-    ASSERT_EQ(e.bytListAddFiles(folderAndNames(dir.path(), many)), 0);
+    ASSERT_EQ(e.bytListAddFiles(PathList::join(many)), 0);
     std::string ten;
     for (int i = 0; i < 10; ++i) ten += dir.write("t" + std::to_string(i) + ".mp3", "x") + "\r\n";
     EXPECT_EQ(e.bytListAddFiles(dir.write("ten.m3u", ten)), 0);

@@ -14,10 +14,9 @@ TEST(MenuTest, RandomRepeatShufflesTheOrderNoRepeatRestoresIt) {
     MainFormHarness h;
     MainForm &f = h.start({h.audio("a.mp3"), h.audio("b.mp3"), h.audio("c.mp3"), h.audio("d.mp3")});
     f.engine()->setRandomSource([] { return 0.5; });
-    const auto &order = h.state().PlayList.PlayOrder;
+    const auto &order = h.state().PlayList.PlayOrder;  // how it is built: the transport tests
     ui(f).menu().mnuPlayModeSet[3]->trigger();
     EXPECT_NE(order, std::vector<int16_t>({0, 1, 2, 3}));
-    EXPECT_EQ(order[0], 0);  // the loaded track leads
     ui(f).menu().mnuPlayModeSet[0]->trigger();
     EXPECT_EQ(order, std::vector<int16_t>({0, 1, 2, 3}));
     EXPECT_EQ(f.config()->engineOptions().PlayMode, 255);

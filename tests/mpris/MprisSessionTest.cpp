@@ -8,14 +8,15 @@
 
 #include "support/TempDir.h"
 #include "system/SystemRun.h"
+#include "vbmp3/AudioFixtures.h"
 
 TEST(MprisSessionTest, PlayerctlDrivesTheRunningPlayer) {
     for (const char *tool : {"dbus-run-session", "dbus-send", "playerctl"})
         if (!SystemRun::onPath(tool)) GTEST_SKIP() << tool << " is not installed";
     TempDir work;
     const std::string prog = SystemRun::copyProgram(work, {"corvale", "libvbmp3.so", "color"});
-    const std::string first = work.write("first take.wav", SystemRun::silentWav(2));
-    const std::string second = work.write("second.wav", SystemRun::silentWav(1));
+    const std::string first = work.write("first take.wav", fixtures::wavBytes({.seconds = 2}));
+    const std::string second = work.write("second.wav", fixtures::wavBytes({}));
 
     using SystemRun::shellWord;
     const auto run =

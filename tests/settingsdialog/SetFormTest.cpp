@@ -52,15 +52,12 @@ TEST_F(SetFormTest, OkWithoutChangesStoresWhatWasLoaded) {
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST(SetFormRangeTest, OutOfRangeValuesStoreWhatTheControlsShow) {
-    DebugLog log;
-    ScriptedDialogs dialogs;
-    SettingData settings;
+TEST_F(SetFormTest, OutOfRangeValuesStoreWhatTheControlsShow) {
+    settings = SettingData{};
     settings.BasicSet = 1;
     settings.OutputSample = 40000;
     settings.InputWait = 0;
     SetForm f(nullptr, log, dialogs, settings);
-    f.show();
     f.Command2_Click();
     EXPECT_EQ(settings.OutputSample, 22050);
     EXPECT_EQ(settings.InputWait, 1);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/TextCodec.h"
 #include "support/TempDir.h"
 
 namespace SystemRun {
@@ -55,38 +56,11 @@ inline std::string copyProgram(const TempDir &work, std::initializer_list<const 
     return prog.string();
 }
 
-// A WAVE file of `seconds` of 16-bit stereo silence at 44.1 kHz: no tags,
-// so the player shows the file name as its title.
-inline std::string silentWav(uint32_t seconds) {
-    const uint32_t bytes = seconds * 44100 * 4;
-    std::string w = "RIFF";
-    auto u32 = [&w](uint32_t v) { w.append(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&w](uint16_t v) { w.append(reinterpret_cast<const char *>(&v), 2); };
-    u32(36 + bytes);
-    w += "WAVEfmt ";
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(44100);
-    u32(44100 * 4);
-    u16(4);
-    u16(16);
-    w += "data";
-    u32(bytes);
-    return w + std::string(bytes, '\0');
-}
-
 // Every value of lines "key=value" in a script's output, in order.
 inline std::vector<std::string> values(const std::string &output, const std::string &key) {
     std::vector<std::string> found;
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos) end = output.size();
-        if (output.compare(start, key.size() + 1, key + "=") == 0)
-            found.push_back(output.substr(start + key.size() + 1, end - start - key.size() - 1));
-        start = end + 1;
-    }
+    for (const std::string &line : TextCodec::splitLines(output))
+        if (line.rfind(key + "=", 0) == 0) found.push_back(line.substr(key.size() + 1));
     return found;
 }
 
@@ -97,23 +71,10 @@ inline std::vector<float> readFloats(const std::string &path) {
     return v;
 }
 
-// The lines of a CR LF text.
-inline std::vector<std::string> lines(const std::string &text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return out;
-}
-
 // Log lines (time stamp cut off) that equal message.
 inline int countLogLines(const std::string &log, const std::string &message) {
     int n = 0;
-    for (const std::string &line : lines(log))
+    for (const std::string &line : TextCodec::splitLines(log))
         if (line.size() > 11 && line.substr(11) == message) ++n;
     return n;
 }

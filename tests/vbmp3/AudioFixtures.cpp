@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 namespace fixtures {
@@ -171,11 +169,6 @@ float peak(const float *frames, std::size_t count, int channels) {
     float p = 0.0f;
     for (std::size_t i = 0; i < count * std::size_t(channels); ++i) p = std::fmax(p, std::fabs(frames[i]));
     return p;
-}
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 AudioDriver::AudioDriver(const char *driver, const std::string &file) {

@@ -52,7 +52,6 @@ std::string id3v1(const std::string &title, const std::string &artist);
 double toneDb(const float *frames, std::size_t count, int channels, int channel, int rate, double hz);
 double measuredHz(const float *frames, std::size_t count, int channels, int channel, int rate);
 float peak(const float *frames, std::size_t count, int channels);
-std::string readFile(const std::string &path);
 
 // Points SDL at another output driver for the scope (the disk driver writes into `file`).
 class AudioDriver {

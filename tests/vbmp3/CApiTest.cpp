@@ -105,7 +105,7 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
             if (fixtures::encode("lame", "-b 192 -m s", dir.write("t.wav", fixtures::wavBytes(tone)), dir.file("t.mp3"))
                     .empty())
                 continue;
-            path = dir.write("mpeg.wav", fixtures::id3v2(3, cp932, "", 0) + fixtures::readFile(dir.file("t.mp3")) +
+            path = dir.write("mpeg.wav", fixtures::id3v2(3, cp932, "", 0) + TempDir::read(dir.file("t.mp3")) +
                                              fixtures::id3v1("v1 title", "v1 artist"));
         }
         fixtures::AudioDriver disk("disk", dir.file("out.raw"));
@@ -129,7 +129,7 @@ TEST(CApiTest, DiskDriverPlaysEveryFrameAtItsPitchAndLevel) {
         EXPECT_EQ(vbmp3_free(), 1);  // stops the device; the file is complete
 
         // The stretch from the first to the last frame that sounds.
-        const std::string raw = fixtures::readFile(dir.file("out.raw"));
+        const std::string raw = TempDir::read(dir.file("out.raw"));
         const float *f = reinterpret_cast<const float *>(raw.data());
         std::size_t first = 0, last = raw.size() / 8;
         while (first < last && f[2 * first] == 0.0f && f[2 * first + 1] == 0.0f) ++first;

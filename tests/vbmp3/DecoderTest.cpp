@@ -35,7 +35,7 @@ TEST(DecoderTest, HostileFilesAreRefusedOrEndCleanly) {
     ASSERT_EQ(::mkfifo(dir.file("fifo.mp3").c_str(), 0600), 0);
     const std::string wav = fixtures::wavBytes({});
     const std::string mp3 =
-        fixtures::readFile(fixtures::encode("lame", "-b 128", dir.write("src.wav", wav), dir.file("x.mp3")));
+        TempDir::read(fixtures::encode("lame", "-b 128", dir.write("src.wav", wav), dir.file("x.mp3")));
     const std::pair<std::string, bool> cases[] = {
         // path, refused
         {dir.file("fifo.mp3"), true},
@@ -78,8 +78,8 @@ TEST(DecoderTest, EveryFormatOpensWithItsTagsAndSeeksOntoAStraightRead) {
     const std::string mp3 =
         fixtures::encode("lame", "-b 128", dir.write("src.wav", fixtures::wavBytes({.seconds = 2})), dir.file("x.mp3"));
     if (!mp3.empty())
-        rows.push_back({dir.write("tagged.mp3", fixtures::id3v2(3, "\x93\xFA\x96\x7B\x8C\xEA", "", 0, 10 << 20) +
-                                                    fixtures::readFile(mp3)),
+        rows.push_back({dir.write("tagged.mp3",
+                                  fixtures::id3v2(3, "\x93\xFA\x96\x7B\x8C\xEA", "", 0, 10 << 20) + TempDir::read(mp3)),
                         "日本語", 44100, 0});
     for (const char *extension : fixtures::Compressed) {
         rows.push_back({dir.file(std::string("tone") + extension), "テスト", 48000, 48000, extension[2] != 'l'});
@@ -117,7 +117,7 @@ TEST(DecoderTest, DamagedCompressedFilesAreRefused) {
         SCOPED_TRACE(extension);
         const std::string path = dir.file(std::string("tone") + extension);
         ASSERT_TRUE(fixtures::writeCompressed(path, {.rate = 48000}, ""));
-        const std::string bytes = fixtures::readFile(path);
+        const std::string bytes = TempDir::read(path);
         const auto d = Decoder::openFile(path, 0);
         ASSERT_TRUE(d);
         EXPECT_NEAR(d->info().averageKbps, bytes.size() * 8 / 1000.0, 0.5);
@@ -129,9 +129,4 @@ TEST(DecoderTest, DamagedCompressedFilesAreRefused) {
         auto cut = Decoder::openFile(dir.write(std::string("cut") + extension, bytes.substr(0, bytes.size() / 2)), 0);
         EXPECT_LT(cut ? readAll(*cut).size() / 2 : 0, 48000u);
     }
-    // An MP3 named .ogg still plays: its content says MPEG.
-    const std::string mp3 = fixtures::encode(
-        "lame", "-b 128", dir.write("src.wav", fixtures::wavBytes({.seconds = 0.2})), dir.file("mp3.ogg"));
-    const auto named = mp3.empty() ? nullptr : Decoder::openFile(mp3, 0);
-    EXPECT_TRUE(mp3.empty() || (named && named->info().mpeg));
 }

@@ -64,19 +64,14 @@ protected:
 
 }  // namespace
 
-TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBinInEveryFormat) {
+TEST_F(EngineRenderTest, OneKilohertzPeaksAtItsBin) {
     const fixtures::Tone t;
     const std::string mp3 = encoded("tone.mp3", t, "lame", "-b 128");
+    // The other formats decode to the same samples (the decoder's format table).
     const std::string files[] = {
-        // Opus is 48 kHz only
         wav("pcm16.wav", t),
-        wav("float.wav", {.sample = fixtures::Sample::Float32}),
-        mp3,
-        mp3.empty() ? "" : dir.write("tone.rmp", fixtures::riffWrapMp3(fixtures::readFile(mp3), 44100, 2, 128)),
-        encoded("tone.mp2", t, "twolame", "-b 192"),
-        dir.file("tone.flac"),
-        dir.file("tone.ogg")};
-    ASSERT_TRUE(fixtures::writeCompressed(files[5], t, "") && fixtures::writeCompressed(files[6], t, ""));
+        mp3.empty() ? "" : dir.write("tone.rmp", fixtures::riffWrapMp3(TempDir::read(mp3), 44100, 2, 128)),
+        encoded("tone.mp2", t, "twolame", "-b 192")};
     for (const std::string &path : files) {
         SCOPED_TRACE(path);
         if (path.empty()) continue;  // no encoder
@@ -132,7 +127,8 @@ TEST_F(EngineRenderTest, TransportSeekPauseRestartStop) {
 
 TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     ASSERT_TRUE(engine.setBufferOptions({1, 1, 0, 50}));  // the smallest buffers
-    ASSERT_TRUE(engine.open(wav("end.wav", {}).c_str(), &info) && engine.play());
+    const std::string path = wav("end.wav", {});
+    ASSERT_TRUE(engine.open(path.c_str(), &info) && engine.play());
     const double played = renderToEnd();
     // State 0 comes within the 10 ms step that hands over the last frame.
     EXPECT_GE(played, 1.0 - 1e-9);
@@ -141,9 +137,12 @@ TEST_F(EngineRenderTest, TheEndReachesStateZeroAtTheLastFrame) {
     int32_t l[256], r[256];
     engine.spectrum(l, r);
     EXPECT_EQ(*std::max_element(l, l + 256), 0);
-    // Play after the end starts again from the beginning; with pitch 300 too.
+    // Play after the end starts again from the beginning, with pitch 300 too;
+    // the file deleted while it plays goes on to its end.
     ASSERT_TRUE(engine.setPitch(300) && engine.play());
-    EXPECT_NEAR(renderToEnd(), 1.0 / 3.0, 0.015);
+    render(0.1);
+    std::filesystem::remove(path);
+    EXPECT_NEAR(0.1 + renderToEnd(), 1.0 / 3.0, 0.015);
 }
 
 // WAV files that the fuzzer turned up: float samples that are not numbers, and
@@ -180,16 +179,6 @@ TEST_F(EngineRenderTest, NonNumbersPlayAsSilenceAndAbsurdRatesAreRefused) {
         EXPECT_EQ(bool(Decoder::openFile(path, 0)), rate == 384000u) << rate;
         EXPECT_TRUE(rate == 384000u || !engine.open(path.c_str(), &info));
     }
-}
-
-// A file deleted while it plays goes on to its end.
-TEST_F(EngineRenderTest, AFileDeletedWhileItPlaysPlaysToItsEnd) {
-    const std::string doomed = wav("doomed.wav", {.seconds = 2.0});
-    ASSERT_TRUE(engine.open(doomed.c_str(), &info));
-    ASSERT_TRUE(engine.play());
-    render(0.3);
-    std::filesystem::remove(doomed);
-    EXPECT_NEAR(renderToEnd(), 1.7, 0.02);
 }
 
 TEST_F(EngineRenderTest, LyricsFollowThePositionHeard) {
@@ -300,7 +289,7 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
             ASSERT_TRUE(fixtures::waitUntil(stopped));
             ASSERT_TRUE(fixtures::waitForGrowth(raw, 44100 * 8 / 2));
         }
-        const std::string bytes = fixtures::readFile(raw);
+        const std::string bytes = TempDir::read(raw);
         std::vector<float> out(bytes.size() / 4);
         std::memcpy(out.data(), bytes.data(), out.size() * 4);
         std::size_t first = 0;
