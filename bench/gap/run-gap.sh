@@ -34,10 +34,14 @@ play() {  # folder with a.mp3 and b.mp3, cut -> prints the analysis
   wid=$(timeout 20 xdotool search --sync --onlyvisible --class corvale | head -n 1)
   xdotool windowfocus --sync "$wid" 2>/dev/null || true
   xdotool key p
-  # 8 s of sweep and a second to spare, 44.1 kHz float stereo.
-  local i=0
-  while [ "$(stat -c %s "$dir/out.raw" 2>/dev/null || echo 0)" -lt $((10 * 44100 * 8)) ] && [ $i -lt 300 ]; do
+  # 8 s of sweep (44.1 kHz float stereo); the device goes idle after the
+  # last track, and the file stops growing.
+  local i=0 size=0 last=-1 still=0
+  while [ $i -lt 300 ]; do
     sleep 0.1; i=$((i + 1))
+    size=$(stat -c %s "$dir/out.raw" 2>/dev/null || echo 0)
+    if [ "$size" -eq "$last" ]; then still=$((still + 1)); else still=0; last=$size; fi
+    [ "$size" -ge $((8 * 44100 * 8)) ] && [ $still -ge 5 ] && break
   done
   xdotool key q
   wait "$pid" || true

@@ -267,10 +267,9 @@ void benchWholeProgram(const std::string &music) {
 
     // The disk output: when it appears, and the first sample that is not silence.
     std::atomic<bool> stop{false};
-    std::atomic<int64_t> openedNs{0}, firstSoundNs{0};
+    std::atomic<int64_t> firstSoundNs{0};
     std::thread watcher([&] {
         std::ifstream in;
-        std::size_t frames = 0;
         std::vector<float> buf(4096);
         while (!stop && firstSoundNs == 0) {
             if (!in.is_open()) {
@@ -279,19 +278,19 @@ void benchWholeProgram(const std::string &music) {
                     std::this_thread::sleep_for(std::chrono::microseconds(500));
                     continue;
                 }
-                openedNs = nowNs();
             }
             in.clear();
             in.read(reinterpret_cast<char *>(buf.data()), static_cast<std::streamsize>(buf.size() * sizeof(float)));
             const std::size_t got = static_cast<std::size_t>(in.gcount()) / sizeof(float);
             for (std::size_t i = 0; i < got; ++i) {
                 if (std::fabs(buf[i]) > 1e-4f) {
-                    // The disk driver writes in real time from the moment it opened.
-                    firstSoundNs = openedNs + int64_t((frames + i / 2) * 1e9 / 44100.0);
+                    // The disk driver writes each period as it plays it, but
+                    // not while the idle device is held: the first sound is
+                    // when its period reached the file.
+                    firstSoundNs = nowNs();
                     break;
                 }
             }
-            frames += got / 2;
             if (got == 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     });

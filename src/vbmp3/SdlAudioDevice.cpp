@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 bool SdlAudioDevice::initSubsystem(std::string *error) {
     // Without this SDL takes SIGINT and SIGTERM from the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -25,6 +27,14 @@ SdlAudioDevice::~SdlAudioDevice() { close(); }
 
 void SdlAudioDevice::trampoline(void *self, uint8_t *stream, int bytes) {
     auto *dev = static_cast<SdlAudioDevice *>(self);
+    if (dev->held_.load(std::memory_order_acquire)) {
+        std::unique_lock<std::mutex> lock(dev->holdMutex_);
+        dev->holdChanged_.wait(lock, [dev] { return !dev->held_.load(std::memory_order_acquire); });
+        if (dev->closing_) {  // let go to end: nothing more is played
+            std::fill_n(stream, bytes, uint8_t{0});
+            return;
+        }
+    }
     dev->callback_(dev->context_, reinterpret_cast<float *>(stream),
                    static_cast<std::size_t>(bytes) / (2 * sizeof(float)));
 }
@@ -33,6 +43,7 @@ bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback,
     close();
     callback_ = callback;
     context_ = context;
+    closing_ = false;
     SDL_AudioSpec want{};
     want.freq = rate;
     want.format = AUDIO_F32SYS;
@@ -52,11 +63,30 @@ bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback,
 }
 
 void SdlAudioDevice::setRunning(bool running) {
-    if (device_ != 0) SDL_PauseAudioDevice(device_, running ? 0 : 1);
+    if (device_ == 0) return;
+    if (running) {
+        release(false);
+        return;
+    }
+    if (held_.load(std::memory_order_acquire)) return;
+    // Under SDL's lock the callback is not running: the next one waits.
+    SDL_LockAudioDevice(device_);
+    held_.store(true, std::memory_order_release);
+    SDL_UnlockAudioDevice(device_);
+}
+
+void SdlAudioDevice::release(bool closing) {
+    {
+        const std::lock_guard<std::mutex> lock(holdMutex_);
+        closing_ = closing;
+        held_.store(false, std::memory_order_release);
+    }
+    holdChanged_.notify_all();
 }
 
 void SdlAudioDevice::close() {
     if (device_ != 0) {
+        release(true);  // SDL's thread must get out of a held callback to end
         SDL_CloseAudioDevice(device_);
         device_ = 0;
     }

@@ -10,7 +10,10 @@
 
 #include "vbmp3/AudioDevice.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 class SdlAudioDevice : public AudioDevice {
@@ -27,17 +30,25 @@ public:
     bool open(int rate, std::size_t bufferFrames, Callback callback, void *context) override;
     void close() override;
     std::size_t latencyFrames() const override { return bufferFrames_; }
-    // SDL's pause: its thread goes on writing silence without calling back.
+    // Stopped, SDL's thread is held at the next callback until play comes
+    // (SDL's own pause would keep it waking to write silence): the device's
+    // buffer runs out after the silence it holds, and play hands it fresh
+    // audio at once.
     void setRunning(bool running) override;
 
     const std::string &lastError() const { return error_; }
 
 private:
     static void trampoline(void *self, uint8_t *stream, int bytes);
+    void release(bool closing);
 
     uint32_t device_ = 0;
     Callback callback_ = nullptr;
     void *context_ = nullptr;
     std::size_t bufferFrames_ = 0;
     std::string error_;
+    std::atomic<bool> held_{false};
+    bool closing_ = false;  // under holdMutex_
+    std::mutex holdMutex_;
+    std::condition_variable holdChanged_;
 };

@@ -191,14 +191,22 @@ bool waitUntil(const std::function<bool()> &done) {
     return true;
 }
 
-bool waitForGrowth(const std::string &file, std::size_t bytes) {
+bool waitUntilSettled(const std::string &file) {
     const auto size = [&] {
         std::error_code ec;
         const auto n = std::filesystem::file_size(file, ec);
         return ec ? std::uintmax_t(0) : n;
     };
-    const std::uintmax_t goal = size() + bytes;
-    return waitUntil([&] { return size() >= goal; });
+    std::uintmax_t last = size();
+    auto since = std::chrono::steady_clock::now();
+    return waitUntil([&] {
+        const std::uintmax_t now = size();
+        if (now != last) {
+            last = now;
+            since = std::chrono::steady_clock::now();
+        }
+        return now > 0 && std::chrono::steady_clock::now() - since > std::chrono::milliseconds(500);
+    });
 }
 
 }  // namespace fixtures

@@ -67,7 +67,8 @@ private:
 
 // Polls (no assumption on speed) until `done` holds; false after 20 s.
 bool waitUntil(const std::function<bool()> &done);
-// Waits until `file` grew by `bytes`: what the device still had reached the disk driver's file.
-bool waitForGrowth(const std::string &file, std::size_t bytes);
+// Waits until the disk driver's `file` stops growing (for half a second): the
+// device has gone idle once all it had was played, so the file is complete.
+bool waitUntilSettled(const std::string &file);
 
 }  // namespace fixtures

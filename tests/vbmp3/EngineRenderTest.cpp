@@ -287,7 +287,7 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
             }
             ASSERT_TRUE(engine.play());
             ASSERT_TRUE(fixtures::waitUntil(stopped));
-            ASSERT_TRUE(fixtures::waitForGrowth(raw, 44100 * 8 / 2));
+            ASSERT_TRUE(fixtures::waitUntilSettled(raw));
         }
         const std::string bytes = TempDir::read(raw);
         std::vector<float> out(bytes.size() / 4);
@@ -314,6 +314,19 @@ TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
             uint64_t ns = 0;
             std::ifstream(task.path() / "schedstat") >> ns;
             sum += ns;
+        }
+        return sum;
+    };
+    const auto processWakeups = [] {  // times any thread of this process went to sleep
+        uint64_t sum = 0;
+        for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::ifstream status(task.path() / "status");
+            for (std::string key; status >> key;)
+                if (key == "voluntary_ctxt_switches:") {
+                    uint64_t n = 0;
+                    status >> n;
+                    sum += n;
+                }
         }
         return sum;
     };
@@ -349,10 +362,12 @@ TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
         ASSERT_TRUE(action());
         ASSERT_TRUE(fixtures::waitUntil([&] { return !engine.deviceRunning(); }));
         const uint64_t sleeps = engine.workerSleeps(), idleCalls = engine.chain().calls(), cpu = processCpuNs();
+        const uint64_t wakeups = processWakeups();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_EQ(engine.workerSleeps(), sleeps);
         EXPECT_EQ(engine.chain().calls(), idleCalls);
         EXPECT_LT(processCpuNs() - cpu, 20'000'000u);  // 20 ms in 300: nothing busy
+        EXPECT_LE(processWakeups() - wakeups, 3u);     // this thread's sleep: SDL's thread is held too
     }
     ASSERT_TRUE(engine.play());
     EXPECT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100 && engine.deviceRunning(); }));
