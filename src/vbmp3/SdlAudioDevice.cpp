@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 bool SdlAudioDevice::initSubsystem(std::string *error) {
     // Without this SDL takes SIGINT and SIGTERM from the program.
@@ -58,6 +59,10 @@ bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback,
         return false;
     }
     bufferFrames_ = have.samples > 0 ? have.samples : bufferFrames;
+    // Drivers that call back from the sound system's own thread (PipeWire's,
+    // JACK's process callback) must not be held there: they are paused.
+    const char *driver = SDL_GetCurrentAudioDriver();
+    holdable_ = !driver || (std::strcmp(driver, "pipewire") != 0 && std::strcmp(driver, "jack") != 0);
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }
@@ -65,7 +70,12 @@ bool SdlAudioDevice::open(int rate, std::size_t bufferFrames, Callback callback,
 void SdlAudioDevice::setRunning(bool running) {
     if (device_ == 0) return;
     if (running) {
+        if (!holdable_) SDL_PauseAudioDevice(device_, 0);
         release(false);
+        return;
+    }
+    if (!holdable_) {
+        SDL_PauseAudioDevice(device_, 1);
         return;
     }
     if (held_.load(std::memory_order_acquire)) return;

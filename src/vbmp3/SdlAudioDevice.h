@@ -33,7 +33,8 @@ public:
     // Stopped, SDL's thread is held at the next callback until play comes
     // (SDL's own pause would keep it waking to write silence): the device's
     // buffer runs out after the silence it holds, and play hands it fresh
-    // audio at once.
+    // audio at once. Drivers that call back from another system's thread
+    // are paused the SDL way.
     void setRunning(bool running) override;
 
     const std::string &lastError() const { return error_; }
@@ -47,6 +48,7 @@ private:
     void *context_ = nullptr;
     std::size_t bufferFrames_ = 0;
     std::string error_;
+    bool holdable_ = true;  // SDL's own thread calls back
     std::atomic<bool> held_{false};
     bool closing_ = false;  // under holdMutex_
     std::mutex holdMutex_;
