@@ -308,27 +308,20 @@ TEST_F(EngineRenderTest, TracksJoinWithoutAGap) {
 // Paused or stopped, nothing wakes: not the decoder thread, not the device
 // callback; the process spends next to no CPU. Play brings the sound back.
 TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
-    const auto processCpuNs = [] {  // of all threads of this process
-        uint64_t sum = 0;
-        for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
-            uint64_t ns = 0;
-            std::ifstream(task.path() / "schedstat") >> ns;
-            sum += ns;
-        }
-        return sum;
+    struct Totals {
+        uint64_t cpuNs = 0, wakeups = 0;  // over all threads of this process: run time, times gone to sleep
     };
-    const auto processWakeups = [] {  // times any thread of this process went to sleep
-        uint64_t sum = 0;
+    const auto totals = [] {
+        Totals t;
         for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+            uint64_t n = 0;
+            std::ifstream(task.path() / "schedstat") >> n;
+            t.cpuNs += n;
             std::ifstream status(task.path() / "status");
             for (std::string key; status >> key;)
-                if (key == "voluntary_ctxt_switches:") {
-                    uint64_t n = 0;
-                    status >> n;
-                    sum += n;
-                }
+                if (key == "voluntary_ctxt_switches:" && status >> n) t.wakeups += n;
         }
-        return sum;
+        return t;
     };
     fixtures::AudioDriver dummy("dummy");
     Engine engine{Engine::Output::Device};
@@ -361,13 +354,14 @@ TEST_F(EngineRenderTest, NothingRunsWhilePausedOrStopped) {
         EXPECT_TRUE(engine.deviceRunning());
         ASSERT_TRUE(action());
         ASSERT_TRUE(fixtures::waitUntil([&] { return !engine.deviceRunning(); }));
-        const uint64_t sleeps = engine.workerSleeps(), idleCalls = engine.chain().calls(), cpu = processCpuNs();
-        const uint64_t wakeups = processWakeups();
+        const uint64_t sleeps = engine.workerSleeps(), idleCalls = engine.chain().calls();
+        const Totals before = totals();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const Totals after = totals();
         EXPECT_EQ(engine.workerSleeps(), sleeps);
         EXPECT_EQ(engine.chain().calls(), idleCalls);
-        EXPECT_LT(processCpuNs() - cpu, 20'000'000u);  // 20 ms in 300: nothing busy
-        EXPECT_LE(processWakeups() - wakeups, 3u);     // this thread's sleep: SDL's thread is held too
+        EXPECT_LT(after.cpuNs - before.cpuNs, 20'000'000u);  // 20 ms in 300: nothing busy
+        EXPECT_LE(after.wakeups - before.wakeups, 3u);       // this thread's sleep: SDL's thread is held too
     }
     ASSERT_TRUE(engine.play());
     EXPECT_TRUE(fixtures::waitUntil([&] { return engine.heardFrames() > 0.2 * 44100 && engine.deviceRunning(); }));
