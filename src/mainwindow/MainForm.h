@@ -232,8 +232,8 @@ private:
     // What the flushes touched since the window was last asked to repaint.
     // The tick runs every 10 ms, faster than screens refresh, and every
     // repaint is a trip through the window system: the window is asked at
-    // most once per PresentInterval ms (every third tick, 33 times a second).
-    static constexpr int32_t PresentInterval = 25;
+    // most once per PresentInterval ms (every fourth tick, 25 times a second).
+    static constexpr int32_t PresentInterval = 35;
     QRegion pendingPaint_;
     int32_t lastPresent_ = 0;
     std::array<int32_t, 10> equalizerBands_{};
