@@ -36,7 +36,7 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     // Two settings for the cost of playing, read once while the application
     // starts up, unless the user set them:
-    // - The panel repaints a few small areas 50 times a second. Through X
+    // - The panel repaints a few small areas 25 times a second. Through X
     //   shared memory every repaint of an area the server may still be reading
     //   first waits for a round trip to the server; sent down the connection,
     //   the pixels cost less than that wait (a third of the CPU time, playing).

@@ -30,7 +30,7 @@ const Rule Rules[] = {
          h.form->Timer1_Timer();
          return h.form->display()->ReadoutDots() != before;
      }},
-    {"repaint throttle", 25, false,
+    {"repaint throttle", MainFormTestAccess::PresentInterval, false,
      [](MainFormHarness &h) {
          h.form->Form_Paint();
          h.form->Timer1_Timer();

@@ -58,6 +58,7 @@ inline Vbmp3Api windowFakeApi() {
 
 class MainFormTestAccess {
 public:
+    static constexpr int32_t PresentInterval = MainForm::PresentInterval;
     explicit MainFormTestAccess(MainForm &form) : form_(form) {}
     QPushButton *command(int n) const { return form_.commands_[static_cast<std::size_t>(n - 1)]; }
     QLabel *label1() const { return form_.label1_; }
